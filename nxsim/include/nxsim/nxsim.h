@@ -1,0 +1,81 @@
+// Control interface of the simulated NX host, for the scenario runner and the tests.
+// The plug-in never includes this: it sees the host only through nx.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "nx.h"
+
+namespace nxsim {
+
+enum class FaultMode { Once, Nth, Always };
+
+// A scripted answer for a sub-dialog the plug-in opens.
+struct Answer {
+    enum Kind { Select, Folder, Question } kind = Select;
+    bool cancel = false;                 // the user cancelled (Select, Folder)
+    std::vector<std::string> names;      // Select: objects to pick by name (UTF-8)
+    std::string text;                    // Folder: the chosen path (UTF-8)
+    int button = 1;                      // Question: 1 first button (OK), 2 second, 3 third
+    std::string where;                   // scenario position, for messages
+};
+
+// A scripted user event in an open dialog.
+struct DialogEvent {
+    enum Kind { Set, Select, Press, DoubleClick, Ok, Apply, Cancel } kind = Press;
+    std::string object;                  // dialog object identifier
+    nlohmann::json value;                // Set: the value; Select: indices or texts
+    std::vector<Answer> answers;         // queued before the event fires
+    std::string where;
+};
+
+// Starts a fresh session: no parts, no actions, empty transcript and ledger.
+void reset();
+
+// Opens a part file; it becomes the display and work part. 0, or -1 with *err set.
+int open_part(const std::string& path, std::string* err);
+// Closes every part (the session keeps no work part).
+void close_all_parts();
+// The parts in load order, and a part's JSON text as it would be saved.
+std::vector<tag_t> parts();
+std::string part_file_name(tag_t part);
+std::string part_json(tag_t part);
+
+void set_env(const std::string& name, const std::string& utf8_value);
+void set_dialog_folder(const std::string& folder);
+void set_library_path(const std::string& path);
+
+// Makes the named call fail: once (its next call), on its n-th call from now, or always.
+// code 0 picks the host's default injected-failure code.
+void fail(const std::string& call, FaultMode mode, int n = 1, int code = 0);
+void clear_faults();
+
+// Registered menu actions, in registration order; runs one (its callback's result is
+// returned). -1 when no action of that name is registered.
+std::vector<std::string> actions();
+int run_action(const std::string& name);
+
+void push_answer(const Answer& a);
+void queue_events(const std::vector<DialogEvent>& events);
+size_t pending_answers();
+size_t pending_events();
+
+// What the user saw, one line per item, UTF-8.
+const std::vector<std::string>& transcript();
+// The listing window's text, converted to UTF-8.
+std::string listing();
+// Allocations handed out and not released, one line each ("UF_... #seq").
+std::vector<std::string> leaks();
+// Problems the host found: protocol faults of the plug-in and scenario errors.
+const std::vector<std::string>& errors();
+void add_error(const std::string& utf8_text);
+// Calls made so far, in order, and how often one call was made.
+const std::vector<std::string>& call_log();
+int call_count(const std::string& call);
+// The API's initialise/terminate balance (0 outside any entry).
+int init_depth();
+
+}  // namespace nxsim

@@ -1,0 +1,290 @@
+// Objects, names, layers and layer categories, attributes and groups of the work part.
+#include <cstring>
+
+#include "state.h"
+
+using namespace nxsim;
+
+namespace {
+
+Part* work() { return part(S().work_part); }
+
+// The next live object of the given type after `after` in creation order (0 = from the start).
+tag_t next_of_type(Part& p, int type, tag_t after) {
+    auto it = p.by_type.find(type);
+    if (it == p.by_type.end()) return NULL_TAG;
+    const std::vector<tag_t>& list = it->second;
+    size_t i = 0;
+    if (after != NULL_TAG) {
+        Object* o = obj(after);
+        if (!o || o->part != p.tag || o->type != type) return NULL_TAG;
+        i = o->type_pos + 1;
+    }
+    for (; i < list.size(); ++i) {
+        Object* o = obj(list[i]);
+        if (o && o->alive && !o->temporary) return list[i];
+    }
+    return NULL_TAG;
+}
+
+bool nameable(const Object& o) { return o.type != T_CATEGORY; }
+
+}  // namespace
+
+extern "C" {
+
+int UF_OBJ_cycle_objs_in_part(tag_t part_tag, int type, tag_t* object) {
+    if (int rc = enter("UF_OBJ_cycle_objs_in_part")) {
+        if (object) *object = NULL_TAG;
+        return rc;
+    }
+    if (!object) return ERR_BAD_ARG;
+    Part* p = part(part_tag);
+    if (!p) {
+        *object = NULL_TAG;
+        return ERR_BAD_TAG;
+    }
+    *object = next_of_type(*p, type, *object);
+    return 0;
+}
+
+int UF_OBJ_ask_type_and_subtype(tag_t object_id, int* type, int* subtype) {
+    if (type) *type = 0;
+    if (subtype) *subtype = 0;
+    if (int rc = enter("UF_OBJ_ask_type_and_subtype")) return rc;
+    if (part(object_id)) {
+        if (type) *type = UF_OBJ_PART_TYPE;
+        return 0;
+    }
+    Object* o = live_obj(object_id);
+    if (!o) return ERR_BAD_TAG;
+    if (type) *type = o->type;
+    if (subtype) *subtype = o->subtype;
+    return 0;
+}
+
+int UF_OBJ_ask_name(tag_t object_id, char* name) {
+    if (name) name[0] = '\0';
+    if (int rc = enter("UF_OBJ_ask_name")) return rc;
+    Object* o = live_obj(object_id);
+    if (!o) return ERR_BAD_TAG;
+    if (o->name.empty()) return UF_OBJ_NAME_NOT_FOUND;
+    copy_out(name, UF_OBJ_NAME_BUFSIZE, o->name);
+    return 0;
+}
+
+int UF_OBJ_set_name(tag_t object_id, const char* name) {
+    if (int rc = enter("UF_OBJ_set_name")) return rc;
+    Object* o = live_obj(object_id);
+    if (!o || !nameable(*o)) return ERR_BAD_TAG;
+    if (!name) return ERR_BAD_ARG;
+    if (strlen(name) > UF_OBJ_NAME_NCHARS) return ERR_NAME_TOO_LONG;
+    o->name = name;
+    return 0;
+}
+
+int UF_OBJ_set_layer(tag_t object_id, int layer) {
+    if (int rc = enter("UF_OBJ_set_layer")) return rc;
+    Object* o = live_obj(object_id);
+    if (!o || o->type == T_CATEGORY) return ERR_BAD_TAG;
+    // NX ignores requests for reserved layers without an error.
+    if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return 0;
+    o->layer = layer;
+    return 0;
+}
+
+int UF_OBJ_set_color(tag_t object_id, int color) {
+    if (int rc = enter("UF_OBJ_set_color")) return rc;
+    if (!work()) return ERR_NO_WORK_PART;
+    Object* o = live_obj(object_id);
+    if (!o) return ERR_BAD_TAG;
+    if (color < UF_OBJ_MIN_COLOR || color > UF_OBJ_MAX_COLOR) return ERR_BAD_ARG;
+    o->color = color;
+    return 0;
+}
+
+int UF_OBJ_set_blank_status(tag_t object_id, int blank_status) {
+    if (int rc = enter("UF_OBJ_set_blank_status")) return rc;
+    Object* o = live_obj(object_id);
+    if (!o) return ERR_BAD_TAG;
+    if (blank_status != UF_OBJ_NOT_BLANKED && blank_status != UF_OBJ_BLANKED) return ERR_BAD_ARG;
+    o->blank = blank_status;
+    if (o->type == T_GROUP)
+        for (tag_t m : o->members)
+            if (Object* mo = live_obj(m)) mo->blank = blank_status;
+    return 0;
+}
+
+int UF_LAYER_ask_status(const int layer_number, int* layer_status) {
+    if (layer_status) *layer_status = 0;
+    if (int rc = enter("UF_LAYER_ask_status")) return rc;
+    Part* p = work();
+    if (!p) return ERR_NO_WORK_PART;
+    if (layer_number < 1 || layer_number > 256 || !layer_status) return ERR_BAD_ARG;
+    *layer_status = p->layer_status[layer_number];
+    return 0;
+}
+
+int UF_LAYER_set_status(const int layer_number, const int layer_status) {
+    if (int rc = enter("UF_LAYER_set_status")) return rc;
+    Part* p = work();
+    if (!p) return ERR_NO_WORK_PART;
+    if (layer_number < 1 || layer_number > 256) return ERR_BAD_ARG;
+    if (layer_status < UF_LAYER_WORK_LAYER || layer_status > UF_LAYER_INACTIVE_LAYER) return ERR_BAD_ARG;
+    if (layer_status == UF_LAYER_WORK_LAYER) {
+        // The old work layer becomes selectable.
+        if (p->work_layer != layer_number) p->layer_status[p->work_layer] = UF_LAYER_ACTIVE_LAYER;
+        p->work_layer = layer_number;
+        p->layer_status[layer_number] = UF_LAYER_WORK_LAYER;
+        return 0;
+    }
+    // NX refuses to change the work layer's status: another layer must become work first.
+    if (layer_number == p->work_layer) return ERR_BAD_ARG;
+    p->layer_status[layer_number] = layer_status;
+    return 0;
+}
+
+int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
+    if (int rc = enter("UF_LAYER_cycle_by_layer")) {
+        if (object_tag) *object_tag = NULL_TAG;
+        return rc;
+    }
+    if (!object_tag) return ERR_BAD_ARG;
+    Part* p = work();
+    if (!p) {
+        *object_tag = NULL_TAG;
+        return ERR_NO_WORK_PART;
+    }
+    size_t i = 0;
+    if (*object_tag != NULL_TAG) {
+        // Position after the current object in creation order.
+        auto& ord = p->order;
+        auto it = std::find(ord.begin(), ord.end(), *object_tag);
+        if (it == ord.end()) {
+            *object_tag = NULL_TAG;
+            return ERR_BAD_TAG;
+        }
+        i = (size_t)(it - ord.begin()) + 1;
+    }
+    *object_tag = NULL_TAG;
+    for (; i < p->order.size(); ++i) {
+        Object* o = obj(p->order[i]);
+        if (!o || !o->alive || o->temporary || o->type == T_CATEGORY) continue;
+        bool on = layer_number == 0 ? p->layer_status[o->layer] != UF_LAYER_INACTIVE_LAYER
+                                    : o->layer == layer_number;
+        if (on) {
+            *object_tag = o->tag;
+            break;
+        }
+    }
+    return 0;
+}
+
+int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t category_info) {
+    if (category_info) memset(category_info, 0, sizeof *category_info);
+    if (int rc = enter("UF_LAYER_ask_category_info")) return rc;
+    Object* o = live_obj(category);
+    if (!o || o->type != T_CATEGORY) return ERR_BAD_TAG;
+    if (!category_info) return ERR_BAD_ARG;
+    copy_out(category_info->name, sizeof category_info->name, o->name);
+    for (int i = 0; i < UF_LAYER_MAX_LAYER; ++i) category_info->layer_mask[i] = o->cat_layers[i];
+    copy_out(category_info->descr, sizeof category_info->descr, o->cat_desc);
+    return 0;
+}
+
+int UF_LAYER_ask_category_tag(const char* category_name, tag_t* category) {
+    if (category) *category = NULL_TAG;
+    if (int rc = enter("UF_LAYER_ask_category_tag")) return rc;
+    Part* p = work();
+    if (!p) return ERR_NO_WORK_PART;
+    if (!category_name || !category) return ERR_BAD_ARG;
+    std::string want = upper_ascii(category_name);
+    for (tag_t t = next_of_type(*p, T_CATEGORY, NULL_TAG); t; t = next_of_type(*p, T_CATEGORY, t)) {
+        if (upper_ascii(obj(t)->name) == want) {
+            *category = t;
+            break;
+        }
+    }
+    return 0;  // unknown names are not an error
+}
+
+int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* category) {
+    if (category) *category = NULL_TAG;
+    if (int rc = enter("UF_LAYER_create_category")) return rc;
+    Part* p = work();
+    if (!p) return ERR_NO_WORK_PART;
+    if (!category_info || !category) return ERR_BAD_ARG;
+    size_t n = strnlen(category_info->name, sizeof category_info->name);
+    if (n == 0) return ERR_BAD_ARG;
+    if (n == sizeof category_info->name) return ERR_NAME_TOO_LONG;  // not terminated
+    std::string name(category_info->name, n);
+    tag_t existing = NULL_TAG;
+    for (tag_t t = next_of_type(*p, T_CATEGORY, NULL_TAG); t; t = next_of_type(*p, T_CATEGORY, t))
+        if (upper_ascii(obj(t)->name) == upper_ascii(name)) existing = t;
+    if (existing) return ERR_BAD_ARG;  // category names are unique in a part
+    Object& o = new_object(*p, T_CATEGORY);
+    o.layer = 0;
+    o.name = name;
+    for (int i = 0; i < UF_LAYER_MAX_LAYER; ++i) o.cat_layers[i] = category_info->layer_mask[i];
+    o.cat_desc = std::string(category_info->descr, strnlen(category_info->descr, sizeof category_info->descr));
+    *category = o.tag;
+    return 0;
+}
+
+int UF_ATTR_read_value(tag_t object, char* title, int type, UF_ATTR_value_p_t value) {
+    if (value) {
+        value->type = 0;
+    }
+    if (int rc = enter("UF_ATTR_read_value")) return rc;
+    if (!value || !title) return ERR_BAD_ARG;
+    Object* o = live_obj(object);
+    if (!o) return ERR_BAD_TAG;
+    auto it = o->attrs.find(title);
+    if (it == o->attrs.end()) return 0;  // not found is no error: type stays 0
+    if (type != UF_ATTR_string && type != UF_ATTR_any) return 0;
+    value->type = UF_ATTR_string;
+    if (type == UF_ATTR_string && value->value.string) {
+        copy_out(value->value.string, UF_ATTR_MAX_STRING_LEN + 1, it->second);
+    } else {
+        value->value.string = alloc_string(it->second.substr(0, UF_ATTR_MAX_STRING_LEN), "UF_ATTR_read_value");
+    }
+    return 0;
+}
+
+int UF_GROUP_ask_group_data(const tag_t group_tag, tag_t** group_members, int* count_of_members) {
+    if (group_members) *group_members = nullptr;
+    if (count_of_members) *count_of_members = 0;
+    if (int rc = enter("UF_GROUP_ask_group_data")) return rc;
+    Object* o = live_obj(group_tag);
+    if (!o || o->type != T_GROUP) return ERR_BAD_TAG;
+    if (!group_members || !count_of_members) return ERR_BAD_ARG;
+    std::vector<tag_t> live;
+    for (tag_t m : o->members)
+        if (live_obj(m)) live.push_back(m);
+    if (live.empty()) return 0;
+    tag_t* arr = (tag_t*)alloc(sizeof(tag_t) * live.size(), "UF_GROUP_ask_group_data");
+    for (size_t i = 0; i < live.size(); ++i) arr[i] = live[i];
+    *group_members = arr;
+    *count_of_members = (int)live.size();
+    return 0;
+}
+
+int UF_PART_ask_part_name(tag_t part_tag, char part_fspec[MAX_FSPEC_BUFSIZE]) {
+    if (part_fspec) part_fspec[0] = '\0';
+    if (int rc = enter("UF_PART_ask_part_name")) return rc;
+    Part* p = part(part_tag);
+    if (!p || !part_fspec) return ERR_BAD_TAG;
+    copy_out(part_fspec, MAX_FSPEC_BUFSIZE, p->path);
+    return 0;
+}
+
+int UF_PART_ask_units(tag_t part_tag, int* part_units) {
+    if (part_units) *part_units = 0;
+    if (int rc = enter("UF_PART_ask_units")) return rc;
+    Part* p = part(part_tag);
+    if (!p || !part_units) return ERR_BAD_TAG;
+    *part_units = p->units;
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,174 @@
+// Solids held as Open CASCADE shapes. The only file of the host that includes OCCT: the rest
+// sees shape numbers and plain arrays of reals. No OCCT exception leaves this file.
+#include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepGProp.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <GProp_GProps.hxx>
+#include <Standard_Failure.hxx>
+#include <TopoDS_Shape.hxx>
+#include <gp_Ax2.hxx>
+#include <gp_Ax3.hxx>
+#include <gp_Trsf.hxx>
+
+#include <cmath>
+#include <vector>
+
+#include "state.h"
+
+namespace nxsim {
+
+namespace {
+
+std::vector<TopoDS_Shape>& store() {
+    static std::vector<TopoDS_Shape> shapes;
+    return shapes;
+}
+
+bool vec3(const json& j, double out[3]) {
+    if (!j.is_array() || j.size() != 3) return false;
+    for (int i = 0; i < 3; ++i) {
+        if (!j[i].is_number()) return false;
+        out[i] = j[i].get<double>();
+    }
+    return true;
+}
+
+bool positive(const json& j, const char* key, double* out) {
+    if (!j.contains(key) || !j[key].is_number()) return false;
+    *out = j[key].get<double>();
+    return *out > 0;
+}
+
+// Builds the shape a recipe describes; false with *err (naming the field) when it cannot.
+bool build(const json& r, const std::string& where, TopoDS_Shape* out, std::string* err) {
+    if (!r.is_object() || r.size() < 1) {
+        *err = where + ": expected a shape object (box, cylinder, union or place)";
+        return false;
+    }
+    if (r.contains("box")) {
+        const json& b = r["box"];
+        double o[3], s[3];
+        if (!b.is_object() || !vec3(b.value("origin", json()), o)) {
+            *err = where + ".box.origin: expected an array of 3 numbers";
+            return false;
+        }
+        if (!vec3(b.value("size", json()), s) || s[0] <= 0 || s[1] <= 0 || s[2] <= 0) {
+            *err = where + ".box.size: expected 3 positive numbers";
+            return false;
+        }
+        *out = BRepPrimAPI_MakeBox(gp_Pnt(o[0], o[1], o[2]), s[0], s[1], s[2]).Shape();
+        return true;
+    }
+    if (r.contains("cylinder")) {
+        const json& c = r["cylinder"];
+        double o[3], a[3] = {0, 0, 1}, rad = 0, h = 0;
+        if (!c.is_object() || !vec3(c.value("origin", json()), o)) {
+            *err = where + ".cylinder.origin: expected an array of 3 numbers";
+            return false;
+        }
+        if (c.contains("axis") && !vec3(c["axis"], a)) {
+            *err = where + ".cylinder.axis: expected an array of 3 numbers";
+            return false;
+        }
+        if (std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]) < 1e-12) {
+            *err = where + ".cylinder.axis: must not be zero";
+            return false;
+        }
+        if (!positive(c, "radius", &rad)) {
+            *err = where + ".cylinder.radius: expected a positive number";
+            return false;
+        }
+        if (!positive(c, "height", &h)) {
+            *err = where + ".cylinder.height: expected a positive number";
+            return false;
+        }
+        gp_Ax2 ax(gp_Pnt(o[0], o[1], o[2]), gp_Dir(a[0], a[1], a[2]));
+        *out = BRepPrimAPI_MakeCylinder(ax, rad, h).Shape();
+        return true;
+    }
+    if (r.contains("union")) {
+        const json& u = r["union"];
+        if (!u.is_array() || u.empty()) {
+            *err = where + ".union: expected a non-empty array of shapes";
+            return false;
+        }
+        TopoDS_Shape acc;
+        for (size_t i = 0; i < u.size(); ++i) {
+            TopoDS_Shape s;
+            if (!build(u[i], where + ".union[" + std::to_string(i) + "]", &s, err)) return false;
+            if (i == 0) {
+                acc = s;
+                continue;
+            }
+            BRepAlgoAPI_Fuse fuse(acc, s);
+            if (!fuse.IsDone()) {
+                *err = where + ".union[" + std::to_string(i) + "]: the union failed";
+                return false;
+            }
+            acc = fuse.Shape();
+        }
+        *out = acc;
+        return true;
+    }
+    if (r.contains("place")) {
+        const json& p = r["place"];
+        double o[3], x[3], y[3];
+        if (!p.is_object() || !vec3(p.value("origin", json()), o) || !vec3(p.value("x", json()), x) ||
+            !vec3(p.value("y", json()), y)) {
+            *err = where + ".place: expected origin, x and y, each 3 numbers";
+            return false;
+        }
+        gp_Vec vx(x[0], x[1], x[2]), vy(y[0], y[1], y[2]);
+        if (vx.Magnitude() < 1e-12 || vy.Magnitude() < 1e-12 || vx.Crossed(vy).Magnitude() < 1e-9) {
+            *err = where + ".place: x and y must be non-zero and not parallel";
+            return false;
+        }
+        if (!r.contains("shape")) {
+            *err = where + ".shape: place needs the shape to move";
+            return false;
+        }
+        TopoDS_Shape s;
+        if (!build(r["shape"], where + ".shape", &s, err)) return false;
+        gp_Ax3 target(gp_Pnt(o[0], o[1], o[2]), gp_Dir(vx.Crossed(vy)), gp_Dir(vx));
+        gp_Trsf t;
+        t.SetTransformation(target, gp_Ax3());  // from absolute into the target frame
+        *out = BRepBuilderAPI_Transform(s, t, true).Shape();
+        return true;
+    }
+    *err = where + ": expected box, cylinder, union or place";
+    return false;
+}
+
+}  // namespace
+
+int geom_build(const json& recipe, const std::string& where, std::string* err) {
+    try {
+        TopoDS_Shape s;
+        if (!build(recipe, where, &s, err)) return -1;
+        store().push_back(s);
+        return (int)store().size() - 1;
+    } catch (const Standard_Failure& f) {
+        *err = where + ": the geometry kernel refused the shape (" +
+               std::string(f.GetMessageString() ? f.GetMessageString() : "no message") + ")";
+    } catch (...) {
+        *err = where + ": the geometry kernel refused the shape";
+    }
+    return -1;
+}
+
+double geom_volume(int shape) {
+    if (shape < 0 || shape >= (int)store().size()) return 0;
+    try {
+        GProp_GProps props;
+        BRepGProp::VolumeProperties(store()[shape], props);
+        return props.Mass();
+    } catch (...) {
+        return 0;
+    }
+}
+
+void geom_reset() { store().clear(); }
+
+}  // namespace nxsim

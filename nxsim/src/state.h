@@ -1,0 +1,199 @@
+// Internal state of the simulated NX host. Not seen by the plug-in.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "nx.h"
+#include "nxsim/nxsim.h"
+
+namespace nxsim {
+
+using json = nlohmann::ordered_json;  // keeps the written order of fields
+
+// Writes a document the way dumps are kept: two-space indent, arrays of numbers on one line.
+std::string dump_json(const json& j);
+
+// NX object type numbers the host keeps (uf_object_types.h).
+enum ObjType {
+    T_POINT = 2,
+    T_LINE = 3,
+    T_ARC = 5,
+    T_CATEGORY = 12,
+    T_GROUP = 15,
+    T_NOTE = 25,
+    T_CSYS = 45,
+    T_MATRIX = 55,
+    T_SOLID = 70,
+};
+
+struct Object {
+    tag_t tag = 0;
+    tag_t part = 0;
+    int type = 0;
+    int subtype = 0;
+    bool alive = true;
+    bool temporary = false;       // temporary csys: never saved
+    std::string name;             // GBK
+    int layer = 1;
+    int color = 1;
+    int blank = 0;
+    int line_width = 0;
+    std::map<std::string, std::string> attrs;  // title -> string value, GBK
+    std::array<double, 3> p1{};   // point, line start, csys origin, arc centre
+    std::array<double, 3> p2{};   // line end
+    std::array<double, 9> mtx{};  // csys or matrix values, row-major
+    tag_t matrix = 0;             // arc or csys: its matrix object
+    double radius = 0, a0 = 0, a1 = 0;
+    std::array<bool, 256> cat_layers{};  // category membership, [0] = layer 1
+    std::string cat_desc;
+    std::vector<tag_t> members;   // group
+    std::vector<std::string> note;  // note lines, GBK
+    int shape = -1;               // solid: geometry store index
+    json recipe;                  // solid: how it was built (saved back)
+    size_t type_pos = 0;          // index in Part::by_type[type]
+};
+
+struct Part {
+    tag_t tag = 0;
+    std::string path;  // as given (UTF-8 on this host)
+    int units = 1;     // UF_PART_METRIC
+    int work_layer = 1;
+    std::array<int, 257> layer_status{};  // [1..256]
+    std::array<double, 3> wcs_origin{};
+    std::array<double, 9> wcs_mtx{1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::map<int, std::vector<tag_t>> by_type;  // creation order per type
+    std::vector<tag_t> order;                   // creation order, all types
+};
+
+struct Fault {
+    FaultMode mode = FaultMode::Once;
+    int n = 1;
+    int code = 0;
+    int calls = 0;
+    bool spent = false;
+};
+
+struct Allocation {
+    std::string call;
+    uint64_t seq = 0;
+};
+
+struct DialogItem {
+    std::string id;
+    int kind = 0;  // UF_STYLER_*_TYPE
+    std::string label;  // GBK
+    bool sensitive = true;
+    bool visible = true;
+    int ivalue = 0;
+    double rvalue = 0;
+    std::string svalue;  // GBK
+    std::vector<std::string> items;  // GBK
+    std::set<int> selected;          // lists
+};
+
+struct Dialog {
+    int id = 0;
+    std::string file;
+    std::string title;
+    std::vector<DialogItem> items;
+    bool ok_sensitive = true;
+    bool apply_sensitive = true;
+    DialogItem* find(const std::string& item_id);
+};
+
+struct Session {
+    int init_depth = 0;
+    tag_t next_tag = 1000;
+    std::map<tag_t, Part> parts;
+    std::vector<tag_t> part_order;
+    std::map<tag_t, Object> objects;
+    tag_t work_part = 0;
+    tag_t display_part = 0;
+    std::map<std::string, std::string> env;  // values GBK
+    std::map<std::string, UF_MB_action_t> actions;
+    std::vector<std::string> action_order;
+    std::vector<std::string> transcript;  // UTF-8
+    std::string listing;                  // GBK
+    bool listing_open = false;
+    std::string status;                   // GBK
+    std::map<const void*, Allocation> ledger;
+    uint64_t alloc_seq = 0;
+    std::map<std::string, Fault> faults;
+    std::vector<std::string> call_log;
+    std::map<std::string, int> call_counts;
+    std::deque<Answer> answers;
+    std::deque<DialogEvent> events;
+    std::vector<std::string> errors;
+    std::string dialog_folder;
+    std::string library_path;
+    std::vector<std::unique_ptr<Dialog>> dialogs;  // open dialogs, innermost last
+    int next_dialog_id = 1;
+    std::map<int, std::string> messages;  // error code -> text, beyond the built-in ones
+};
+
+Session& S();
+
+// Records the call, checks the API is initialised and applies an injected fault.
+// Returns 0 to go on, or the error code the call must return.
+int enter(const char* call);
+// Same, for calls that NX allows before UF_initialize or that return no code.
+int enter_any(const char* call);
+
+// Memory handed to the plug-in, recorded in the ledger.
+void* alloc(size_t bytes, const char* call);
+char* alloc_string(const std::string& s, const char* call);
+bool release(const void* p, const char* call);
+
+void add_transcript(const std::string& kind, const std::string& gbk_text);
+void error(const std::string& utf8_text);
+
+std::string to_gbk(const std::string& utf8);
+std::string to_utf8(const std::string& gbk);
+std::string upper_ascii(std::string s);
+
+// Copies s into a caller buffer of `size` bytes, always terminated.
+void copy_out(char* dst, size_t size, const std::string& s);
+
+Object* obj(tag_t t);
+Object* live_obj(tag_t t);
+Part* part(tag_t t);
+Object& new_object(Part& p, int type, int subtype = 0);
+Part& new_part(const std::string& path, int units);
+
+// Error codes of the host (NX-like numbers, texts from UF_get_fail_message).
+enum ErrorCode {
+    ERR_NOT_INITIALIZED = UF_err_program_not_initialized,
+    ERR_BAD_TAG = 3,
+    ERR_BAD_ARG = 4,
+    ERR_INJECTED = 7,
+    ERR_NO_WORK_PART = 640004,
+    ERR_NAME_TOO_LONG = 1050004,
+    ERR_STYLER_FILE = 1595001,
+    ERR_STYLER_ITEM = 1595002,
+    ERR_STYLER_ATTR = 1595003,
+    ERR_STYLER_CONTEXT = 1595004,
+};
+
+// Dialogs (styler.cpp).
+int load_dlg(const std::string& path, Dialog& d, std::string* err);
+
+// Geometry (geom.cpp): Open CASCADE lives only there.
+int geom_build(const json& recipe, const std::string& where, std::string* err);
+double geom_volume(int shape);
+void geom_reset();
+
+// Part files (partio.cpp).
+int load_part_file(const std::string& path, tag_t* out, std::string* err);
+json part_to_json(const Part& p);
+
+}  // namespace nxsim

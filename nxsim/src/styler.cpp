@@ -1,0 +1,687 @@
+// The UIStyler dialog engine: reads our .dlg descriptions, plays the scripted user events,
+// fires the plug-in's callbacks as NX does, and answers the item value calls.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "state.h"
+
+using namespace nxsim;
+
+namespace {
+
+struct KindName {
+    const char* name;
+    int kind;
+};
+
+const KindName kKinds[] = {
+    {"LABEL", UF_STYLER_LABEL_TYPE},
+    {"INTEGER", UF_STYLER_INTEGER_TYPE},
+    {"REAL", UF_STYLER_REAL_TYPE},
+    {"STRING", UF_STYLER_STRING_TYPE},
+    {"ACTION_BUTTON", UF_STYLER_ACTION_BUTTON_TYPE},
+    {"TOGGLE", UF_STYLER_TOGGLE_TYPE},
+    {"OPTION_MENU", UF_STYLER_OPTION_MENU_TYPE},
+    {"SINGLE_LIST", UF_STYLER_SINGLE_LIST_TYPE},
+    {"MULTI_LIST", UF_STYLER_MULTI_LIST_TYPE},
+    {"SEPARATOR", UF_STYLER_SEPARATOR_TYPE},
+    {"MULTI_LINE_TEXT", UF_STYLER_MULTI_LINE_TEXT_TYPE},
+};
+
+bool is_list(int kind) {
+    return kind == UF_STYLER_OPTION_MENU_TYPE || kind == UF_STYLER_SINGLE_LIST_TYPE ||
+           kind == UF_STYLER_MULTI_LIST_TYPE;
+}
+
+bool is_text(int kind) {
+    return kind == UF_STYLER_STRING_TYPE || kind == UF_STYLER_LABEL_TYPE ||
+           kind == UF_STYLER_MULTI_LINE_TEXT_TYPE;
+}
+
+// Splits a .dlg line into words; quoted values keep their spaces. false on an open quote.
+bool split_words(const std::string& line, std::vector<std::string>* words) {
+    std::string cur;
+    bool in_word = false, quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < line.size()) {
+                cur += line[++i];
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                cur += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+            in_word = true;
+        } else if (c == ' ' || c == '\t' || c == '\r') {
+            if (in_word) words->push_back(cur);
+            cur.clear();
+            in_word = false;
+        } else {
+            cur += c;
+            in_word = true;
+        }
+    }
+    if (quoted) return false;
+    if (in_word) words->push_back(cur);
+    return true;
+}
+
+std::vector<std::string> split_items(const std::string& s) {
+    std::vector<std::string> out;
+    std::string cur;
+    for (char c : s) {
+        if (c == ',') {
+            out.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) out.push_back(cur);
+    return out;
+}
+
+Dialog* current_dialog(int dialog_id) {
+    for (auto& d : S().dialogs)
+        if (d->id == dialog_id) return d.get();
+    return nullptr;
+}
+
+}  // namespace
+
+namespace nxsim {
+
+int load_dlg(const std::string& path, Dialog& d, std::string* err) {
+    std::ifstream in(path);
+    if (!in) {
+        *err = path + ": cannot be opened";
+        return -1;
+    }
+    std::string line;
+    int lineno = 0;
+    bool have_dialog = false;
+    while (std::getline(in, line)) {
+        ++lineno;
+        std::vector<std::string> w;
+        std::string where = path + ":" + std::to_string(lineno) + ": ";
+        if (!split_words(line, &w)) {
+            *err = where + "unterminated quote";
+            return -1;
+        }
+        if (w.empty() || w[0][0] == '#') continue;
+        if (w[0] == "DIALOG") {
+            if (have_dialog) {
+                *err = where + "a second DIALOG statement";
+                return -1;
+            }
+            have_dialog = true;
+            for (size_t i = 2; i < w.size(); ++i)
+                if (w[i].rfind("title=", 0) == 0) d.title = to_gbk(w[i].substr(6));
+            continue;
+        }
+        if (w[0] != "OBJECT") {
+            *err = where + "unknown statement '" + w[0] + "'";
+            return -1;
+        }
+        if (!have_dialog) {
+            *err = where + "OBJECT before DIALOG";
+            return -1;
+        }
+        if (w.size() < 3) {
+            *err = where + "OBJECT needs an identifier and a kind";
+            return -1;
+        }
+        DialogItem item;
+        item.id = w[1];
+        if (d.find(item.id)) {
+            *err = where + "object " + item.id + " declared twice";
+            return -1;
+        }
+        item.kind = -1;
+        for (const auto& k : kKinds)
+            if (w[2] == k.name) item.kind = k.kind;
+        if (item.kind < 0) {
+            *err = where + "unknown object kind '" + w[2] + "'";
+            return -1;
+        }
+        if (item.kind == UF_STYLER_OPTION_MENU_TYPE || item.kind == UF_STYLER_SINGLE_LIST_TYPE)
+            item.ivalue = -1;
+        for (size_t i = 3; i < w.size(); ++i) {
+            size_t eq = w[i].find('=');
+            if (eq == std::string::npos) {
+                *err = where + "attribute '" + w[i] + "' has no '='";
+                return -1;
+            }
+            std::string key = w[i].substr(0, eq), val = w[i].substr(eq + 1);
+            if (key == "label") {
+                item.label = to_gbk(val);
+            } else if (key == "items") {
+                for (auto& s : split_items(val)) item.items.push_back(to_gbk(s));
+            } else if (key == "sensitive") {
+                item.sensitive = val != "0";
+            } else if (key == "value") {
+                char* end = nullptr;
+                if (item.kind == UF_STYLER_REAL_TYPE) {
+                    item.rvalue = strtod(val.c_str(), &end);
+                } else if (is_text(item.kind)) {
+                    item.svalue = to_gbk(val);
+                    end = nullptr;
+                } else {
+                    item.ivalue = (int)strtol(val.c_str(), &end, 10);
+                }
+                if (end && (*end || val.empty())) {
+                    *err = where + "value '" + val + "' is not a number";
+                    return -1;
+                }
+            } else {
+                *err = where + "unknown attribute '" + key + "'";
+                return -1;
+            }
+        }
+        d.items.push_back(item);
+    }
+    if (!have_dialog) {
+        *err = path + ": no DIALOG statement";
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace nxsim
+
+// ---------------------------------------------------------------- running a dialog
+
+namespace {
+
+struct Running {
+    Dialog* d;
+    UF_STYLER_callback_info_t* cbs;
+    int n;
+    bool closed = false;
+    int response = UF_UI_CANCEL;
+};
+
+// Fires the callback registered for (object, type); 0 when none is registered.
+int fire(Running& r, const std::string& object, int type, int subitem) {
+    for (int i = 0; i < r.n; ++i) {
+        const UF_STYLER_callback_info_t& row = r.cbs[i];
+        if (!row.object_id || row.cb_type != type || !row.callback_proc) continue;
+        if (object != row.object_id) continue;
+        UF_STYLER_item_value_type_t data{};
+        data.reason = type;
+        data.item_id = row.object_id;
+        data.subitem_index = subitem;
+        data.count = 1;
+        data.item_attr = UF_STYLER_VALUE;
+        data.indicator = UF_STYLER_NO_VALUE;
+        return row.callback_proc(r.d->id, nullptr, &data);
+    }
+    return 0;
+}
+
+bool has_callback(Running& r, const std::string& object, int type) {
+    for (int i = 0; i < r.n; ++i)
+        if (r.cbs[i].object_id && r.cbs[i].cb_type == type && object == r.cbs[i].object_id &&
+            r.cbs[i].callback_proc)
+            return true;
+    return false;
+}
+
+std::string describe_event(const DialogEvent& e) {
+    switch (e.kind) {
+        case DialogEvent::Set: return "set " + e.object + " = " + e.value.dump();
+        case DialogEvent::Select: return "select " + e.object + " " + e.value.dump();
+        case DialogEvent::Press: return "press " + e.object;
+        case DialogEvent::DoubleClick: return "double-click " + e.object;
+        case DialogEvent::Ok: return "OK";
+        case DialogEvent::Apply: return "Apply";
+        case DialogEvent::Cancel: return "Cancel";
+    }
+    return "?";
+}
+
+// Sets a list's selection from indices or item texts. false with *err on a bad value.
+bool select_items(DialogItem& it, const nlohmann::json& v, int* first, std::string* err) {
+    std::vector<int> idx;
+    auto add = [&](const nlohmann::json& x) -> bool {
+        if (x.is_number_integer()) {
+            int i = x.get<int>();
+            if (i < 0 || i >= (int)it.items.size()) {
+                *err = "item index " + std::to_string(i) + " out of range";
+                return false;
+            }
+            idx.push_back(i);
+            return true;
+        }
+        if (x.is_string()) {
+            std::string t = to_gbk(x.get<std::string>());
+            for (size_t i = 0; i < it.items.size(); ++i)
+                if (it.items[i] == t) {
+                    idx.push_back((int)i);
+                    return true;
+                }
+            *err = "no item '" + x.get<std::string>() + "'";
+            return false;
+        }
+        *err = "items are given by index or text";
+        return false;
+    };
+    if (v.is_array()) {
+        for (auto& x : v)
+            if (!add(x)) return false;
+    } else if (!add(v)) {
+        return false;
+    }
+    *first = idx.empty() ? -1 : idx.front();
+    if (it.kind == UF_STYLER_MULTI_LIST_TYPE) {
+        it.selected.clear();
+        for (int i : idx) it.selected.insert(i);
+    } else {
+        if (idx.size() > 1) {
+            *err = "only one item can be chosen";
+            return false;
+        }
+        it.ivalue = *first;
+        it.selected.clear();
+        if (*first >= 0) it.selected.insert(*first);
+    }
+    return true;
+}
+
+bool set_field(DialogItem& it, const nlohmann::json& v, std::string* err) {
+    if (is_text(it.kind)) {
+        if (!v.is_string()) {
+            *err = "a text is expected";
+            return false;
+        }
+        it.svalue = to_gbk(v.get<std::string>());
+    } else if (it.kind == UF_STYLER_INTEGER_TYPE || it.kind == UF_STYLER_TOGGLE_TYPE) {
+        if (v.is_boolean()) {
+            it.ivalue = v.get<bool>() ? 1 : 0;
+        } else if (v.is_number_integer()) {
+            it.ivalue = v.get<int>();
+        } else {
+            *err = "an integer is expected";
+            return false;
+        }
+    } else if (it.kind == UF_STYLER_REAL_TYPE) {
+        if (!v.is_number()) {
+            *err = "a number is expected";
+            return false;
+        }
+        it.rvalue = v.get<double>();
+    } else {
+        *err = "this object takes no typed value (use select or press)";
+        return false;
+    }
+    return true;
+}
+
+void play_event(Running& r, const DialogEvent& e) {
+    Session& s = S();
+    for (auto& a : e.answers) s.answers.push_back(a);
+    s.transcript.push_back("user: " + describe_event(e));
+    auto bad = [&](const std::string& what) { error(e.where + ": " + what); };
+    int rc = 0;
+    switch (e.kind) {
+        case DialogEvent::Ok:
+        case DialogEvent::Apply: {
+            bool ok = e.kind == DialogEvent::Ok;
+            if (!(ok ? r.d->ok_sensitive : r.d->apply_sensitive)) {
+                bad(std::string(ok ? "OK" : "Apply") + " is greyed out and cannot be pressed");
+                break;
+            }
+            int type = ok ? UF_STYLER_OK_CB : UF_STYLER_APPLY_CB;
+            bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, type);
+            rc = fire(r, UF_STYLER_DIALOG_INDEX, type, ok ? 0 : 1);
+            if (ok && (!registered || rc == UF_UI_CB_EXIT_DIALOG)) {
+                r.closed = true;
+                r.response = UF_UI_OK;
+            } else if (rc == UF_UI_CB_EXIT_DIALOG) {
+                r.closed = true;
+                r.response = UF_UI_APPLY;
+            }
+            break;
+        }
+        case DialogEvent::Cancel: {
+            bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB);
+            rc = fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB, 3);
+            if (!registered || rc == UF_UI_CB_EXIT_DIALOG) {
+                r.closed = true;
+                r.response = UF_UI_CANCEL;
+            }
+            break;
+        }
+        default: {
+            DialogItem* it = r.d->find(e.object);
+            if (!it) {
+                bad("the dialog " + r.d->file + " has no object " + e.object);
+                break;
+            }
+            if (!it->sensitive) {
+                bad(e.object + " is greyed out");
+                break;
+            }
+            std::string err;
+            int sub = -1;
+            int type = UF_STYLER_ACTIVATE_CB;
+            if (e.kind == DialogEvent::Set) {
+                if (!set_field(*it, e.value, &err)) {
+                    bad(e.object + ": " + err);
+                    break;
+                }
+                type = UF_STYLER_VALUE_CHANGED_CB;
+            } else if (e.kind == DialogEvent::Select) {
+                if (!is_list(it->kind)) {
+                    bad(e.object + " is not a list or option menu");
+                    break;
+                }
+                if (!select_items(*it, e.value, &sub, &err)) {
+                    bad(e.object + ": " + err);
+                    break;
+                }
+            } else if (e.kind == DialogEvent::DoubleClick) {
+                type = UF_STYLER_DOUBLE_CLICK_CB;
+            } else if (it->kind != UF_STYLER_ACTION_BUTTON_TYPE &&
+                       it->kind != UF_STYLER_TOGGLE_TYPE) {
+                bad(e.object + " is not a button");
+                break;
+            }
+            if (it->kind == UF_STYLER_TOGGLE_TYPE && e.kind == DialogEvent::Press)
+                it->ivalue = it->ivalue ? 0 : 1;
+            rc = fire(r, e.object, type, sub);
+            if (rc == UF_UI_CB_EXIT_DIALOG) {
+                r.closed = true;
+                r.response = UF_UI_OK;
+            }
+            break;
+        }
+    }
+    if (!s.answers.empty()) {
+        error(e.where + ": " + std::to_string(s.answers.size()) +
+              " scripted answer(s) left unused by this event");
+        s.answers.clear();
+    }
+}
+
+void free_value_members(UF_STYLER_item_value_type_t* v) {
+    if (!v) return;
+    switch (v->indicator) {
+        case UF_STYLER_STRING_VALUE:
+            release(v->value.string, "UF_STYLER_free_value");
+            v->value.string = nullptr;
+            break;
+        case UF_STYLER_STRING_PTR_VALUE:
+            if (v->value.strings) {
+                for (int i = 0; i < v->count; ++i)
+                    release(v->value.strings[i], "UF_STYLER_free_value");
+                release(v->value.strings, "UF_STYLER_free_value");
+            }
+            v->value.strings = nullptr;
+            break;
+        case UF_STYLER_INTEGER_PTR_VALUE:
+            release(v->value.integers, "UF_STYLER_free_value");
+            v->value.integers = nullptr;
+            break;
+        case UF_STYLER_REAL_PTR_VALUE:
+            release(v->value.reals, "UF_STYLER_free_value");
+            v->value.reals = nullptr;
+            break;
+        default:
+            break;
+    }
+}
+
+char** string_array(const std::vector<std::string>& texts, const char* call) {
+    char** arr = (char**)alloc(sizeof(char*) * (texts.empty() ? 1 : texts.size()), call);
+    for (size_t i = 0; i < texts.size(); ++i) arr[i] = alloc_string(texts[i], call);
+    return arr;
+}
+
+}  // namespace
+
+extern "C" {
+
+int UF_STYLER_create_dialog(const char* dialog_file, UF_STYLER_callback_info_t* cbs,
+                            int number_of_cbs, void* client_data, int* response) {
+    (void)client_data;
+    if (int rc = enter("UF_STYLER_create_dialog")) return rc;
+    Session& s = S();
+    if (!dialog_file || !cbs || number_of_cbs < 1) return ERR_BAD_ARG;
+    std::string file = dialog_file;
+    std::string path = s.dialog_folder.empty() ? file : s.dialog_folder + "/" + file;
+    std::ifstream probe(path);
+    if (!probe) return ERR_STYLER_FILE;
+    probe.close();
+
+    auto d = std::make_unique<Dialog>();
+    d->file = file;
+    d->id = s.next_dialog_id++;
+    std::string err;
+    if (load_dlg(path, *d, &err) != 0) {
+        error(err);
+        return ERR_STYLER_FILE;
+    }
+    // The table must end with its terminator row at the count the caller gave.
+    const UF_STYLER_callback_info_t& last = cbs[number_of_cbs - 1];
+    if (!last.object_id || strcmp(last.object_id, UF_STYLER_NULL_OBJECT) != 0 ||
+        last.cb_type != UF_STYLER_NO_CB) {
+        error(file + ": the callback table's last row is not the terminator");
+        return ERR_BAD_ARG;
+    }
+    for (int i = 0; i + 1 < number_of_cbs; ++i) {
+        const char* id = cbs[i].object_id;
+        if (!id) {
+            error(file + ": callback row " + std::to_string(i + 1) + " has no object");
+            return ERR_BAD_ARG;
+        }
+        if (strcmp(id, UF_STYLER_DIALOG_INDEX) != 0 && !d->find(id)) {
+            error(file + ": callback row " + std::to_string(i + 1) + " names object " + id +
+                  ", which the dialog does not have");
+            return ERR_STYLER_ITEM;
+        }
+    }
+
+    Running r{d.get(), cbs, number_of_cbs - 1};
+    s.dialogs.push_back(std::move(d));
+    s.transcript.push_back("dialog: open " + file);
+    if (fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, -1) == UF_UI_CB_EXIT_DIALOG)
+        r.closed = true;
+    while (!r.closed) {
+        if (s.events.empty()) {
+            error(file + ": the dialog is still open after the last scripted event; closed as if "
+                         "cancelled");
+            r.response = UF_UI_CANCEL;
+            break;
+        }
+        DialogEvent e = s.events.front();
+        s.events.pop_front();
+        play_event(r, e);
+    }
+    fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_DESTRUCTOR_CB, -1);
+    s.transcript.push_back("dialog: close " + file);
+    s.dialogs.pop_back();
+    if (response) *response = r.response;
+    return 0;
+}
+
+int UF_STYLER_ask_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
+    if (int rc = enter("UF_STYLER_ask_value")) return rc;
+    Dialog* d = current_dialog(dialog_id);
+    if (!d) return ERR_STYLER_CONTEXT;
+    if (!value || !value->item_id) return ERR_BAD_ARG;
+    const char* call = "UF_STYLER_ask_value";
+    std::string id = value->item_id;
+    if (id == UF_STYLER_NAV_INDEX) {
+        if (value->item_attr != UF_STYLER_SENSITIVITY) return ERR_STYLER_ATTR;
+        value->indicator = UF_STYLER_INTEGER_VALUE;
+        value->count = 1;
+        value->value.integer = value->subitem_index == 1 ? d->apply_sensitive : d->ok_sensitive;
+        return 0;
+    }
+    DialogItem* it = d->find(id);
+    if (!it) return ERR_STYLER_ITEM;
+    switch (value->item_attr) {
+        case UF_STYLER_SENSITIVITY:
+        case UF_STYLER_VISIBILITY:
+            value->indicator = UF_STYLER_INTEGER_VALUE;
+            value->count = 1;
+            value->value.integer =
+                value->item_attr == UF_STYLER_SENSITIVITY ? it->sensitive : it->visible;
+            return 0;
+        case UF_STYLER_LABEL:
+            value->indicator = UF_STYLER_STRING_VALUE;
+            value->count = 1;
+            value->value.string = alloc_string(it->label, call);
+            return 0;
+        case UF_STYLER_SUBITEM_VALUES:
+            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
+            value->indicator = UF_STYLER_STRING_PTR_VALUE;
+            value->count = (int)it->items.size();
+            value->value.strings = string_array(it->items, call);
+            return 0;
+        case UF_STYLER_VALUE:
+            break;
+        default:
+            return ERR_STYLER_ATTR;
+    }
+    value->count = 1;
+    if (is_text(it->kind)) {
+        value->indicator = UF_STYLER_STRING_VALUE;
+        value->value.string = alloc_string(it->svalue, call);
+    } else if (it->kind == UF_STYLER_REAL_TYPE) {
+        value->indicator = UF_STYLER_REAL_VALUE;
+        value->value.real = it->rvalue;
+    } else if (it->kind == UF_STYLER_MULTI_LIST_TYPE) {
+        std::vector<int> sel(it->selected.begin(), it->selected.end());
+        value->count = (int)sel.size();
+        if (value->indicator == UF_STYLER_STRING_PTR_VALUE) {
+            std::vector<std::string> texts;
+            for (int i : sel) texts.push_back(it->items[i]);
+            value->value.strings = string_array(texts, call);
+        } else {
+            value->indicator = UF_STYLER_INTEGER_PTR_VALUE;
+            int* arr = (int*)alloc(sizeof(int) * (sel.empty() ? 1 : sel.size()), call);
+            for (size_t i = 0; i < sel.size(); ++i) arr[i] = sel[i];
+            value->value.integers = arr;
+        }
+    } else if (it->kind == UF_STYLER_ACTION_BUTTON_TYPE || it->kind == UF_STYLER_SEPARATOR_TYPE) {
+        return ERR_STYLER_ATTR;
+    } else {
+        value->indicator = UF_STYLER_INTEGER_VALUE;
+        value->value.integer = it->ivalue;
+    }
+    return 0;
+}
+
+int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
+    if (int rc = enter("UF_STYLER_set_value")) return rc;
+    Dialog* d = current_dialog(dialog_id);
+    if (!d) return ERR_STYLER_CONTEXT;
+    if (!value || !value->item_id) return ERR_BAD_ARG;
+    std::string id = value->item_id;
+    int sub = value->subitem_index;
+    if (id == UF_STYLER_NAV_INDEX) {
+        if (value->item_attr != UF_STYLER_SENSITIVITY) return ERR_STYLER_ATTR;
+        bool on = value->value.integer != 0;
+        if (sub == 1)
+            d->apply_sensitive = on;
+        else if (sub == 0)
+            d->ok_sensitive = on;
+        else
+            return ERR_BAD_ARG;
+        return 0;
+    }
+    DialogItem* it = d->find(id);
+    if (!it) return ERR_STYLER_ITEM;
+    switch (value->item_attr) {
+        case UF_STYLER_SENSITIVITY: it->sensitive = value->value.integer != 0; return 0;
+        case UF_STYLER_VISIBILITY: it->visible = value->value.integer != 0; return 0;
+        case UF_STYLER_LABEL:
+            it->label = value->value.string ? value->value.string : "";
+            return 0;
+        case UF_STYLER_SUBITEM_VALUES: {
+            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
+            if (value->count > 0 && !value->value.strings) return ERR_BAD_ARG;
+            it->items.clear();
+            for (int i = 0; i < value->count; ++i)
+                it->items.push_back(value->value.strings[i] ? value->value.strings[i] : "");
+            it->selected.clear();
+            if (it->kind != UF_STYLER_MULTI_LIST_TYPE) it->ivalue = -1;
+            return 0;
+        }
+        case UF_STYLER_LIST_INSERT: {
+            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
+            std::string t = value->value.string ? value->value.string : "";
+            if (sub < 0 || sub >= (int)it->items.size()) {
+                it->items.push_back(t);
+            } else {
+                it->items.insert(it->items.begin() + sub, t);
+                std::set<int> moved;
+                for (int i : it->selected) moved.insert(i >= sub ? i + 1 : i);
+                it->selected = moved;
+            }
+            return 0;
+        }
+        case UF_STYLER_LIST_DELETE: {
+            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
+            if (sub < 0) {
+                it->items.clear();
+                it->selected.clear();
+                if (it->kind != UF_STYLER_MULTI_LIST_TYPE) it->ivalue = -1;
+            } else if (sub < (int)it->items.size()) {
+                it->items.erase(it->items.begin() + sub);
+                std::set<int> moved;
+                for (int i : it->selected)
+                    if (i != sub) moved.insert(i > sub ? i - 1 : i);
+                it->selected = moved;
+            }
+            return 0;
+        }
+        case UF_STYLER_VALUE:
+            break;
+        default:
+            return ERR_STYLER_ATTR;
+    }
+    if (is_text(it->kind)) {
+        it->svalue = value->value.string ? value->value.string : "";
+    } else if (it->kind == UF_STYLER_REAL_TYPE) {
+        it->rvalue = value->value.real;
+    } else if (it->kind == UF_STYLER_MULTI_LIST_TYPE) {
+        // NX flips one item of a multi-select list; sub-item -1 clears the selection.
+        if (sub < 0) {
+            it->selected.clear();
+        } else if (sub < (int)it->items.size()) {
+            if (it->selected.count(sub))
+                it->selected.erase(sub);
+            else
+                it->selected.insert(sub);
+        }
+    } else if (it->kind == UF_STYLER_OPTION_MENU_TYPE) {
+        // A choice outside the items (sub-item -1 included) leaves the menu as it was.
+        if (sub >= 0 && sub < (int)it->items.size()) it->ivalue = sub;
+    } else if (it->kind == UF_STYLER_SINGLE_LIST_TYPE) {
+        it->ivalue = (sub >= 0 && sub < (int)it->items.size()) ? sub : -1;
+        it->selected.clear();
+        if (it->ivalue >= 0) it->selected.insert(it->ivalue);
+    } else if (it->kind == UF_STYLER_ACTION_BUTTON_TYPE || it->kind == UF_STYLER_SEPARATOR_TYPE) {
+        return ERR_STYLER_ATTR;
+    } else {
+        it->ivalue = value->value.integer;
+    }
+    return 0;
+}
+
+int UF_STYLER_free_value(UF_STYLER_item_value_type_p_t data) {
+    enter_any("UF_STYLER_free_value");
+    free_value_members(data);
+    return 0;
+}
+
+}  // extern "C"

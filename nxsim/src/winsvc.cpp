@@ -1,0 +1,58 @@
+// The Windows services of the plug-in, as the simulated host shows them: each appears in the
+// transcript, and the user's answers come from the scenario.
+#include <cstring>
+
+#include "state.h"
+#include "../../src/shell/win_services.h"
+
+using namespace nxsim;
+
+extern "C" {
+
+int ws_message_box(const char* text) {
+    enter_any("ws_message_box");
+    add_transcript("box", text ? text : "");
+    return 0;
+}
+
+int ws_browse_folder(const char* title, char path[1024]) {
+    enter_any("ws_browse_folder");
+    if (path) path[0] = '\0';
+    std::string t = to_utf8(title ? title : "");
+    Session& s = S();
+    if (s.answers.empty() || s.answers.front().kind != Answer::Folder) {
+        error("folder browser \"" + t + "\" opened with no scripted folder answer; cancelled");
+        s.transcript.push_back("folder: " + t + " -> cancelled");
+        return -1;
+    }
+    Answer a = s.answers.front();
+    s.answers.pop_front();
+    if (a.cancel) {
+        s.transcript.push_back("folder: " + t + " -> cancelled");
+        return -1;
+    }
+    std::string gbk = to_gbk(a.text);
+    if (gbk.size() >= 1024) {
+        error(a.where + ": the folder is longer than the browser's 1023 characters");
+        gbk.resize(1023);
+    }
+    copy_out(path, 1024, gbk);
+    s.transcript.push_back("folder: " + t + " -> " + a.text);
+    return 0;
+}
+
+int ws_module_file_path(char path[1024]) {
+    enter_any("ws_module_file_path");
+    if (path) path[0] = '\0';
+    if (!path || S().library_path.empty()) return -1;
+    copy_out(path, 1024, S().library_path);
+    return 0;
+}
+
+int ws_show_about_dialog(void) {
+    enter_any("ws_show_about_dialog");
+    S().transcript.push_back("about: About box shown (dialog 4000, bitmap 4001); closed by the user");
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs one scenario case and compares its outputs with the case's expected/ folder.
+#   check-scenario.sh KELVORA_SIM CASE_DIR OUT_DIR
+# expected/exit_code holds the exit code the run must end with (0 when absent); stderr.txt
+# is compared with the case folder's path written as <case>. Only files present in expected/
+# are compared.
+set -u
+sim=$1; case_dir=$(cd "$2" && pwd); out=$3
+rm -rf "$out"; mkdir -p "$out"
+"$sim" run "$case_dir/scenario.json" --out "$out/run" 2> "$out/stderr.raw"
+code=$?
+mkdir -p "$out/run"
+sed "s|$case_dir|<case>|g" "$out/stderr.raw" > "$out/run/stderr.txt"
+echo "$code" > "$out/run/exit_code"
+want_code=0
+[ -f "$case_dir/expected/exit_code" ] && want_code=$(cat "$case_dir/expected/exit_code")
+status=0
+if [ "$code" != "$want_code" ]; then
+  echo "exit code $code, expected $want_code"; cat "$out/run/stderr.txt"; status=1
+fi
+if [ ! -d "$case_dir/expected" ]; then
+  echo "no expected/ folder in $case_dir (run scripts/accept-scenarios.sh after looking at $out/run)"
+  exit 1
+fi
+while IFS= read -r -d '' f; do
+  rel=${f#"$case_dir/expected/"}
+  [ "$rel" = exit_code ] && continue
+  if ! diff -u "$f" "$out/run/$rel" > "$out/diff.txt" 2>&1; then
+    echo "== $rel differs from expected:"; head -n 60 "$out/diff.txt"; status=1
+  fi
+done < <(find "$case_dir/expected" -type f -print0 | sort -z)
+exit $status

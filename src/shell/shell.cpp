@@ -1,0 +1,101 @@
+// Entry point, menu actions, the work-part guard, the dialog launch and the shared callbacks.
+#include "shell.h"
+
+#include <cstdio>
+
+#include "create/create_dialog.h"
+#include "drawing/drawing_dialog.h"
+#include "layer/layer_dialog.h"
+#include "shell/win_services.h"
+
+namespace {
+
+// NX keeps the pointers of this table: it lives as long as the library.
+UF_MB_action_t g_actions[] = {
+    {(char *)"KELVORA_LAYER", {layer_action, nullptr}},
+    {(char *)"KELVORA_DRAFT", {draft_action, nullptr}},
+    {(char *)"KELVORA_CREATE", {create_action, nullptr}},
+    {(char *)"KELVORA_ABOUT", {about_action, nullptr}},
+    {nullptr, {nullptr, nullptr}},
+};
+
+}  // namespace
+
+const UF_MB_action_t *action_table(void) { return g_actions; }
+
+/* Called once by NX at start-up: registers the menu actions. */
+extern "C" DllExport void ufsta(char *param, int *retcod, int rlen) {
+    (void)param;
+    (void)retcod;
+    (void)rlen;
+    if (UF_initialize() != 0) return;
+    UF_MB_add_actions(g_actions);
+    UF_terminate();
+}
+
+int check_work_part(void) {
+    // Without the API the launch that follows cannot open anything either: let it fail there.
+    if (UF_initialize() != 0) return 1;
+    tag_t work = UF_ASSEM_ask_work_part();
+    UF_terminate();
+    if (work == NULL_TAG) {
+        ws_message_box(KV_NO_WORK_PART_TEXT);
+        return 0;
+    }
+    return 1;
+}
+
+int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int rows, int *response) {
+    if (UF_initialize() != 0) return 0;
+    int rc = UF_STYLER_create_dialog(dlg_file, table, rows, nullptr, response);
+    if (rc != 0) {
+        char message[133] = "";
+        if (UF_get_fail_message(rc, message) != 0) snprintf(message, sizeof message, "NX error %d", rc);
+        UF_UI_set_status(message);
+        printf("%s\n", message);
+    }
+    UF_terminate();
+    return rc;
+}
+
+int dialog_cancel_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data) {
+    (void)dialog_id;
+    (void)client_data;
+    (void)call_data;
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    UF_terminate();
+    return UF_UI_CB_EXIT_DIALOG;
+}
+
+int noop_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data) {
+    (void)dialog_id;
+    (void)client_data;
+    (void)call_data;
+    if (UF_initialize() == 0) UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
+}
+
+UF_MB_cb_status_t layer_action(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t) {
+    int response = 0;
+    if (check_work_part()) launch_layer_dialog(&response);
+    return UF_MB_CB_CONTINUE;
+}
+
+UF_MB_cb_status_t draft_action(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t) {
+    int response = 0;
+    if (check_work_part()) launch_drawing_dialog(&response);
+    return UF_MB_CB_CONTINUE;
+}
+
+UF_MB_cb_status_t create_action(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t) {
+    int response = 0;
+    if (check_work_part()) launch_create_dialog(&response);
+    return UF_MB_CB_CONTINUE;
+}
+
+UF_MB_cb_status_t about_action(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t) {
+    if (UF_initialize() != 0) return UF_MB_CB_CONTINUE;
+    ws_show_about_dialog();
+    UF_terminate();
+    return UF_MB_CB_CONTINUE;
+}

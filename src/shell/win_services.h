@@ -1,0 +1,29 @@
+/* The four Windows services the plug-in relies on, behind one small interface.
+ * On Windows they are implemented with Win32 calls (win_services_win32.cpp); the simulated
+ * host provides them on other systems. All texts are GBK. */
+#ifndef KELVORA_WIN_SERVICES_H
+#define KELVORA_WIN_SERVICES_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Shows a modal message box with one OK button and the library as resource context.
+ * Returns when the user closes it; always 0. */
+int ws_message_box(const char *text);
+
+/* Opens the folder browser (desktop as root, an edit box, the given title).
+ * 0 and the chosen folder in path (1024 bytes); -1 and the empty text when cancelled. */
+int ws_browse_folder(const char *title, char path[1024]);
+
+/* The full path of the plug-in library file. 0 and the path; -1 and the empty text. */
+int ws_module_file_path(char path[1024]);
+
+/* Shows the About dialog (resource template, bitmap) modally until it is closed. Always 0. */
+int ws_show_about_dialog(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

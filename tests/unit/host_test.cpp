@@ -1,0 +1,183 @@
+// The simulated host's own behaviour that the plug-in relies on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "nx.h"
+#include "nxsim/nxsim.h"
+#include "state.h"
+#include "test_support.h"
+
+namespace {
+
+class Host : public ::testing::Test {
+protected:
+    void SetUp() override {
+        nxsim::reset();
+        std::string err;
+        ASSERT_EQ(0, nxsim::open_part(kv_test::source_path("tests/unit/data/layers.prt"), &err)) << err;
+        ASSERT_EQ(0, UF_initialize());
+    }
+    void TearDown() override {
+        UF_terminate();
+        EXPECT_TRUE(nxsim::errors().empty()) << nxsim::errors().front();
+        EXPECT_TRUE(nxsim::leaks().empty()) << nxsim::leaks().front();
+    }
+    tag_t work() { return UF_ASSEM_ask_work_part(); }
+    std::vector<std::string> category_names() {
+        std::vector<std::string> out;
+        tag_t t = NULL_TAG;
+        while (UF_OBJ_cycle_objs_in_part(work(), 12, &t) == 0 && t != NULL_TAG) {
+            UF_LAYER_category_info_t info;
+            UF_LAYER_ask_category_info(t, &info);
+            out.push_back(info.name);
+        }
+        return out;
+    }
+};
+
+TEST_F(Host, CyclesObjectsInCreationOrderWithAllFirst) {
+    // The file lists E07 before E01; cycling keeps the file's order, ALL comes first.
+    EXPECT_EQ((std::vector<std::string>{"ALL", "E07", "TOOLS", "E01"}), category_names());
+    UF_LAYER_category_info_t info{};
+    info.name[0] = 'E';
+    info.name[1] = '0';
+    info.name[2] = '2';
+    info.layer_mask[109] = true;
+    tag_t cat = NULL_TAG;
+    ASSERT_EQ(0, UF_LAYER_create_category(&info, &cat));
+    EXPECT_EQ((std::vector<std::string>{"ALL", "E07", "TOOLS", "E01", "E02"}), category_names());
+}
+
+TEST_F(Host, CategoryLookupIgnoresCaseAndUnknownIsNoError) {
+    tag_t t = NULL_TAG;
+    EXPECT_EQ(0, UF_LAYER_ask_category_tag("e01", &t));
+    EXPECT_NE(NULL_TAG, t);
+    EXPECT_EQ(0, UF_LAYER_ask_category_tag("all", &t));
+    UF_LAYER_category_info_t info;
+    ASSERT_EQ(0, UF_LAYER_ask_category_info(t, &info));
+    for (int l = 0; l < 256; ++l) EXPECT_TRUE(info.layer_mask[l]);
+    EXPECT_EQ(0, UF_LAYER_ask_category_tag("E99", &t));
+    EXPECT_EQ(NULL_TAG, t);
+}
+
+TEST_F(Host, WorkLayerRules) {
+    int st = 0;
+    ASSERT_EQ(0, UF_LAYER_ask_status(1, &st));
+    EXPECT_EQ(UF_LAYER_WORK_LAYER, st);
+    // The work layer's own status cannot be changed...
+    EXPECT_NE(0, UF_LAYER_set_status(1, UF_LAYER_INACTIVE_LAYER));
+    UF_LAYER_ask_status(1, &st);
+    EXPECT_EQ(UF_LAYER_WORK_LAYER, st);
+    // ...until another layer becomes the work layer; the old one turns selectable.
+    ASSERT_EQ(0, UF_LAYER_set_status(101, UF_LAYER_WORK_LAYER));
+    UF_LAYER_ask_status(1, &st);
+    EXPECT_EQ(UF_LAYER_ACTIVE_LAYER, st);
+    EXPECT_EQ(0, UF_LAYER_set_status(1, UF_LAYER_INACTIVE_LAYER));
+    UF_LAYER_ask_status(1, &st);
+    EXPECT_EQ(UF_LAYER_INACTIVE_LAYER, st);
+    EXPECT_NE(0, UF_LAYER_set_status(0, UF_LAYER_ACTIVE_LAYER));
+    EXPECT_NE(0, UF_LAYER_set_status(257, UF_LAYER_ACTIVE_LAYER));
+}
+
+TEST_F(Host, LayerCyclingAndNames) {
+    tag_t t = NULL_TAG;
+    std::vector<std::string> names;
+    while (UF_LAYER_cycle_by_layer(101, &t) == 0 && t != NULL_TAG) {
+        char name[UF_OBJ_NAME_BUFSIZE];
+        UF_OBJ_ask_name(t, name);
+        names.push_back(name);
+    }
+    EXPECT_EQ((std::vector<std::string>{"BODY_A", "E01_CSYS"}), names);
+    char name[UF_OBJ_NAME_BUFSIZE] = "x";
+    tag_t unnamed = NULL_TAG;
+    UF_LAYER_cycle_by_layer(5, &unnamed);
+    ASSERT_NE(NULL_TAG, unnamed);
+    EXPECT_NE(0, UF_OBJ_ask_name(unnamed, name));
+    EXPECT_STREQ("", name);
+    EXPECT_NE(0, UF_OBJ_set_name(unnamed, std::string(31, 'N').c_str()));
+}
+
+TEST_F(Host, LedgerCatchesALeakAndADoubleFree) {
+    tag_t group = NULL_TAG;
+    UF_OBJ_cycle_objs_in_part(work(), 15, &group);
+    ASSERT_NE(NULL_TAG, group);
+    tag_t* members = nullptr;
+    int n = 0;
+    ASSERT_EQ(0, UF_GROUP_ask_group_data(group, &members, &n));
+    EXPECT_EQ(2, n);
+    ASSERT_EQ(1u, nxsim::leaks().size());
+    EXPECT_EQ(0u, nxsim::leaks()[0].find("UF_GROUP_ask_group_data"));
+    UF_free(members);
+    EXPECT_TRUE(nxsim::leaks().empty());
+    UF_free(members);  // released twice: reported, not a crash
+    ASSERT_EQ(1u, nxsim::errors().size());
+    nxsim::reset();
+    UF_initialize();
+}
+
+TEST_F(Host, InjectedFaultsOnceNthAndAlways) {
+    int st = 0;
+    nxsim::fail("UF_LAYER_ask_status", nxsim::FaultMode::Once);
+    EXPECT_NE(0, UF_LAYER_ask_status(1, &st));
+    EXPECT_EQ(0, st);  // outputs are cleared on failure
+    EXPECT_EQ(0, UF_LAYER_ask_status(1, &st));
+
+    nxsim::fail("UF_LAYER_ask_status", nxsim::FaultMode::Nth, 3, 12345);
+    EXPECT_EQ(0, UF_LAYER_ask_status(1, &st));
+    EXPECT_EQ(0, UF_LAYER_ask_status(1, &st));
+    EXPECT_EQ(12345, UF_LAYER_ask_status(1, &st));
+    EXPECT_EQ(0, UF_LAYER_ask_status(1, &st));
+
+    nxsim::fail("UF_LAYER_ask_status", nxsim::FaultMode::Always);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(0, UF_LAYER_ask_status(1, &st));
+    nxsim::clear_faults();
+    EXPECT_EQ(0, UF_LAYER_ask_status(1, &st));
+
+    char msg[133];
+    nxsim::fail("UF_OBJ_set_color", nxsim::FaultMode::Once);
+    int rc = UF_OBJ_set_color(work(), 5);
+    ASSERT_NE(0, rc);
+    EXPECT_EQ(0, UF_get_fail_message(rc, msg));
+    EXPECT_GT(strlen(msg), 0u);
+}
+
+TEST_F(Host, CallsOutsideInitializeAreReported) {
+    UF_terminate();
+    int st = 0;
+    EXPECT_EQ(UF_err_program_not_initialized, UF_LAYER_ask_status(1, &st));
+    EXPECT_EQ(1u, nxsim::errors().size());
+    EXPECT_NE(0, UF_terminate());  // one terminate too many
+    EXPECT_EQ(2u, nxsim::errors().size());
+    nxsim::reset();
+    UF_initialize();
+}
+
+TEST_F(Host, MessagesAndStatusGoToTheTranscript) {
+    uc1601((char*)"第一行*第二行", 1);
+    uc1601((char*)"a*b", 0);
+    UF_UI_set_status((char*)"就绪");
+    EXPECT_EQ((std::vector<std::string>{"message: 第一行*第二行", "status: a-b", "status: 就绪"}),
+              kv_test::gbk_lines(nxsim::transcript()));
+}
+
+TEST_F(Host, AttributesReadAsStrings) {
+    tag_t t = NULL_TAG;
+    UF_LAYER_cycle_by_layer(101, &t);
+    UF_ATTR_value_t v{};
+    char buf[UF_ATTR_MAX_STRING_LEN + 1];
+    v.value.string = buf;
+    ASSERT_EQ(0, UF_ATTR_read_value(t, (char*)"MATERIAL", UF_ATTR_string, &v));
+    EXPECT_EQ(UF_ATTR_string, v.type);
+    EXPECT_STREQ("紫铜", buf);
+    ASSERT_EQ(0, UF_ATTR_read_value(t, (char*)"NOPE", UF_ATTR_any, &v));
+    EXPECT_EQ(0, v.type);
+}
+
+TEST_F(Host, PartFileRoundTripKeepsObjectsAndSolids) {
+    std::string text = nxsim::part_json(work());
+    EXPECT_NE(std::string::npos, text.find("\"volume\": 6000.0"));
+    EXPECT_NE(std::string::npos, text.find("\"name\": \"E07\""));
+}
+
+}  // namespace

@@ -1,0 +1,332 @@
+// Reads a scenario, starts a session, loads the plug-in (ufsta), plays the steps and writes
+// the transcript, the listing and the part dumps. Every refusal names the file and the field.
+#include "scenario.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "nx.h"
+#include "nxsim/nxsim.h"
+
+using json = nlohmann::json;
+
+namespace kvsim {
+
+namespace {
+
+struct Bad {
+    std::string text;
+};
+
+std::string dir_of(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+bool is_absolute(const std::string& p) { return !p.empty() && p[0] == '/'; }
+
+class Reader {
+public:
+    explicit Reader(std::string file) : file_(std::move(file)), base_(dir_of(file_)) {}
+
+    [[noreturn]] void fail(const std::string& where, const std::string& what) const {
+        throw Bad{file_ + ": " + where + ": " + what};
+    }
+
+    std::string text(const json& j, const std::string& where) const {
+        if (!j.is_string()) fail(where, "expected a text");
+        return j.get<std::string>();
+    }
+
+    // A path in the scenario is relative to the scenario's folder; ${KIT} stands for the kit.
+    std::string path(const json& j, const std::string& where) const {
+        std::string p = expand(text(j, where));
+        return is_absolute(p) ? p : base_ + "/" + p;
+    }
+
+    std::string expand(std::string s) const {
+        size_t at;
+        while ((at = s.find("${KIT}")) != std::string::npos) s.replace(at, 6, kit_);
+        while ((at = s.find("${SCENARIO}")) != std::string::npos) s.replace(at, 11, base_);
+        return s;
+    }
+
+    nxsim::Answer answer(const json& j, const std::string& where) const {
+        nxsim::Answer a;
+        a.where = where;
+        if (!j.is_object() || j.size() != 1) fail(where, "expected one of select, folder, question");
+        if (j.contains("select")) {
+            a.kind = nxsim::Answer::Select;
+            const json& v = j["select"];
+            if (v.is_string() && v.get<std::string>() == "cancel") {
+                a.cancel = true;
+            } else if (v.is_array()) {
+                for (size_t i = 0; i < v.size(); ++i)
+                    a.names.push_back(text(v[i], where + ".select[" + std::to_string(i) + "]"));
+            } else {
+                fail(where + ".select", "expected an array of object names or \"cancel\"");
+            }
+        } else if (j.contains("folder")) {
+            a.kind = nxsim::Answer::Folder;
+            if (j["folder"].is_null())
+                a.cancel = true;
+            else
+                a.text = expand(text(j["folder"], where + ".folder"));
+        } else if (j.contains("question")) {
+            a.kind = nxsim::Answer::Question;
+            const json& v = j["question"];
+            if (v == "ok" || v == 1)
+                a.button = 1;
+            else if (v == 2)
+                a.button = 2;
+            else if (v == "cancel" || v == 3)
+                a.button = 3;
+            else
+                fail(where + ".question", "expected \"ok\", \"cancel\" or a button 1-3");
+        } else {
+            fail(where, "expected one of select, folder, question");
+        }
+        return a;
+    }
+
+    std::vector<nxsim::Answer> answers(const json& j, const std::string& where) const {
+        std::vector<nxsim::Answer> out;
+        if (!j.is_array()) fail(where, "expected an array");
+        for (size_t i = 0; i < j.size(); ++i)
+            out.push_back(answer(j[i], where + "[" + std::to_string(i) + "]"));
+        return out;
+    }
+
+    nxsim::DialogEvent event(const json& j, const std::string& where) const {
+        nxsim::DialogEvent e;
+        e.where = file_ + ": " + where;
+        if (j.is_string()) {
+            std::string s = j.get<std::string>();
+            if (s == "ok")
+                e.kind = nxsim::DialogEvent::Ok;
+            else if (s == "apply")
+                e.kind = nxsim::DialogEvent::Apply;
+            else if (s == "cancel")
+                e.kind = nxsim::DialogEvent::Cancel;
+            else
+                fail(where, "unknown event '" + s + "' (ok, apply, cancel, or an object)");
+            return e;
+        }
+        if (!j.is_object()) fail(where, "expected an event");
+        int kinds = 0;
+        if (j.contains("press")) {
+            e.kind = nxsim::DialogEvent::Press;
+            e.object = text(j["press"], where + ".press");
+            ++kinds;
+        }
+        if (j.contains("double_click")) {
+            e.kind = nxsim::DialogEvent::DoubleClick;
+            e.object = text(j["double_click"], where + ".double_click");
+            ++kinds;
+        }
+        if (j.contains("set")) {
+            e.kind = nxsim::DialogEvent::Set;
+            e.object = text(j["set"], where + ".set");
+            if (!j.contains("value")) fail(where + ".value", "set needs a value");
+            e.value = j["value"];
+            ++kinds;
+        }
+        if (j.contains("select")) {
+            e.kind = nxsim::DialogEvent::Select;
+            e.object = text(j["select"], where + ".select");
+            if (!j.contains("items")) fail(where + ".items", "select needs items (indices or texts)");
+            e.value = j["items"];
+            ++kinds;
+        }
+        for (const char* b : {"ok", "apply", "cancel"}) {
+            if (j.contains(b)) {
+                e.kind = strcmp(b, "ok") == 0      ? nxsim::DialogEvent::Ok
+                         : strcmp(b, "apply") == 0 ? nxsim::DialogEvent::Apply
+                                                   : nxsim::DialogEvent::Cancel;
+                ++kinds;
+            }
+        }
+        if (kinds != 1) fail(where, "an event is exactly one of press, double_click, set, select, ok, apply, cancel");
+        if (j.contains("answers")) e.answers = answers(j["answers"], where + ".answers");
+        return e;
+    }
+
+    std::string kit_;
+
+private:
+    std::string file_;
+    std::string base_;
+};
+
+nxsim::FaultMode fault_mode(const Reader& r, const json& j, const std::string& where) {
+    std::string m = j.contains("mode") ? r.text(j["mode"], where + ".mode") : "once";
+    if (m == "once") return nxsim::FaultMode::Once;
+    if (m == "nth") return nxsim::FaultMode::Nth;
+    if (m == "always") return nxsim::FaultMode::Always;
+    r.fail(where + ".mode", "expected once, nth or always");
+}
+
+void apply_fault(const Reader& r, const json& j, const std::string& where) {
+    if (!j.is_object()) r.fail(where, "expected an object with a call");
+    std::string call = r.text(j.value("call", json()), where + ".call");
+    nxsim::FaultMode mode = fault_mode(r, j, where);
+    int n = 1, code = 0;
+    if (j.contains("n")) {
+        if (!j["n"].is_number_integer() || j["n"].get<int>() < 1) r.fail(where + ".n", "expected a positive integer");
+        n = j["n"].get<int>();
+    }
+    if (j.contains("code")) {
+        if (!j["code"].is_number_integer() || j["code"].get<int>() == 0) r.fail(where + ".code", "expected a non-zero integer");
+        code = j["code"].get<int>();
+    }
+    nxsim::fail(call, mode, n, code);
+}
+
+bool write_file(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+    return (bool)out;
+}
+
+void make_dir(const std::string& p) { mkdir(p.c_str(), 0755); }
+
+}  // namespace
+
+RunResult run_scenario(const std::string& scenario_path, const std::string& out_dir) {
+    RunResult res;
+    std::ifstream in(scenario_path);
+    if (!in) {
+        res.exit_code = 2;
+        res.message = scenario_path + ": the scenario file cannot be opened";
+        return res;
+    }
+    json doc = json::parse(in, nullptr, false);
+    if (doc.is_discarded() || !doc.is_object()) {
+        res.exit_code = 2;
+        res.message = scenario_path + ": not a JSON object";
+        return res;
+    }
+    Reader r(scenario_path);
+    nxsim::reset();
+    make_dir(out_dir);
+    std::string stdout_path = out_dir + "/stdout.txt";
+    fflush(stdout);
+    int saved_stdout = dup(fileno(stdout));
+    try {
+        for (auto it = doc.begin(); it != doc.end(); ++it) {
+            static const char* known[] = {"description", "kit", "env", "library_path", "dialog_folder",
+                                          "part", "faults", "steps", "allow_leaks"};
+            bool ok = false;
+            for (const char* k : known) ok = ok || it.key() == k;
+            if (!ok) r.fail(it.key(), "unknown field");
+        }
+        if (doc.contains("kit")) {
+            r.kit_ = r.path(doc["kit"], "kit");
+            nxsim::set_env("KELVORA_PATH", r.kit_);
+            nxsim::set_dialog_folder(r.kit_ + "/application");
+            nxsim::set_library_path(r.kit_ + "/application/kelvora.dll");
+        }
+        if (doc.contains("dialog_folder")) nxsim::set_dialog_folder(r.path(doc["dialog_folder"], "dialog_folder"));
+        if (doc.contains("library_path")) nxsim::set_library_path(r.path(doc["library_path"], "library_path"));
+        if (doc.contains("env")) {
+            const json& env = doc["env"];
+            if (!env.is_object()) r.fail("env", "expected an object of names and values");
+            for (auto it = env.begin(); it != env.end(); ++it)
+                nxsim::set_env(it.key(), r.expand(r.text(it.value(), "env." + it.key())));
+        }
+        if (doc.contains("faults")) {
+            const json& f = doc["faults"];
+            if (!f.is_array()) r.fail("faults", "expected an array");
+            for (size_t i = 0; i < f.size(); ++i) apply_fault(r, f[i], "faults[" + std::to_string(i) + "]");
+        }
+        if (doc.contains("part")) {
+            std::string err;
+            if (nxsim::open_part(r.path(doc["part"], "part"), &err) != 0) r.fail("part", err);
+        }
+        const json steps = doc.value("steps", json::array());
+        if (!steps.is_array()) r.fail("steps", "expected an array");
+
+        // The plug-in's own standard output goes to the run's folder.
+        if (!freopen(stdout_path.c_str(), "w", stdout)) r.fail("--out", "cannot write " + stdout_path);
+        ufsta(nullptr, nullptr, 0);
+
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const json& s = steps[i];
+            std::string w = "steps[" + std::to_string(i) + "]";
+            if (!s.is_object()) r.fail(w, "expected an object");
+            if (s.contains("action")) {
+                std::string name = r.text(s["action"], w + ".action");
+                std::vector<nxsim::DialogEvent> events;
+                if (s.contains("events")) {
+                    const json& ev = s["events"];
+                    if (!ev.is_array()) r.fail(w + ".events", "expected an array");
+                    for (size_t k = 0; k < ev.size(); ++k)
+                        events.push_back(r.event(ev[k], w + ".events[" + std::to_string(k) + "]"));
+                }
+                if (s.contains("answers"))
+                    for (auto& a : r.answers(s["answers"], w + ".answers")) nxsim::push_answer(a);
+                nxsim::queue_events(events);
+                if (nxsim::run_action(name) < 0) r.fail(w + ".action", "no menu action '" + name + "' is registered");
+                if (nxsim::pending_events() > 0)
+                    nxsim::add_error(scenario_path + ": " + w + ": " + std::to_string(nxsim::pending_events()) +
+                                     " scripted event(s) left unused (no dialog took them)");
+                if (nxsim::pending_answers() > 0)
+                    nxsim::add_error(scenario_path + ": " + w + ": " + std::to_string(nxsim::pending_answers()) +
+                                     " scripted answer(s) left unused");
+                nxsim::queue_events({});
+                while (nxsim::pending_events()) nxsim::queue_events({});
+            } else if (s.contains("open_part")) {
+                std::string err;
+                if (nxsim::open_part(r.path(s["open_part"], w + ".open_part"), &err) != 0) r.fail(w + ".open_part", err);
+            } else if (s.contains("close_parts")) {
+                nxsim::close_all_parts();
+            } else if (s.contains("fail")) {
+                apply_fault(r, s["fail"], w + ".fail");
+            } else if (s.contains("clear_faults")) {
+                nxsim::clear_faults();
+            } else {
+                r.fail(w, "unknown step (action, open_part, close_parts, fail, clear_faults)");
+            }
+        }
+    } catch (const Bad& b) {
+        res.exit_code = 2;
+        res.message = b.text;
+    }
+    fflush(stdout);
+    dup2(saved_stdout, fileno(stdout));
+    close(saved_stdout);
+
+    std::string transcript;
+    for (auto& line : nxsim::transcript()) transcript += line + "\n";
+    write_file(out_dir + "/transcript.txt", transcript);
+    write_file(out_dir + "/listing.txt", nxsim::listing());
+    make_dir(out_dir + "/parts");
+    for (tag_t p : nxsim::parts()) {
+        std::string name = nxsim::part_file_name(p);
+        size_t dot = name.rfind('.');
+        if (dot != std::string::npos) name = name.substr(0, dot);
+        write_file(out_dir + "/parts/" + name + ".json", nxsim::part_json(p));
+    }
+    if (res.exit_code) return res;
+    if (!nxsim::errors().empty()) {
+        res.exit_code = 1;
+        for (auto& e : nxsim::errors()) res.message += e + "\n";
+        return res;
+    }
+    auto leaks = nxsim::leaks();
+    if (!leaks.empty() && !doc.value("allow_leaks", false)) {
+        res.exit_code = 3;
+        res.message = "memory handed out by NX and not released:\n";
+        for (auto& l : leaks) res.message += "  " + l + "\n";
+    }
+    return res;
+}
+
+}  // namespace kvsim
