@@ -1,0 +1,21 @@
+/* Finding the plug-in's install folder (the tool folder). */
+#ifndef KELVORA_TOOL_FOLDER_H
+#define KELVORA_TOOL_FOLDER_H
+
+#define KV_PATH_BUFSIZE 1024
+
+/* The tool folder into folder (1024 bytes): from the marked line of NX's custom_dirs.dat,
+ * else KELVORA_PATH, else two folders above the library file; the empty text (after telling
+ * the user) when none gives one. Always 0. */
+int find_tool_folder(char folder[KV_PATH_BUFSIZE]);
+
+/* The value of the marked line "<marker><variable>=<folder>" in NX's custom_dirs.dat into
+ * result (1024 bytes, empty when none). 0 when the file was read to a stop, non-zero when
+ * UGII_ROOT_DIR could not be translated, the file did not open or a read stopped early. */
+int read_custom_dirs_entry(const char *variable, const char *marker, char result[KV_PATH_BUFSIZE]);
+
+/* The folder two levels above the library file into result (1024 bytes). 0, or -1 and the
+ * empty text when the library's path is not known. */
+int module_parent_folder(char result[KV_PATH_BUFSIZE]);
+
+#endif

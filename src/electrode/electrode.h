@@ -1,0 +1,38 @@
+/* Electrodes are layer categories of the work part whose names begin with the configured
+ * prefix. These operations recognise them, find their layers and colour their objects. */
+#ifndef KELVORA_ELECTRODE_H
+#define KELVORA_ELECTRODE_H
+
+#include <stddef.h>
+
+#include "nx.h"
+
+/* A category name: at most 30 characters and the terminator. */
+#define KV_CATEGORY_NAME_BUFSIZE 31
+
+/* 1 when name begins with ELECTRODE_PREFIX_NAME (ASCII case ignored), else 0. */
+int is_electrode_name(const char *name);
+
+/* The upper-cased name of the first category (in NX's order, "ALL" skipped) that holds the
+ * layer, or the empty text. Always 0. */
+int category_of_layer(int layer, char *name, size_t size);
+
+/* 0 and the lowest layer of the named category; -1 and 0 when there is no such category or
+ * it holds no layer. */
+int first_layer_of_category(const char *name, int *first_layer);
+
+/* -1 when name is not an electrode's (output untouched); else 0 and the category's first
+ * layer (0 when it holds none). */
+int electrode_first_layer(const char *name, int *first_layer);
+
+/* Receives each electrode name (upper case) in NX's cycling order. */
+typedef void (*electrode_name_fn)(const char *name, void *context);
+
+/* Calls take for every electrode category of part, in NX's cycling order ("ALL" never
+ * counts). Returns the number of electrodes found. */
+int list_electrode_categories(tag_t part, electrode_name_fn take, void *context);
+
+/* Gives object the NX colour nearest to red, green, blue (0 to 255 each). Always 0. */
+int set_color_from_rgb(tag_t object, double red, double green, double blue);
+
+#endif

@@ -1,0 +1,37 @@
+/* Text sources: attribute titles and the $PART_NAME / $DIR tokens, title-block notes found by
+ * name, and comma lists ("a,b," holds two items: each item is followed by a comma). */
+#ifndef KELVORA_TEXT_SOURCE_H
+#define KELVORA_TEXT_SOURCE_H
+
+#include <stddef.h>
+
+#include "nx.h"
+
+/* The text that title stands for on object into text (size bytes): the token's text for
+ * $PART_NAME and $DIR, else the object's string attribute; the empty text for the null
+ * object or a missing or non-string attribute. Returns text. */
+char *read_text_attribute(tag_t object, const char *title, char *text, size_t size);
+
+/* The work part's file name without folder and extension (empty without a work part). 0. */
+int work_part_name(char *text, size_t size);
+
+/* The name of the last folder of the work part's path (empty for a drive root). 0. */
+int work_part_folder_name(char *text, size_t size);
+
+/* The note (type 25, subtype 1) of group whose NAME attribute equals name (case ignored),
+ * or the null tag. */
+tag_t find_named_note(tag_t group, const char *name);
+
+/* Replaces the note's text (an empty text becomes one space). NX's result. */
+int set_note_text(tag_t note, const char *text);
+
+/* The number of items of a comma list (the number of commas). */
+int list_item_count(const char *list);
+
+/* Item n of a comma list into text (size bytes); empty when n is out of range. 0. */
+int list_item(const char *list, int n, char *text, size_t size);
+
+/* The index of the first item equal to text (ASCII case ignored), or -1. */
+int list_item_index(const char *list, const char *text);
+
+#endif

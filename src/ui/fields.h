@@ -1,0 +1,43 @@
+/* Reading and writing UIStyler dialog objects. Each operation is one UF_STYLER_ask_value or
+ * UF_STYLER_set_value call whose value is released at once; none reports NX's failure: a
+ * failed call leaves the output as the operation first set it (0, 0.0 or the empty text). */
+#ifndef KELVORA_FIELDS_H
+#define KELVORA_FIELDS_H
+
+#include <stddef.h>
+
+#include "nx.h"
+
+int ask_int_value(int dialog_id, const char *object, int *value);
+int ask_real_value(int dialog_id, const char *object, double *value);
+/* The object's text into text (size bytes, cut to fit, always terminated). */
+int ask_string_value(int dialog_id, const char *object, char *text, size_t size);
+
+/* Sets an integer, toggle or option value. */
+int set_value(int dialog_id, const char *object, int value);
+/* Sets a text field's text. */
+int set_string_value(int dialog_id, const char *object, const char *text);
+int set_real_value(int dialog_id, const char *object, double value);
+/* Chooses item n (from 0) of an option menu or list. */
+int set_choice(int dialog_id, const char *object, int n);
+/* Greys (0) or enables the dialog's OK / Apply button. */
+int set_ok_sensitive(int dialog_id, int flag);
+int set_apply_sensitive(int dialog_id, int flag);
+
+/* Lists and option menus. */
+int list_count(int dialog_id, const char *object);
+/* Item n's text into text (size bytes), empty when n is out of range. */
+int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size);
+int list_clear(int dialog_id, const char *object);
+int list_append(int dialog_id, const char *object, const char *text);
+/* Replaces all items; count <= 0 leaves one empty item. */
+int set_list_items(int dialog_id, const char *object, int count, char **items);
+/* Multi-select lists: 1 when item n is selected, else 0. */
+int is_item_selected(int dialog_id, const char *object, int n);
+int select_item(int dialog_id, const char *object, int n);
+int deselect_item(int dialog_id, const char *object, int n);
+int clear_selection(int dialog_id, const char *object);
+/* 1 when text (ASCII case ignored) is the text of a selected item, else 0. */
+int is_text_selected(int dialog_id, const char *object, const char *text);
+
+#endif
