@@ -219,7 +219,10 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
     std::string stdout_path = out_dir + "/stdout.txt";
     fflush(stdout);
     int saved_stdout = dup(fileno(stdout));
+    // The plug-in's own standard output goes to the run's folder.
+    bool redirected = freopen(stdout_path.c_str(), "w", stdout) != nullptr;
     try {
+        if (!redirected) r.fail("--out", "cannot write " + stdout_path);
         for (auto it = doc.begin(); it != doc.end(); ++it) {
             static const char* known[] = {"description", "kit", "env", "library_path", "dialog_folder",
                                           "part", "faults", "steps", "allow_leaks"};
@@ -253,8 +256,6 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         const json steps = doc.value("steps", json::array());
         if (!steps.is_array()) r.fail("steps", "expected an array");
 
-        // The plug-in's own standard output goes to the run's folder.
-        if (!freopen(stdout_path.c_str(), "w", stdout)) r.fail("--out", "cannot write " + stdout_path);
         ufsta(nullptr, nullptr, 0);
 
         for (size_t i = 0; i < steps.size(); ++i) {
@@ -314,12 +315,14 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         if (dot != std::string::npos) name = name.substr(0, dot);
         write_file(out_dir + "/parts/" + name + ".json", nxsim::part_json(p));
     }
-    if (res.exit_code) return res;
     if (!nxsim::errors().empty()) {
-        res.exit_code = 1;
-        for (auto& e : nxsim::errors()) res.message += e + "\n";
-        return res;
+        // Host errors come first: they happened before any refusal that stopped the run.
+        std::string host;
+        for (auto& e : nxsim::errors()) host += e + "\n";
+        res.message = host + res.message;
+        if (!res.exit_code) res.exit_code = 1;
     }
+    if (res.exit_code) return res;
     auto leaks = nxsim::leaks();
     if (!leaks.empty() && !doc.value("allow_leaks", false)) {
         res.exit_code = 3;

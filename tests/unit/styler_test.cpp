@@ -1,0 +1,211 @@
+// The dialog engine of the simulated host: callback order, closing rules and the item value
+// semantics the plug-in's field operations rely on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "nx.h"
+#include "nxsim/nxsim.h"
+#include "test_support.h"
+
+namespace {
+
+std::function<int(int)> g_on_press;  // what GO_ACTION does, given the dialog id
+std::vector<std::string> g_calls;
+
+int record(int type, int id) {
+    g_calls.push_back(std::to_string(type));
+    if (type == UF_STYLER_ACTIVATE_CB && g_on_press) return g_on_press(id);
+    return 0;
+}
+int ctor(int id, void*, UF_STYLER_item_value_type_p_t) { return record(8, id); }
+int dtor(int id, void*, UF_STYLER_item_value_type_p_t) { return record(9, id); }
+int ok(int id, void*, UF_STYLER_item_value_type_p_t) { return record(4, id) + 1; }
+int apply(int id, void*, UF_STYLER_item_value_type_p_t) { return record(5, id); }
+int press(int id, void*, UF_STYLER_item_value_type_p_t) { return record(0, id); }
+
+UF_STYLER_callback_info_t kTable[] = {
+    {(char*)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, ctor},
+    {(char*)UF_STYLER_DIALOG_INDEX, UF_STYLER_DESTRUCTOR_CB, 0, dtor},
+    {(char*)UF_STYLER_DIALOG_INDEX, UF_STYLER_OK_CB, 0, ok},
+    {(char*)UF_STYLER_DIALOG_INDEX, UF_STYLER_APPLY_CB, 0, apply},
+    {(char*)"GO_ACTION", UF_STYLER_ACTIVATE_CB, 0, press},
+    {(char*)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
+};
+
+nxsim::DialogEvent ev(nxsim::DialogEvent::Kind k, const char* obj = "") {
+    nxsim::DialogEvent e;
+    e.kind = k;
+    e.object = obj;
+    e.where = "test";
+    return e;
+}
+
+class Styler : public ::testing::Test {
+protected:
+    void SetUp() override {
+        nxsim::reset();
+        nxsim::set_dialog_folder(kv_test::source_path("tests/unit/data"));
+        g_calls.clear();
+        g_on_press = nullptr;
+        UF_initialize();
+    }
+    void TearDown() override {
+        UF_terminate();
+        EXPECT_TRUE(nxsim::leaks().empty()) << nxsim::leaks().front();
+    }
+    int run(std::vector<nxsim::DialogEvent> events, int* response = nullptr) {
+        nxsim::queue_events(events);
+        int r = 0;
+        int rc = UF_STYLER_create_dialog("test.dlg", kTable, 6, nullptr, &r);
+        if (response) *response = r;
+        return rc;
+    }
+};
+
+TEST_F(Styler, CallbacksFireInNxOrderAndOkClosesOnOne) {
+    int response = 0;
+    ASSERT_EQ(0, run({ev(nxsim::DialogEvent::Press, "GO_ACTION"), ev(nxsim::DialogEvent::Apply),
+                      ev(nxsim::DialogEvent::Ok)},
+                     &response));
+    EXPECT_EQ((std::vector<std::string>{"8", "0", "5", "4", "9"}), g_calls);
+    EXPECT_EQ(UF_UI_OK, response);
+    EXPECT_TRUE(nxsim::errors().empty());
+}
+
+TEST_F(Styler, MissingFileAndBadTablesAreRefused) {
+    int r = 0;
+    EXPECT_NE(0, UF_STYLER_create_dialog("missing.dlg", kTable, 6, nullptr, &r));
+    EXPECT_NE(0, UF_STYLER_create_dialog("test.dlg", kTable, 5, nullptr, &r));  // no terminator
+    UF_STYLER_callback_info_t bad[] = {
+        {(char*)"NO_SUCH_OBJECT", UF_STYLER_ACTIVATE_CB, 0, press},
+        {(char*)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
+    };
+    EXPECT_NE(0, UF_STYLER_create_dialog("test.dlg", bad, 2, nullptr, &r));
+    EXPECT_TRUE(g_calls.empty());  // nothing was shown
+}
+
+TEST_F(Styler, GreyedButtonsAndRunningOutOfEventsAreScriptErrors) {
+    g_on_press = [](int id) {
+        UF_STYLER_item_value_type_t v{};
+        v.item_id = UF_STYLER_NAV_INDEX;
+        v.item_attr = UF_STYLER_SENSITIVITY;
+        v.subitem_index = 0;
+        v.value.integer = 0;
+        UF_STYLER_set_value(id, &v);
+        return 0;
+    };
+    run({ev(nxsim::DialogEvent::Press, "GREY_ACTION"), ev(nxsim::DialogEvent::Press, "GO_ACTION"),
+         ev(nxsim::DialogEvent::Ok)});
+    ASSERT_EQ(3u, nxsim::errors().size());  // greyed object, greyed OK, dialog left open
+    EXPECT_EQ("9", g_calls.back());          // the destructor still ran
+}
+
+// Asks attribute 2 of the list with the given indicator and returns the selected texts or indices.
+std::vector<std::string> selection(int id, int indicator) {
+    UF_STYLER_item_value_type_t v{};
+    v.item_id = "ELEC_LIST";
+    v.item_attr = UF_STYLER_VALUE;
+    v.indicator = indicator;
+    std::vector<std::string> out;
+    if (UF_STYLER_ask_value(id, &v) != 0) return {"error"};
+    for (int i = 0; i < v.count; ++i)
+        out.push_back(v.indicator == UF_STYLER_STRING_PTR_VALUE ? v.value.strings[i]
+                                                                : std::to_string(v.value.integers[i]));
+    UF_STYLER_free_value(&v);
+    return out;
+}
+
+void set_list(int id, int attr, int sub) {
+    UF_STYLER_item_value_type_t v{};
+    v.item_id = "ELEC_LIST";
+    v.item_attr = attr;
+    v.subitem_index = sub;
+    UF_STYLER_set_value(id, &v);
+}
+
+TEST_F(Styler, MultiSelectListFlipsTheSubItemAndClearsOnMinusOne) {
+    std::vector<std::vector<std::string>> seen;
+    g_on_press = [&](int id) {
+        seen.push_back(selection(id, UF_STYLER_INTEGER_PTR_VALUE));
+        set_list(id, UF_STYLER_VALUE, 2);  // flips E03 on
+        seen.push_back(selection(id, UF_STYLER_STRING_PTR_VALUE));
+        set_list(id, UF_STYLER_VALUE, 0);  // flips E01 off
+        seen.push_back(selection(id, UF_STYLER_STRING_PTR_VALUE));
+        set_list(id, UF_STYLER_VALUE, -1);  // clears
+        seen.push_back(selection(id, UF_STYLER_INTEGER_PTR_VALUE));
+        return 0;
+    };
+    nxsim::DialogEvent sel = ev(nxsim::DialogEvent::Select, "ELEC_LIST");
+    sel.value = nlohmann::json::array({0, "E02"});
+    run({sel, ev(nxsim::DialogEvent::Press, "GO_ACTION"), ev(nxsim::DialogEvent::Ok)});
+    ASSERT_EQ(4u, seen.size());
+    EXPECT_EQ((std::vector<std::string>{"0", "1"}), seen[0]);
+    EXPECT_EQ((std::vector<std::string>{"E01", "E02", "E03"}), seen[1]);
+    EXPECT_EQ((std::vector<std::string>{"E02", "E03"}), seen[2]);
+    EXPECT_TRUE(seen[3].empty());
+    EXPECT_TRUE(nxsim::errors().empty());
+}
+
+TEST_F(Styler, ListItemsInsertDeleteAndReplace) {
+    std::vector<std::string> items;
+    g_on_press = [&](int id) {
+        UF_STYLER_item_value_type_t v{};
+        v.item_id = "ELEC_LIST";
+        v.item_attr = UF_STYLER_LIST_DELETE;
+        v.subitem_index = -1;
+        UF_STYLER_set_value(id, &v);
+        v.item_attr = UF_STYLER_LIST_INSERT;
+        v.indicator = UF_STYLER_STRING_VALUE;
+        v.value.string = (char*)"E09";
+        UF_STYLER_set_value(id, &v);
+        v.item_attr = UF_STYLER_SUBITEM_VALUES;
+        UF_STYLER_ask_value(id, &v);
+        for (int i = 0; i < v.count; ++i) items.push_back(v.value.strings[i]);
+        UF_STYLER_free_value(&v);
+        return 0;
+    };
+    run({ev(nxsim::DialogEvent::Press, "GO_ACTION"), ev(nxsim::DialogEvent::Ok)});
+    EXPECT_EQ((std::vector<std::string>{"E09"}), items);
+}
+
+TEST_F(Styler, FieldValuesAndOptionMenuChoice) {
+    std::string text;
+    int option_after_minus_one = 99;
+    g_on_press = [&](int id) {
+        UF_STYLER_item_value_type_t v{};
+        v.item_id = "NAME_STR";
+        v.item_attr = UF_STYLER_VALUE;
+        UF_STYLER_ask_value(id, &v);
+        text = v.value.string;
+        UF_STYLER_free_value(&v);
+        UF_STYLER_item_value_type_t m{};
+        m.item_id = "MAT_OPTION";
+        m.item_attr = UF_STYLER_VALUE;
+        m.subitem_index = 1;
+        UF_STYLER_set_value(id, &m);
+        m.subitem_index = -1;  // outside the items: the choice stays
+        UF_STYLER_set_value(id, &m);
+        UF_STYLER_ask_value(id, &m);
+        option_after_minus_one = m.value.integer;
+        return 0;
+    };
+    nxsim::DialogEvent set = ev(nxsim::DialogEvent::Set, "NAME_STR");
+    set.value = nxsim::to_utf8("电极E05");  // scenario values are UTF-8
+    nxsim::DialogEvent choose = ev(nxsim::DialogEvent::Select, "MAT_OPTION");
+    choose.value = nxsim::to_utf8("石墨");
+    run({set, ev(nxsim::DialogEvent::Press, "GO_ACTION"), choose, ev(nxsim::DialogEvent::Ok)});
+    EXPECT_EQ("电极E05", text);
+    EXPECT_EQ(1, option_after_minus_one);
+    EXPECT_TRUE(nxsim::errors().empty());
+}
+
+TEST_F(Styler, AskingOutsideADialogIsRefused) {
+    UF_STYLER_item_value_type_t v{};
+    v.item_id = "NAME_STR";
+    v.item_attr = UF_STYLER_VALUE;
+    EXPECT_NE(0, UF_STYLER_ask_value(1, &v));
+}
+
+}  // namespace
