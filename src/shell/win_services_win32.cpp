@@ -1,0 +1,85 @@
+// The Windows services of the plug-in, with Win32 calls. Built only for Windows.
+// Resources (the About dialog 4000 and its bitmap 4001) come from this library's own module,
+// not from NX's executable: every call names that module explicitly.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "shell/win_services.h"
+
+namespace {
+
+// The module of this library, found from the address of one of its own functions.
+HMODULE library_module() {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&library_module), &module);
+    return module;
+}
+
+const char kCaption[] = "Kelvora";
+const int kAboutDialog = 4000;
+
+// The About dialog adds nothing to a standard modal dialog: OK, Escape and the close box end it.
+INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return TRUE;  // focus stays on the default button
+        case WM_COMMAND:
+            if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+                EndDialog(dialog, LOWORD(wparam));
+                return TRUE;
+            }
+            break;
+        case WM_CLOSE:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+extern "C" int ws_message_box(const char *text) {
+    MessageBoxA(nullptr, text ? text : "", kCaption, MB_OK | MB_TASKMODAL);
+    return 0;
+}
+
+extern "C" int ws_browse_folder(const char *title, char path[1024]) {
+    if (!path) return -1;
+    path[0] = '\0';
+    char display[MAX_PATH] = "";
+    BROWSEINFOA info;
+    memset(&info, 0, sizeof info);
+    info.hwndOwner = nullptr;
+    info.pidlRoot = nullptr;  // the desktop
+    info.pszDisplayName = display;
+    info.lpszTitle = title;
+    info.ulFlags = BIF_EDITBOX;  // 0x0010
+    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    if (!item) return -1;
+    char chosen[MAX_PATH] = "";
+    BOOL ok = SHGetPathFromIDListA(item, chosen);
+    CoTaskMemFree(item);  // the shell's item list is released by its allocator
+    if (!ok || !chosen[0]) return -1;
+    strncpy(path, chosen, 1023);
+    path[1023] = '\0';
+    return 0;
+}
+
+extern "C" int ws_module_file_path(char path[1024]) {
+    if (!path) return -1;
+    path[0] = '\0';
+    DWORD n = GetModuleFileNameA(library_module(), path, 1024);
+    if (n == 0 || n >= 1024) {
+        path[0] = '\0';
+        return -1;
+    }
+    return 0;
+}
+
+extern "C" int ws_show_about_dialog(void) {
+    DialogBoxParamA(library_module(), MAKEINTRESOURCEA(kAboutDialog), nullptr, about_proc, 0);
+    return 0;
+}
