@@ -4,6 +4,13 @@
 
 #define KV_PATH_BUFSIZE 1024
 
+/* The environment variable that names the tool folder, and the mark that makes a comment line
+ * of NX's custom_dirs.dat carry it ("#!!#KELVORA_PATH=D:\Kelvora"). */
+#define KV_TOOL_FOLDER_VARIABLE "KELVORA_PATH"
+#define KV_TOOL_FOLDER_MARKER "#!!#"
+/* Shown (with the variable's name) when no source gives a tool folder. GBK. */
+#define KV_TOOL_FOLDER_MISSING_TEXT "%s环境变量没有设置!"
+
 /* The tool folder into folder (1024 bytes): from the marked line of NX's custom_dirs.dat,
  * else KELVORA_PATH, else two folders above the library file; the empty text (after telling
  * the user) when none gives one. Always 0. */

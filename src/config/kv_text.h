@@ -1,0 +1,48 @@
+/* Small text and path helpers shared by the plug-in: bounded copies, ASCII case folding that
+ * leaves GBK double-byte characters alone, and the platform's path separator. */
+#ifndef KELVORA_KV_TEXT_H
+#define KELVORA_KV_TEXT_H
+
+#include <stddef.h>
+
+/* Paths are joined with the platform's separator (NX and config.dat expect a backslash on
+ * Windows); paths that come from outside are split at either separator. */
+#ifdef _WIN32
+#define KV_PATH_SEP '\\'
+#define KV_PATH_SEP_STR "\\"
+#else
+#define KV_PATH_SEP '/'
+#define KV_PATH_SEP_STR "/"
+#endif
+
+/* 1 when c separates folders ('\\' or '/'), else 0. */
+int kv_is_path_sep(char c);
+
+/* The last separator of path, or NULL when it has none. */
+const char *kv_last_path_sep(const char *path);
+
+/* 1 when c is the first byte of a GBK double-byte character, else 0. */
+int kv_is_gbk_lead(unsigned char c);
+
+/* 1 for the ASCII white-space characters (space, tab, CR, LF, VT, FF), else 0. */
+int kv_is_space(char c);
+
+/* Copies the first n bytes of src (fewer when it ends sooner) into dst of size bytes, cut to
+ * fit without splitting a double-byte character; always terminated when size > 0. Returns the
+ * number of bytes copied. */
+size_t kv_copy_n(char *dst, size_t size, const char *src, size_t n);
+
+/* kv_copy_n of the whole text; a null src gives the empty text. */
+size_t kv_copy(char *dst, size_t size, const char *src);
+
+/* Upper-cases the ASCII letters of text in place; double-byte characters are left alone. */
+void kv_upper(char *text);
+
+/* 1 when a (alen bytes) and b (blen bytes) are the same text apart from the case of ASCII
+ * letters, else 0. */
+int kv_equal_nocase_n(const char *a, size_t alen, const char *b, size_t blen);
+
+/* kv_equal_nocase_n of two terminated texts; a null text equals nothing. */
+int kv_equal_nocase(const char *a, const char *b);
+
+#endif

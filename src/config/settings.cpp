@@ -1,0 +1,110 @@
+// config.dat: one "KEY=VALUE" per line. Every space of a line is removed first; lines that then
+// start with '!' or '#' are comments; keys ignore ASCII case; the first line with the key and a
+// non-empty value wins. The file is found and scanned afresh for every key, so an edit takes
+// effect at the next lookup.
+#include "config/settings.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "config/line_reader.h"
+#include "config/tool_folder.h"
+
+namespace {
+
+const char kConfigFile[] = "config.dat";
+
+/* 0 and the path of config.dat under the tool folder (not opened); -1 and the empty text when
+ * there is no tool folder; -2 when the path does not fit. */
+int form_config_path(char *path, size_t size) {
+    path[0] = '\0';
+    char folder[KV_PATH_BUFSIZE];
+    find_tool_folder(folder);
+    size_t len = strlen(folder);
+    if (len == 0) return -1;
+    // One trailing separator is dropped so that it is not doubled.
+    if (kv_is_path_sep(folder[len - 1])) folder[len - 1] = '\0';
+    int n = snprintf(path, size, "%s" KV_PATH_SEP_STR "data" KV_PATH_SEP_STR "%s", folder, kConfigFile);
+    if (n < 0 || (size_t)n >= size) {
+        // A cut path would name another file.
+        path[0] = '\0';
+        return -2;
+    }
+    return 0;
+}
+
+// Removes every space (code 32) in place; returns the new length. Tabs stay.
+size_t strip_spaces(char *line) {
+    char *out = line;
+    for (const char *in = line; *in; ++in)
+        if (*in != ' ') *out++ = *in;
+    *out = '\0';
+    return (size_t)(out - line);
+}
+
+/* The value of line for key, or NULL when the line is a comment, has another key or an empty
+ * value. The line is changed (spaces removed). A NUL byte ends the line's text. */
+const char *value_for_key(char *line, const char *key, size_t key_len) {
+    size_t len = strip_spaces(line);
+    if (len == 0 || line[0] == '!' || line[0] == '#') return NULL;
+    const char *eq = (const char *)memchr(line, '=', len);
+    size_t name_len = eq ? (size_t)(eq - line) : len;
+    if (!kv_equal_nocase_n(line, name_len, key, key_len)) return NULL;
+    if (!eq || eq[1] == '\0') return NULL;
+    return eq + 1;
+}
+
+}  // namespace
+
+/* 0 and the path when config.dat opens for reading; -1 (no tool folder) or -2 (not readable)
+ * and the empty text otherwise. */
+int config_file_path(char *path, size_t size) {
+    if (!path || size == 0) return -1;
+    int rc = form_config_path(path, size);
+    if (rc != 0) return rc;
+    FILE *file = fopen(path, "r");
+    if (!file) {
+        path[0] = '\0';
+        return -2;
+    }
+    fclose(file);
+    return 0;
+}
+
+/* 0 found; -1 no tool folder or no readable config.dat; -2 no line with the key and a
+ * non-empty value. The value is cut to fit size bytes and always terminated. */
+int read_setting(const char *key, char *value, size_t size) {
+    char scratch[1];
+    if (!value || size == 0) {
+        value = scratch;
+        size = sizeof scratch;
+    }
+    value[0] = '\0';
+    char path[KV_PATH_BUFSIZE];
+    if (form_config_path(path, sizeof path) != 0) return -1;
+    FILE *file = fopen(path, "r");
+    if (!file) return -1;
+    if (!key) {
+        fclose(file);
+        return -2;
+    }
+    size_t key_len = strlen(key);
+    kv_line_reader_t reader;
+    kv_line_reader_init(&reader, file);
+    char line[KV_SETTING_BUFSIZE];
+    int had_break = 0;
+    int rc = -2;
+    while (kv_read_line(&reader, line, sizeof line, &had_break)) {
+        const char *found = value_for_key(line, key, key_len);
+        if (found) {
+            kv_copy(value, size, found);
+            rc = 0;
+            break;
+        }
+    }
+    // A read error (config.dat is a folder, say) means the file could not be read.
+    if (rc != 0 && reader.failed) rc = -1;
+    fclose(file);
+    return rc;
+}

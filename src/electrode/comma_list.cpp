@@ -1,0 +1,48 @@
+// Comma lists: every item is followed by a comma ("CU,GR," holds two items); text after the
+// last comma is no item. Lists are walked in place, so no item or list length is limited.
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "electrode/text_source.h"
+
+/* The number of commas; 0 for a missing list. */
+int list_item_count(const char *list) {
+    if (!list) return 0;
+    int count = 0;
+    for (const char *p = list; *p; ++p)
+        if (*p == ',') ++count;
+    return count;
+}
+
+/* Always 0; text holds item n (cut to size bytes), or the empty text when there is none. */
+int list_item(const char *list, int n, char *text, size_t size) {
+    if (text && size > 0) text[0] = '\0';
+    if (!list || !text || size == 0 || n < 0) return 0;
+    const char *start = list;
+    int index = 0;
+    for (const char *p = list; *p; ++p) {
+        if (*p != ',') continue;
+        if (index == n) {
+            kv_copy_n(text, size, start, (size_t)(p - start));
+            return 0;
+        }
+        ++index;
+        start = p + 1;
+    }
+    return 0;
+}
+
+/* The index of the first item equal to text (ASCII case ignored), or -1. */
+int list_item_index(const char *list, const char *text) {
+    if (!list || !text) return -1;
+    size_t text_len = strlen(text);
+    const char *start = list;
+    int index = 0;
+    for (const char *p = list; *p; ++p) {
+        if (*p != ',') continue;
+        if (kv_equal_nocase_n(start, (size_t)(p - start), text, text_len)) return index;
+        ++index;
+        start = p + 1;
+    }
+    return -1;
+}

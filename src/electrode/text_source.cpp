@@ -1,0 +1,123 @@
+// Text sources: the $PART_NAME and $DIR tokens, string attributes, and title-block notes
+// found by their NAME attribute.
+#include "electrode/text_source.h"
+
+#include <string.h>
+
+#include "config/kv_text.h"
+
+namespace {
+
+// NX writes up to MAX_FSPEC_BUFSIZE bytes of a path; keep room for 1023 characters at least.
+const size_t kPathBufsize = MAX_FSPEC_BUFSIZE > 1024 ? MAX_FSPEC_BUFSIZE : 1024;
+
+/* 0 and the work part's full file name; -1 and the empty text when there is none. */
+int work_part_path(char *path) {
+    path[0] = '\0';
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return -1;
+    if (UF_PART_ask_part_name(part, path) != 0) {
+        path[0] = '\0';
+        return -1;
+    }
+    return 0;
+}
+
+/* 1 when folder (without its trailing separator) is a root: nothing, or a drive letter and
+ * colon. A root has no folder name. */
+int is_root_folder(const char *folder, size_t len) {
+    return len == 0 || (len == 2 && folder[1] == ':');
+}
+
+}  // namespace
+
+/* Always 0; text holds the work part's file name without folder and extension, or "". */
+int work_part_name(char *text, size_t size) {
+    if (!text || size == 0) return 0;
+    text[0] = '\0';
+    char path[kPathBufsize];
+    if (work_part_path(path) != 0) return 0;
+    char name[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    if (uc4574(path, 2, name) != 0) return 0;
+    kv_copy_n(text, size, name, strnlen(name, sizeof name));
+    return 0;
+}
+
+/* Always 0; text holds the name of the folder that holds the work part, or "" for a root. */
+int work_part_folder_name(char *text, size_t size) {
+    if (!text || size == 0) return 0;
+    text[0] = '\0';
+    char path[kPathBufsize];
+    if (work_part_path(path) != 0) return 0;
+    char folder[MAX_FSPEC_BUFSIZE] = "";
+    char name[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    if (uc4576(path, 2, folder, name) != 0) return 0;
+    size_t len = strnlen(folder, sizeof folder);
+    if (len > 0 && kv_is_path_sep(folder[len - 1])) --len;  // one trailing separator
+    if (is_root_folder(folder, len)) return 0;
+    size_t start = len;
+    while (start > 0 && !kv_is_path_sep(folder[start - 1])) --start;
+    kv_copy_n(text, size, folder + start, len - start);
+    return 0;
+}
+
+/* Returns text: the token's text, the object's string attribute, or "" (null object, no such
+ * string attribute). */
+char *read_text_attribute(tag_t object, const char *title, char *text, size_t size) {
+    if (!text || size == 0) return text;
+    text[0] = '\0';
+    if (object == NULL_TAG || !title) return text;
+    if (kv_equal_nocase(title, "$PART_NAME")) {
+        work_part_name(text, size);
+        return text;
+    }
+    if (kv_equal_nocase(title, "$DIR")) {
+        work_part_folder_name(text, size);
+        return text;
+    }
+    // NX takes the title as a modifiable text; a title that does not fit names no attribute.
+    char title_copy[1024];
+    if (strlen(title) >= sizeof title_copy) return text;
+    strcpy(title_copy, title);
+    UF_ATTR_value_t value;
+    memset(&value, 0, sizeof value);
+    value.value.string = NULL;  // NX allocates the text
+    int rc = UF_ATTR_read_value(object, title_copy, UF_ATTR_any, &value);
+    int has_text = value.type == UF_ATTR_string || value.type == UF_ATTR_reference;
+    if (rc == 0 && value.type == UF_ATTR_string && value.value.string)
+        kv_copy(text, size, value.value.string);
+    // A reference attribute comes back as an allocated text too: release it as well.
+    if (has_text && value.value.string) UF_free(value.value.string);
+    return text;
+}
+
+/* The first note of group whose NAME attribute equals name (case ignored), or the null tag. */
+tag_t find_named_note(tag_t group, const char *name) {
+    if (group == NULL_TAG || !name || name[0] == '\0') return NULL_TAG;
+    tag_t *members = NULL;
+    int count = 0;
+    int rc = UF_GROUP_ask_group_data(group, &members, &count);
+    tag_t found = NULL_TAG;
+    for (int i = 0; rc == 0 && members && i < count; ++i) {
+        char note_name[1024];
+        read_text_attribute(members[i], "NAME", note_name, sizeof note_name);
+        if (!kv_equal_nocase(note_name, name)) continue;
+        int type = 0, subtype = 0;
+        if (UF_OBJ_ask_type_and_subtype(members[i], &type, &subtype) == 0 &&
+            type == UF_drafting_entity_type && subtype == UF_draft_note_subtype) {
+            found = members[i];
+            break;
+        }
+    }
+    if (members) UF_free(members);
+    return found;
+}
+
+/* NX's result of replacing the note's text by text as its one line (at most 132 characters;
+ * an empty text becomes one space, which NX keeps where it would drop an empty line). */
+int set_note_text(tag_t note, const char *text) {
+    char lines[1][133];  // NX's note line: 132 characters and the terminator
+    if (!text || text[0] == '\0') text = " ";
+    kv_copy(lines[0], sizeof lines[0], text);
+    return uc5566(note, 1, 1, lines);
+}

@@ -1,0 +1,230 @@
+// Dialog field access: each operation fills NX's item value record, makes one
+// UF_STYLER_ask_value or UF_STYLER_set_value call and, after an ask, copies the answer out and
+// releases NX's value at once. NX's result codes are not reported: outputs are cleared first,
+// so a failed call leaves 0, 0.0 or the empty text.
+#include "ui/fields.h"
+
+#include <string.h>
+
+#include "config/kv_text.h"
+
+namespace {
+
+UF_STYLER_item_value_type_t record(const char *object, int attribute, int subitem) {
+    UF_STYLER_item_value_type_t value;
+    memset(&value, 0, sizeof value);
+    value.item_id = object;
+    value.item_attr = attribute;
+    value.subitem_index = subitem;
+    return value;
+}
+
+/* Asks NX; 0 when the record holds NX's answer (to be released with release()). */
+int ask(int dialog_id, UF_STYLER_item_value_type_t *value) {
+    if (!value->item_id) return -1;
+    return UF_STYLER_ask_value(dialog_id, value);
+}
+
+void release(UF_STYLER_item_value_type_t *value) { UF_STYLER_free_value(value); }
+
+/* Sets through NX; the record holds the caller's data, which NX does not own. */
+void set(int dialog_id, UF_STYLER_item_value_type_t *value) {
+    if (value->item_id) UF_STYLER_set_value(dialog_id, value);
+}
+
+}  // namespace
+
+/* Always 0; *value is the field's integer, or 0. */
+int ask_int_value(int dialog_id, const char *object, int *value) {
+    if (!value) return 0;
+    *value = 0;
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    if (ask(dialog_id, &v) != 0) return 0;
+    if (v.indicator == UF_STYLER_INTEGER_VALUE) *value = v.value.integer;
+    release(&v);
+    return 0;
+}
+
+/* Always 0; *value is the field's real, or 0.0. */
+int ask_real_value(int dialog_id, const char *object, double *value) {
+    if (!value) return 0;
+    *value = 0.0;
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    if (ask(dialog_id, &v) != 0) return 0;
+    if (v.indicator == UF_STYLER_REAL_VALUE) *value = v.value.real;
+    release(&v);
+    return 0;
+}
+
+/* Always 0; text holds the field's text cut to size bytes, or "". */
+int ask_string_value(int dialog_id, const char *object, char *text, size_t size) {
+    if (!text || size == 0) return 0;
+    text[0] = '\0';
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    if (ask(dialog_id, &v) != 0) return 0;
+    if (v.indicator == UF_STYLER_STRING_VALUE && v.value.string) kv_copy(text, size, v.value.string);
+    release(&v);
+    return 0;
+}
+
+/* Always 0. Texts go through set_string_value: an address does not fit an int on 64-bit hosts. */
+int set_value(int dialog_id, const char *object, int value) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    v.indicator = UF_STYLER_INTEGER_VALUE;
+    v.value.integer = value;
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0; a null text is set as the empty text. */
+int set_string_value(int dialog_id, const char *object, const char *text) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    v.indicator = UF_STYLER_STRING_VALUE;
+    v.value.string = (char *)(text ? text : "");
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0. */
+int set_real_value(int dialog_id, const char *object, double value) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    v.indicator = UF_STYLER_REAL_VALUE;
+    v.value.real = value;
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0. */
+int set_choice(int dialog_id, const char *object, int n) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
+    v.indicator = UF_STYLER_INTEGER_VALUE;
+    v.value.integer = n;
+    set(dialog_id, &v);
+    return 0;
+}
+
+namespace {
+
+int set_nav_sensitive(int dialog_id, int button, int flag) {
+    UF_STYLER_item_value_type_t v = record(UF_STYLER_NAV_INDEX, UF_STYLER_SENSITIVITY, button);
+    v.indicator = UF_STYLER_INTEGER_VALUE;
+    v.value.integer = flag ? 1 : 0;
+    set(dialog_id, &v);
+    return 0;
+}
+
+}  // namespace
+
+/* Always 0. */
+int set_ok_sensitive(int dialog_id, int flag) {
+    return set_nav_sensitive(dialog_id, UF_STYLER_OK_INDEX, flag);
+}
+
+/* Always 0. */
+int set_apply_sensitive(int dialog_id, int flag) {
+    return set_nav_sensitive(dialog_id, UF_STYLER_APPLY_INDEX, flag);
+}
+
+/* The number of items of a list or option menu; 0 when NX cannot tell. */
+int list_count(int dialog_id, const char *object) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_SUBITEM_VALUES, 0);
+    if (ask(dialog_id, &v) != 0) return 0;
+    int count = v.count > 0 ? v.count : 0;
+    release(&v);
+    return count;
+}
+
+/* Always 0; text holds item n's text cut to size bytes, or "" when n is out of range. */
+int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size) {
+    if (!text || size == 0) return 0;
+    text[0] = '\0';
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_SUBITEM_VALUES, 0);
+    if (ask(dialog_id, &v) != 0) return 0;
+    if (v.indicator == UF_STYLER_STRING_PTR_VALUE && v.value.strings && n >= 0 && n < v.count &&
+        v.value.strings[n])
+        kv_copy(text, size, v.value.strings[n]);
+    release(&v);
+    return 0;
+}
+
+/* Always 0. */
+int list_clear(int dialog_id, const char *object) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_LIST_DELETE, UF_STYLER_NO_SUB_INDEX);
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0; the text becomes the last item (a null text an empty item). */
+int list_append(int dialog_id, const char *object, const char *text) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_LIST_INSERT, UF_STYLER_NO_SUB_INDEX);
+    v.indicator = UF_STYLER_STRING_VALUE;
+    v.value.string = (char *)(text ? text : "");
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0. Without items the list gets one empty item, never none: NX's option menus need
+ * an item to show. */
+int set_list_items(int dialog_id, const char *object, int count, char **items) {
+    char empty[1] = "";
+    char *one[1] = {empty};
+    if (count <= 0 || !items) {
+        count = 1;
+        items = one;
+    }
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_SUBITEM_VALUES, 0);
+    v.indicator = UF_STYLER_STRING_PTR_VALUE;
+    v.count = count;
+    v.value.strings = items;
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* 1 when item n is among the list's selected items, else 0. */
+int is_item_selected(int dialog_id, const char *object, int n) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    v.indicator = UF_STYLER_INTEGER_PTR_VALUE;
+    if (ask(dialog_id, &v) != 0) return 0;
+    int selected = 0;
+    if (v.indicator == UF_STYLER_INTEGER_PTR_VALUE && v.value.integers)
+        for (int i = 0; i < v.count && !selected; ++i) selected = v.value.integers[i] == n;
+    release(&v);
+    return selected;
+}
+
+/* Always 0. A set flips an item of a multi-select list, so the state is asked first. */
+int select_item(int dialog_id, const char *object, int n) {
+    if (is_item_selected(dialog_id, object, n)) return 0;
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0. */
+int deselect_item(int dialog_id, const char *object, int n) {
+    if (!is_item_selected(dialog_id, object, n)) return 0;
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* Always 0. */
+int clear_selection(int dialog_id, const char *object) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, UF_STYLER_NO_SUB_INDEX);
+    set(dialog_id, &v);
+    return 0;
+}
+
+/* 1 when text equals a selected item's text (ASCII case ignored), else 0. */
+int is_text_selected(int dialog_id, const char *object, const char *text) {
+    if (!text) return 0;
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    v.indicator = UF_STYLER_STRING_PTR_VALUE;
+    if (ask(dialog_id, &v) != 0) return 0;
+    int selected = 0;
+    if (v.indicator == UF_STYLER_STRING_PTR_VALUE && v.value.strings)
+        for (int i = 0; i < v.count && !selected; ++i)
+            selected = kv_equal_nocase(v.value.strings[i], text);
+    release(&v);
+    return selected;
+}
