@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -32,6 +33,21 @@ std::string dir_of(const std::string& path) {
 
 bool is_absolute(const std::string& p) { return !p.empty() && p[0] == '/'; }
 
+// Creates a folder and the folders above it that are missing.
+void make_dirs(const std::string& p) {
+    for (size_t at = p.find('/', 1); at != std::string::npos; at = p.find('/', at + 1))
+        mkdir(p.substr(0, at).c_str(), 0755);
+    mkdir(p.c_str(), 0755);
+}
+
+// The run's outputs name the --out folder "<out>", so that they compare across machines.
+std::string hide_out(std::string text, const std::string& out) {
+    if (out.empty()) return text;
+    for (size_t at = text.find(out); at != std::string::npos; at = text.find(out, at + 5))
+        text.replace(at, out.size(), "<out>");
+    return text;
+}
+
 class Reader {
 public:
     explicit Reader(std::string file) : file_(std::move(file)), base_(dir_of(file_)) {}
@@ -55,6 +71,7 @@ public:
         size_t at;
         while ((at = s.find("${KIT}")) != std::string::npos) s.replace(at, 6, kit_);
         while ((at = s.find("${SCENARIO}")) != std::string::npos) s.replace(at, 11, base_);
+        while ((at = s.find("${OUT}")) != std::string::npos) s.replace(at, 6, out_);
         return s;
     }
 
@@ -79,6 +96,9 @@ public:
                 a.cancel = true;
             else
                 a.text = expand(text(j["folder"], where + ".folder"));
+            // A browser picks existing folders: one under the run's output is made for it.
+            if (!a.cancel && !out_.empty() && a.text.compare(0, out_.size() + 1, out_ + "/") == 0)
+                make_dirs(a.text);
         } else if (j.contains("question")) {
             a.kind = nxsim::Answer::Question;
             const json& v = j["question"];
@@ -159,6 +179,7 @@ public:
     }
 
     std::string kit_;
+    std::string out_;  // the --out folder, absolute
 
 private:
     std::string file_;
@@ -216,6 +237,10 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
     Reader r(scenario_path);
     nxsim::reset();
     make_dir(out_dir);
+    if (char* abs = realpath(out_dir.c_str(), nullptr)) {
+        r.out_ = abs;
+        free(abs);
+    }
     std::string stdout_path = out_dir + "/stdout.txt";
     fflush(stdout);
     int saved_stdout = dup(fileno(stdout));
@@ -306,14 +331,21 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
 
     std::string transcript;
     for (auto& line : nxsim::transcript()) transcript += line + "\n";
-    write_file(out_dir + "/transcript.txt", transcript);
-    write_file(out_dir + "/listing.txt", nxsim::listing());
+    write_file(out_dir + "/transcript.txt", hide_out(transcript, r.out_));
+    write_file(out_dir + "/listing.txt", hide_out(nxsim::listing(), r.out_));
+    {
+        std::ifstream printed(stdout_path, std::ios::binary);
+        std::stringstream text;
+        text << printed.rdbuf();
+        printed.close();
+        write_file(stdout_path, hide_out(text.str(), r.out_));
+    }
     make_dir(out_dir + "/parts");
     for (tag_t p : nxsim::parts()) {
         std::string name = nxsim::part_file_name(p);
         size_t dot = name.rfind('.');
         if (dot != std::string::npos) name = name.substr(0, dot);
-        write_file(out_dir + "/parts/" + name + ".json", nxsim::part_json(p));
+        write_file(out_dir + "/parts/" + name + ".json", hide_out(nxsim::part_json(p), r.out_));
     }
     if (!nxsim::errors().empty()) {
         // Host errors come first: they happened before any refusal that stopped the run.

@@ -25,6 +25,12 @@ const MessageRow kMessages[] = {
     {ERR_STYLER_ITEM, "The UIStyler dialog item does not exist"},
     {ERR_STYLER_ATTR, "The UIStyler item attribute is not valid for this item"},
     {ERR_STYLER_CONTEXT, "UIStyler values can be asked only inside a dialog callback"},
+    {ERR_NOT_IN_ASSEMBLY, "The part is neither the displayed part nor one of its components"},
+    {ERR_FILE_EXISTS, "The file already exists"},
+    {ERR_PART_NAME, "Invalid part name, or a part of that file name is already loaded"},
+    {ERR_FILE_WRITE, "The part file cannot be written"},
+    {ERR_FILE_LOAD, "The part file cannot be found or read"},
+    {ERR_WAVE_SOURCE, "The object cannot be linked"},
 };
 
 }  // namespace

@@ -169,7 +169,8 @@ int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
     *object_tag = NULL_TAG;
     for (; i < p->order.size(); ++i) {
         Object* o = obj(p->order[i]);
-        if (!o || !o->alive || o->temporary || o->type == T_CATEGORY) continue;
+        // Categories and features lie on no layer.
+        if (!o || !o->alive || o->temporary || o->type == T_CATEGORY || o->layer < 1) continue;
         bool on = layer_number == 0 ? p->layer_status[o->layer] != UF_LAYER_INACTIVE_LAYER
                                     : o->layer == layer_number;
         if (on) {
@@ -274,7 +275,7 @@ int UF_PART_ask_part_name(tag_t part_tag, char part_fspec[MAX_FSPEC_BUFSIZE]) {
     if (int rc = enter("UF_PART_ask_part_name")) return rc;
     Part* p = part(part_tag);
     if (!p || !part_fspec) return ERR_BAD_TAG;
-    copy_out(part_fspec, MAX_FSPEC_BUFSIZE, p->path);
+    copy_out(part_fspec, MAX_FSPEC_BUFSIZE, to_gbk(p->path));  // the session keeps paths UTF-8
     return 0;
 }
 

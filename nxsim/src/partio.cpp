@@ -98,12 +98,15 @@ const char* type_name(int type) {
         case T_CSYS: return "csys";
         case T_MATRIX: return "matrix";
         case T_SOLID: return "solid";
+        case T_COMPONENT: return "component";
+        case T_FEATURE: return "feature";
     }
     return nullptr;
 }
 
 int type_of(const std::string& name) {
-    const int all[] = {T_POINT, T_LINE, T_ARC, T_CATEGORY, T_GROUP, T_NOTE, T_CSYS, T_MATRIX, T_SOLID};
+    const int all[] = {T_POINT, T_LINE, T_ARC, T_CATEGORY, T_GROUP, T_NOTE, T_CSYS, T_MATRIX, T_SOLID,
+                       T_COMPONENT, T_FEATURE};
     for (int t : all)
         if (name == type_name(t)) return t;
     return -1;
@@ -143,6 +146,34 @@ json arr(const double* v, int n) {
         a.push_back(x);
     }
     return a;
+}
+
+// The id an object gets when its part is saved: its place among the part's saved objects.
+int saved_id(const Part& p, tag_t t) {
+    int next = 1;
+    for (tag_t x : p.order) {
+        const Object* o = obj(x);
+        if (!o || !o->alive || o->temporary) continue;
+        if (x == t) return next;
+        ++next;
+    }
+    return 0;
+}
+
+// Where a linked feature's geometry comes from: the source part's file name, the object's id
+// in that part as saved and its name. A link read back from a file keeps what the file said.
+json link_source_json(const Object& f) {
+    json src = f.link.is_object() ? f.link : json::object();
+    const Object* o = obj(f.link_source);
+    const Part* sp = o ? part(o->part) : nullptr;
+    if (!o || !o->alive || !sp) return src;
+    json out;
+    size_t slash = sp->path.find_last_of("/\\");
+    out["part"] = slash == std::string::npos ? sp->path : sp->path.substr(slash + 1);
+    out["object"] = saved_id(*sp, o->tag);
+    if (!o->name.empty()) out["name"] = to_utf8(o->name);
+    if (src.contains("at_timestamp")) out["at_timestamp"] = src["at_timestamp"];
+    return out;
 }
 
 }  // namespace
@@ -248,7 +279,7 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
             have_all = true;
             o = obj(p.by_type[T_CATEGORY].front());
         } else {
-            o = &new_object(p, type, type == T_NOTE ? 1 : 0);
+            o = &new_object(p, type, type == T_NOTE || type == T_COMPONENT ? 1 : 0);
         }
         ids[id] = o->tag;
         o->layer = type == T_CATEGORY ? 0 : 1;
@@ -322,6 +353,26 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
                 break;
             }
             case T_GROUP: refs.push_back({o, {j.value("members", json::array()), w + ".members"}}); break;
+            case T_COMPONENT: {
+                // The instanced part is named, not loaded: its file may live elsewhere.
+                ok = r.text(j.value("part", json()), w + ".part", &o->child_path);
+                o->child_path = to_utf8(o->child_path);
+                if (ok && o->child_path.empty()) ok = r.fail(w + ".part", "a component needs a part file");
+                o->mtx = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+                if (ok && j.contains("origin")) ok = r.vec3(j["origin"], w + ".origin", &o->p1);
+                if (ok && j.contains("matrix")) ok = r.mtx9(j["matrix"], w + ".matrix", &o->mtx);
+                if (ok && j.contains("refset")) ok = r.text(j["refset"], w + ".refset", &o->refset);
+                break;
+            }
+            case T_FEATURE: {
+                o->layer = 0;
+                ok = r.text(j.value("feature_type", json()), w + ".feature_type", &o->feature_type);
+                if (ok && j.contains("source") && !j["source"].is_object())
+                    ok = r.fail(w + ".source", "expected an object");
+                if (ok) o->link = j.value("source", json::object());
+                refs.push_back({o, {j.value("geometry", json::array()), w + ".geometry"}});
+                break;
+            }
             case T_SOLID: {
                 if (!j.contains("shape")) {
                     ok = r.fail(w + ".shape", "a solid needs a shape");
@@ -389,9 +440,9 @@ json part_to_json(const Part& p) {
         j["id"] = id[t];
         j["type"] = type_name(o.type);
         if (!o.name.empty()) j["name"] = to_utf8(o.name);
-        if (o.type != T_CATEGORY) {
+        if (o.type != T_CATEGORY && o.type != T_FEATURE) {
             j["layer"] = o.layer;
-            j["color"] = o.color;
+            if (o.type != T_COMPONENT) j["color"] = o.color;
             if (o.blank) j["blank"] = true;
             if (o.line_width) j["line_width"] = o.line_width;
         }
@@ -433,6 +484,21 @@ json part_to_json(const Part& p) {
                 for (tag_t x : o.members)
                     if (id.count(x)) m.push_back(id[x]);
                 j["members"] = m;
+                break;
+            }
+            case T_COMPONENT:
+                j["part"] = o.child_path;
+                if (!o.refset.empty()) j["refset"] = to_utf8(o.refset);
+                j["origin"] = arr(o.p1.data(), 3);
+                j["matrix"] = arr(o.mtx.data(), 9);
+                break;
+            case T_FEATURE: {
+                j["feature_type"] = o.feature_type;
+                j["source"] = link_source_json(o);
+                json g = json::array();
+                for (tag_t x : o.members)
+                    if (id.count(x)) g.push_back(id[x]);
+                j["geometry"] = g;
                 break;
             }
             case T_SOLID: {

@@ -34,6 +34,8 @@ enum ObjType {
     T_CSYS = 45,
     T_MATRIX = 55,
     T_SOLID = 70,
+    T_COMPONENT = 63,  // component: an instance of another part (subtype 1)
+    T_FEATURE = 205,   // feature: a WAVE-linked body or curve
 };
 
 struct Object {
@@ -61,6 +63,15 @@ struct Object {
     int shape = -1;               // solid: geometry store index
     json recipe;                  // solid: how it was built (saved back)
     size_t type_pos = 0;          // index in Part::by_type[type]
+    // component: the part it instances and its file as named (UTF-8); p1 and mtx place it
+    tag_t child = 0;
+    std::string child_path;
+    std::string refset;           // GBK; empty: the entire part
+    // WAVE-linked feature: its kind, the linked object (0 once read back from a file) and the
+    // source as saved (part, object, name, at_timestamp); members hold its geometry
+    std::string feature_type;
+    tag_t link_source = 0;
+    json link;
 };
 
 struct Part {
@@ -182,6 +193,12 @@ enum ErrorCode {
     ERR_STYLER_ITEM = 1595002,
     ERR_STYLER_ATTR = 1595003,
     ERR_STYLER_CONTEXT = 1595004,
+    ERR_NOT_IN_ASSEMBLY = 630001,
+    ERR_FILE_EXISTS = 640010,
+    ERR_PART_NAME = 640011,
+    ERR_FILE_WRITE = 640012,
+    ERR_FILE_LOAD = 640013,
+    ERR_WAVE_SOURCE = 1445001,
 };
 
 // Dialogs (styler.cpp).

@@ -1,10 +1,19 @@
-// The create-electrode dialog: its callback table and launch. The handlers bracket their work
-// with UF_initialize/UF_terminate and return what the dialog expects of them.
+// The create-electrode dialog: its callback table and launch, the target folder it holds
+// between callbacks, and the list operations of its buttons.
 #include "create/create_dialog.h"
 
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "create/electrode_part.h"
+#include "electrode/electrode.h"
 #include "shell/shell.h"
+#include "shell/win_services.h"
+#include "ui/fields.h"
 
 namespace {
+
+const char kList[] = "MULTI_LIST_2";
 
 UF_STYLER_callback_info_t g_table[CREATE_DIALOG_ROWS] = {
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, create_constructor_cb},
@@ -20,6 +29,37 @@ UF_STYLER_callback_info_t g_table[CREATE_DIALOG_ROWS] = {
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
 
+// Where the part files go: emptied by every new dialog and by the folder button; the work
+// part's folder when OK or Apply finds it empty.
+char g_folder[1024] = "";
+
+void add_to_list(const char *name, void *context) { list_append(*(int *)context, kList, name); }
+
+// The work part's folder into folder (size bytes); empty without a work part.
+void work_part_folder(char *folder, size_t size) {
+    folder[0] = '\0';
+    tag_t work = UF_ASSEM_ask_work_part();
+    if (work == NULL_TAG) return;
+    char path[MAX_FSPEC_BUFSIZE] = "";
+    if (UF_PART_ask_part_name(work, path) != 0) return;
+    char dspec[MAX_FSPEC_BUFSIZE] = "";
+    char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    if (uc4576(path, 2, dspec, fname) != 0) return;
+    kv_copy_n(folder, size, dspec, strnlen(dspec, sizeof dspec));
+}
+
+// OK and Apply: one part file per selected electrode; each tells its own failures.
+void create_selected(int dialog_id) {
+    if (g_folder[0] == '\0') work_part_folder(g_folder, sizeof g_folder);
+    int count = list_count(dialog_id, kList);
+    for (int i = 0; i < count; ++i) {
+        if (!is_item_selected(dialog_id, kList, i)) continue;
+        char name[1024];
+        list_item_text(dialog_id, kList, i, name, sizeof name);
+        create_electrode_part(g_folder, name);
+    }
+}
+
 }  // namespace
 
 UF_STYLER_callback_info_t *create_dialog_table(void) { return g_table; }
@@ -28,34 +68,62 @@ int launch_create_dialog(int *response) {
     return launch_dialog(CREATE_DIALOG_FILE, g_table, CREATE_DIALOG_ROWS, response);
 }
 
-/* Constructor: 0 (the dialog stays open). */
-int create_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+const char *create_target_folder(void) { return g_folder; }
+
+/* Constructor: empties the folder and lists the electrodes. 0. */
+int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    g_folder[0] = '\0';
+    tag_t work = UF_ASSEM_ask_work_part();
+    list_clear(dialog_id, kList);
+    if (work != NULL_TAG) list_electrode_categories(work, add_to_list, &dialog_id);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* OK: 1 (the dialog closes), or 0 when the API could not be initialised. */
-int create_ok_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+/* OK: creates the selected electrodes; 1 (the dialog closes). */
+int create_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    create_selected(dialog_id);
     UF_terminate();
     return UF_UI_CB_EXIT_DIALOG;
 }
 
-/* Apply: 0 (the dialog stays open). */
-int create_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* Apply: as OK, but 0 (the dialog stays, its list and selection unchanged). */
+int create_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    create_selected(dialog_id);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Clear selection: 0. */
-int create_clear_selection_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* ACTION_4: no item stays selected. 0. */
+int create_clear_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    clear_selection(dialog_id, kList);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Invert selection: 0. */
-int create_invert_selection_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* ACTION_5: every item flips its selection. 0. */
+int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    int count = list_count(dialog_id, kList);
+    for (int i = 0; i < count; ++i) {
+        if (is_item_selected(dialog_id, kList, i))
+            deselect_item(dialog_id, kList, i);
+        else
+            select_item(dialog_id, kList, i);
+    }
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Folder button: 0. */
-int create_choose_folder_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* ACTION_1: the folder the user picks; cancelling leaves no folder (the work part's is used). 0. */
+int create_choose_folder_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    g_folder[0] = '\0';
+    ws_browse_folder(KV_FOLDER_TITLE, g_folder);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }

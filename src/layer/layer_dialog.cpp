@@ -1,9 +1,19 @@
-// The electrode layer dialog: its callback table and launch.
+// The electrode layer dialog: its callback table and launch, the picked objects it holds
+// between callbacks, and the work of OK and Apply.
 #include "layer/layer_dialog.h"
 
+#include <stdio.h>
+#include <string.h>
+
+#include "electrode/electrode.h"
+#include "layer/layer_rules.h"
 #include "shell/shell.h"
+#include "ui/fields.h"
 
 namespace {
+
+const char kNameField[] = "STR_0";
+const char kLayerField[] = "INT_1";
 
 UF_STYLER_callback_info_t g_table[LAYER_DIALOG_ROWS] = {
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, layer_constructor_cb},
@@ -15,6 +25,41 @@ UF_STYLER_callback_info_t g_table[LAYER_DIALOG_ROWS] = {
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
 
+// The objects picked with ACTION_2, as NX handed them over (released with UF_free). They live
+// from the pick to OK, Apply or the destructor.
+int g_count = 0;
+tag_t *g_objects = nullptr;
+
+void show(const char *text) {
+    char message[MAX_LINE_BUFSIZE];
+    snprintf(message, sizeof message, "%s", text);
+    uc1601(message, 1);
+}
+
+// Writes the next electrode's name and layer into the dialog.
+void propose(int dialog_id) {
+    int n = next_electrode_number();
+    int layer = 1;
+    first_free_layer(&layer);
+    char name[KV_CATEGORY_NAME_BUFSIZE + 1];
+    make_electrode_name(n, name, sizeof name);
+    set_string_value(dialog_id, kNameField, name);
+    set_value(dialog_id, kLayerField, layer);
+}
+
+// Moves one picked object; an ECS is coloured and named after the electrode when asked for.
+void move_object(tag_t object, int layer, const char *name, int color_set, const double rgb[3]) {
+    UF_OBJ_set_layer(object, layer);
+    if (!color_set) return;
+    int type = 0, subtype = 0;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return;
+    if (type != UF_coordinate_system_type) return;
+    set_color_from_rgb(object, rgb[0], rgb[1], rgb[2]);
+    char ecs_name[KV_CATEGORY_NAME_BUFSIZE + 8];
+    snprintf(ecs_name, sizeof ecs_name, KV_ECS_NAME_FORMAT, name);
+    UF_OBJ_set_name(object, ecs_name);
+}
+
 }  // namespace
 
 UF_STYLER_callback_info_t *layer_dialog_table(void) { return g_table; }
@@ -23,29 +68,122 @@ int launch_layer_dialog(int *response) {
     return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, response);
 }
 
-/* Constructor: 0. */
-int layer_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+int layer_selection_count(void) { return g_count; }
+const tag_t *layer_selection(void) { return g_objects; }
+
+/* Frees the held array (an empty one too) and forgets the count. */
+void release_layer_selection(void) {
+    if (g_objects) UF_free(g_objects);
+    g_objects = nullptr;
+    g_count = 0;
 }
 
-/* Destructor: 0. */
-int layer_destructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 0 and the new selection held; -1 when NX's selection failed (the old one stays). */
+int select_electrode_objects(void) {
+    UF_UI_mask_t masks[] = {
+        {UF_solid_type, UF_solid_body_subtype, 0},
+        {UF_coordinate_system_type, 0, 0},
+        {UF_point_type, 0, 0},
+        {UF_line_type, 0, 0},
+    };
+    UF_UI_selection_options_t options;
+    memset(&options, 0, sizeof options);
+    options.num_mask_triples = (int)(sizeof masks / sizeof masks[0]);
+    options.mask_triples = masks;
+    options.scope = UF_UI_SEL_SCOPE_WORK_PART_AND_OCC;
+    char cue[] = KV_SELECT_CUE;
+    int response = 0, count = 0;
+    tag_t *objects = nullptr;
+    if (UF_UI_select_by_class(cue, &options, &response, &count, &objects) != 0) {
+        if (objects) UF_free(objects);
+        return -1;
+    }
+    if (!objects || count < 0) count = 0;
+    for (int i = 0; i < count; ++i) UF_DISP_set_highlight(objects[i], 0);
+    // Whatever NX hands back is the selection (a cancel empties it); the old array is freed.
+    release_layer_selection();
+    g_count = count;
+    g_objects = objects;
+    return 0;
 }
 
-/* OK: 1 (the dialog closes), or 0 when the API could not be initialised. */
-int layer_ok_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+/* 0 done; -1 layer out of range; -2 name refused. The user is told why. */
+int apply_layer_dialog(int dialog_id) {
+    // The range is taken as configured: with ELECTRODE_END_LAYER missing nothing passes.
+    int start = setting_int("ELECTRODE_START_LAYER");
+    int end = setting_int("ELECTRODE_END_LAYER");
+    int color_set = setting_int("ELECTRODE_COLOR_SET");
+    double rgb[3] = {setting_real("ELECTRODE_COLOR_R"), setting_real("ELECTRODE_COLOR_G"),
+                     setting_real("ELECTRODE_COLOR_B")};
+
+    int layer = 0;
+    ask_int_value(dialog_id, kLayerField, &layer);
+    // A layer NX does not have would move nothing and make no category: refused as well.
+    if (layer < start || layer > end || layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) {
+        show(KV_LAYER_RANGE_TEXT);
+        return -1;
+    }
+    char name[1024];
+    ask_string_value(dialog_id, kNameField, name, sizeof name);
+    if (!is_electrode_name(name)) {
+        show(KV_BAD_NAME_TEXT);
+        return -2;
+    }
+    if ((int)strlen(name) > KV_ELECTRODE_NAME_MAX) {
+        // The category record cannot hold it; a cut name would be another electrode's.
+        char message[MAX_LINE_BUFSIZE];
+        snprintf(message, sizeof message, KV_NAME_TOO_LONG_TEXT, KV_ELECTRODE_NAME_MAX);
+        uc1601(message, 1);
+        return -2;
+    }
+    if (g_count <= 0 || !g_objects) return 0;
+    for (int i = 0; i < g_count; ++i) move_object(g_objects[i], layer, name, color_set, rgb);
+    create_electrode_category(name, layer);
+    UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);
+    return 0;
+}
+
+/* Constructor: proposes the next electrode. 0. */
+int layer_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    release_layer_selection();
+    propose(dialog_id);
     UF_terminate();
-    return UF_UI_CB_EXIT_DIALOG;
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Apply: 0 (the dialog stays open). */
-int layer_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* Destructor: releases the selection. 0. */
+int layer_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    release_layer_selection();
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
+}
+
+/* OK: 1 (closes) when applied; 0 after a message or without the API. */
+int layer_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    int rc = apply_layer_dialog(dialog_id);
+    if (rc == 0) release_layer_selection();
+    UF_terminate();
+    return rc == 0 ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
+}
+
+/* Apply: applies and proposes the next electrode. 0 (the dialog stays open). */
+int layer_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    if (apply_layer_dialog(dialog_id) == 0) {
+        propose(dialog_id);
+        release_layer_selection();
+    }
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
 /* Selection button: 0. */
-int layer_select_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+int layer_select_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    select_electrode_objects();
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -1,4 +1,6 @@
-/* The electrode layer dialog (setElectLayer.dlg). */
+/* The electrode layer dialog (setElectLayer.dlg): the user picks an electrode's bodies, points,
+ * lines and coordinate system (ECS); OK or Apply moves them to the layer in INT_1, makes the
+ * layer category named in STR_0 and, when configured, colours and names the ECS. */
 #ifndef KELVORA_LAYER_DIALOG_H
 #define KELVORA_LAYER_DIALOG_H
 
@@ -7,11 +9,34 @@
 #define LAYER_DIALOG_FILE "setElectLayer.dlg"
 #define LAYER_DIALOG_ROWS 7
 
+/* Texts of the dialog, GBK. */
+#define KV_LAYER_RANGE_TEXT "图层数值超出范围"
+#define KV_BAD_NAME_TEXT "电极命名不正确！"
+#define KV_NAME_TOO_LONG_TEXT "电极名称过长，最多%d个字符！"
+#define KV_SELECT_CUE "Select Electrode And ECS"
+#define KV_ECS_NAME_FORMAT "%s_CSYS"
+
 /* The dialog's callback table, LAYER_DIALOG_ROWS rows with the terminator. */
 UF_STYLER_callback_info_t *layer_dialog_table(void);
 /* Opens the dialog; returns launch_dialog's result. */
 int launch_layer_dialog(int *response);
 
+/* Asks the user for the electrode's objects; they replace the held selection. 0, or -1 when
+ * NX's selection failed (the held selection stays). */
+int select_electrode_objects(void);
+
+/* The objects held for the next OK or Apply (count, and the array or NULL). */
+int layer_selection_count(void);
+const tag_t *layer_selection(void);
+/* Releases the held selection. */
+void release_layer_selection(void);
+
+/* The work of OK and Apply: checks INT_1 and STR_0, then moves the held objects, colours and
+ * names the ECS when configured and makes the category. 0 done (also with nothing held);
+ * -1 layer outside the configured range (told to the user); -2 name refused (told). */
+int apply_layer_dialog(int dialog_id);
+
+/* Callbacks; each returns 0 (the dialog stays open) except OK after success (1). */
 int layer_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 int layer_destructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 int layer_ok_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);

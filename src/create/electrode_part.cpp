@@ -1,0 +1,215 @@
+// Electrode part files: the file name rule, the new part saved at once, the component at the
+// absolute origin, and the electrode's geometry linked or copied into it.
+#include "create/electrode_part.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "config/settings.h"
+#include "electrode/text_source.h"
+
+namespace {
+
+const char kPartNameKeyword[] = "$part_name";
+const char kPartExtension[] = ".prt";
+
+void lower_ascii(char *text) {
+    for (; *text; ++text)
+        if (*text >= 'A' && *text <= 'Z') *text = (char)(*text - 'A' + 'a');
+}
+
+// Appends src to dst (size bytes) without splitting a character.
+void append(char *dst, size_t size, const char *src) {
+    size_t len = strlen(dst);
+    if (len + 1 < size) kv_copy(dst + len, size - len, src);
+}
+
+void tell(const char *text, const char *path) {
+    char message[KV_PART_MESSAGE_BUFSIZE];
+    format_path_message(message, sizeof message, text, path);
+    uc1601(message, 1);
+}
+
+int file_exists(const char *path) {
+    int status = 1;
+    return UF_CFI_ask_file_exist(path, &status) == 0 && status == 0;
+}
+
+/* Makes the part, saves it empty and adds it to the work part as a component. The display and
+ * work part are the same afterwards. 0, or -1 when a step failed (the caller decides by what is
+ * loaded and on disk). */
+int make_part_file(const char *path) {
+    tag_t display = UF_PART_ask_display_part();
+    tag_t work = UF_ASSEM_ask_work_part();
+    if (work == NULL_TAG) return -1;
+    int units = 0;
+    UF_PART_ask_units(work, &units);
+    tag_t created = NULL_TAG;
+    int rc = UF_PART_new(path, units, &created);
+    if (rc == 0) UF_PART_save();
+    // NX shows the new part and makes it the work part: both go back, whatever happened.
+    if (display != NULL_TAG) UF_PART_set_display_part(display);
+    UF_ASSEM_set_work_part(work);
+    if (rc != 0 || created == NULL_TAG || !file_exists(path)) return -1;
+
+    double origin[3] = {0.0, 0.0, 0.0};
+    double axes[6] = {1.0, 0.0, 0.0, 0.0, 1.0, 0.0};
+    tag_t instance = NULL_TAG;
+    UF_PART_load_status_t load;
+    memset(&load, 0, sizeof load);
+    rc = UF_ASSEM_add_part_to_assembly(work, path, NULL, "", origin, axes, -1, &instance, &load);
+    if (load.file_names) UF_free_string_array(load.n_parts, load.file_names);
+    if (load.statuses) {
+        UF_free(load.statuses);
+        rc = -1;
+    }
+    return rc == 0 ? 0 : -1;
+}
+
+// Brings one object of the electrode's layers into the part; failures are passed over.
+void carry_over(tag_t part, tag_t object) {
+    int type = 0, subtype = 0;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return;
+    tag_t feature = NULL_TAG;
+    switch (type) {
+        case UF_solid_type:
+            if (subtype == UF_solid_body_subtype)
+                UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature);
+            break;
+        case UF_coordinate_system_type:
+            copy_csys_to_part(part, object, KV_ECS_NAME);
+            break;
+        case UF_point_type:
+        case UF_line_type:
+            UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature);
+            break;
+        default:
+            break;
+    }
+}
+
+/* Walks the category's layers in ascending order and carries their objects over. 0, or -1
+ * when the category is unknown. */
+int link_electrode(tag_t part, const char *name) {
+    tag_t category = NULL_TAG;
+    if (UF_LAYER_ask_category_tag(name, &category) != 0 || category == NULL_TAG) return -1;
+    UF_LAYER_category_info_t info;
+    memset(&info, 0, sizeof info);
+    if (UF_LAYER_ask_category_info(category, &info) != 0) return -1;
+    for (int layer = UF_LAYER_MIN_LAYER; layer <= UF_LAYER_MAX_LAYER; ++layer) {
+        if (!info.layer_mask[layer - 1]) continue;
+        tag_t object = NULL_TAG;
+        while (UF_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) carry_over(part, object);
+    }
+    return 0;
+}
+
+}  // namespace
+
+/* Always 0; message holds text with path put in for its "%s", the path shortened to fit. */
+void format_path_message(char *message, size_t size, const char *text, const char *path) {
+    if (!message || size == 0) return;
+    message[0] = '\0';
+    if (!text) return;
+    if (!path) path = "";
+    const char *hole = strstr(text, "%s");
+    size_t before = hole ? (size_t)(hole - text) : strlen(text);
+    const char *after = hole ? hole + 2 : "";
+    size_t fixed = before + strlen(after);
+    if (fixed >= size) {
+        kv_copy_n(message, size, text, before);
+        return;
+    }
+    size_t room = size - 1 - fixed;
+    size_t len = strlen(path);
+    const char *lead = "";
+    const char *shown = path;
+    if (len > room) {
+        // The end of the path names the file: keep it, from a character boundary on.
+        lead = room >= 3 ? "..." : "";
+        size_t keep = room - strlen(lead);
+        size_t at = 0;
+        while (at < len && len - at > keep)
+            at += (kv_is_gbk_lead((unsigned char)path[at]) && path[at + 1] != '\0') ? 2 : 1;
+        shown = path + at;
+    }
+    kv_copy_n(message, size, text, before);
+    append(message, size, lead);
+    append(message, size, shown);
+    append(message, size, after);
+}
+
+/* Always 0; prefix holds the prefix text and separator, or the empty text. */
+int electrode_part_prefix(char *prefix, size_t size) {
+    if (!prefix || size == 0) return 0;
+    prefix[0] = '\0';
+    char keyword[KV_SETTING_BUFSIZE];
+    char separator[KV_SETTING_BUFSIZE];
+    read_setting("ELECTRODE_PART_PREFIX_NAME", keyword, sizeof keyword);
+    read_setting("ELECTRODE_PART_SEPARATOR", separator, sizeof separator);
+    lower_ascii(keyword);
+    char text[KV_PART_PREFIX_BUFSIZE] = "";
+    if (strcmp(keyword, kPartNameKeyword) == 0) {
+        work_part_name(text, sizeof text);
+    } else if (keyword[0] != '\0') {
+        tag_t work = UF_ASSEM_ask_work_part();
+        if (work != NULL_TAG) read_text_attribute(work, keyword, text, sizeof text);
+    }
+    if (text[0] == '\0') return 0;
+    kv_copy(prefix, size, text);
+    append(prefix, size, separator);
+    return 0;
+}
+
+/* 0 made (and walked); -1 exists, not made, or no such category. */
+int create_electrode_part(char *folder, const char *name) {
+    if (!folder || !name || name[0] == '\0') return -1;
+    size_t len = strlen(folder);
+    // Every trailing separator goes, so a folder typed with them names the same files.
+    while (len > 0 && kv_is_path_sep(folder[len - 1])) folder[--len] = '\0';
+
+    char prefix[KV_PART_PREFIX_BUFSIZE];
+    electrode_part_prefix(prefix, sizeof prefix);
+    char path[KV_PART_PATH_BUFSIZE];
+    int n = snprintf(path, sizeof path, "%s" KV_PATH_SEP_STR "%s%s%s", folder, prefix, name, kPartExtension);
+    if (n < 0 || (size_t)n >= sizeof path) {
+        // A cut path would name another file.
+        tell(KV_FILE_CREATE_FAILED_TEXT, path);
+        return -1;
+    }
+
+    int status = 1;
+    if (UF_CFI_ask_file_exist(path, &status) != 0 || status == 0) {
+        tell(KV_FILE_EXISTS_TEXT, path);
+        return -1;
+    }
+    make_part_file(path);  // what is loaded and on disk now decides
+    tag_t part = UF_PART_ask_part_tag(path);
+    // A part that only lives in the session (its save failed) is no part file.
+    if (part == NULL_TAG || !file_exists(path)) {
+        tell(KV_FILE_CREATE_FAILED_TEXT, path);
+        return -1;
+    }
+    return link_electrode(part, name);
+}
+
+/* 0 copied; -1 null part or system; -2 NX did not make the copy. */
+int copy_csys_to_part(tag_t part, tag_t csys, const char *name) {
+    if (part == NULL_TAG || csys == NULL_TAG) return -1;
+    tag_t matrix = NULL_TAG;
+    double origin[3] = {0.0, 0.0, 0.0};
+    if (UF_CSYS_ask_csys_info(csys, &matrix, origin) != 0) return -2;
+    tag_t work = UF_ASSEM_ask_work_part();
+    tag_t made = NULL_TAG;
+    if (part == work) {
+        UF_CSYS_create_csys(origin, matrix, &made);
+    } else if (UF_ASSEM_set_work_part(part) == 0) {
+        // Only with the part as work part: else the copy would land in the wrong part.
+        UF_CSYS_create_csys(origin, matrix, &made);
+        UF_ASSEM_set_work_part(work);
+    }
+    if (made == NULL_TAG) return -2;
+    if (name) UF_OBJ_set_name(made, name);
+    return 0;
+}

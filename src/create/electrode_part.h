@@ -1,0 +1,42 @@
+/* Electrode part files: for one electrode, a new part "<folder>/<prefix><name>.prt" saved at
+ * once, added to the work part as a component at the absolute origin, with the electrode's
+ * bodies, points and lines WAVE-linked into it and its coordinate systems copied as "ECS". */
+#ifndef KELVORA_ELECTRODE_PART_H
+#define KELVORA_ELECTRODE_PART_H
+
+#include <stddef.h>
+
+#include "nx.h"
+
+/* Sizes of the texts involved: the file name prefix, the part file path, a message. */
+#define KV_PART_PREFIX_BUFSIZE 1024
+#define KV_PART_PATH_BUFSIZE 1024
+#define KV_PART_MESSAGE_BUFSIZE 256
+
+/* Texts, GBK. */
+#define KV_FILE_EXISTS_TEXT "文件 %s 已存在！"
+#define KV_FILE_CREATE_FAILED_TEXT "文件 %s 创建失败！"
+#define KV_ECS_NAME "ECS"
+
+/* The file name prefix into prefix (size bytes, possibly empty): the text the keyword
+ * ELECTRODE_PART_PREFIX_NAME gives ("$part_name" in any case: the work part's file name; else
+ * a token or an attribute of the work part, read with the keyword in lower case), followed by
+ * ELECTRODE_PART_SEPARATOR; nothing when the text is empty. Always 0. */
+int electrode_part_prefix(char *prefix, size_t size);
+
+/* Makes the part file of electrode name in folder, whose trailing separators are removed in
+ * place. 0 when the part was made and the electrode's layers were walked (single links may
+ * have failed); -1 when the file exists, could not be made, or the category is unknown (the
+ * first two are told to the user). */
+int create_electrode_part(char *folder, const char *name);
+
+/* Copies coordinate system csys into part as a plain system of the same place and
+ * orientation, named name. 0; -1 for a null part or system; -2 when NX did not make it. The
+ * work part is the same afterwards. */
+int copy_csys_to_part(tag_t part, tag_t csys, const char *name);
+
+/* The message text (a format with one %s) with path into message (size bytes). A path too
+ * long for it is shortened at the front to "..." and its end, never inside a character. */
+void format_path_message(char *message, size_t size, const char *text, const char *path);
+
+#endif

@@ -1,0 +1,157 @@
+// Proposing the next electrode (number, layer, name) and making its layer category.
+#include "layer/layer_rules.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "config/settings.h"
+
+namespace {
+
+const char kDefaultPrefix[] = "N";
+
+// What a proposal looks at: the range, the prefix, and per layer the first category (NX's
+// order, "ALL" skipped) that holds it. One pass over the categories and one read of the
+// prefix serve every layer of the range, so a proposal costs the same with 1 or 100
+// electrodes on the range.
+struct Proposal {
+    int start;
+    int end;
+    char prefix[KV_SETTING_BUFSIZE];
+    bool taken[UF_LAYER_MAX_LAYER];
+    char names[UF_LAYER_MAX_LAYER][sizeof(((UF_LAYER_category_info_t *)0)->name) + 1];
+};
+
+void read_range(int *start, int *end) {
+    *start = setting_int("ELECTRODE_START_LAYER");
+    *end = setting_int("ELECTRODE_END_LAYER");
+    if (*start < UF_LAYER_MIN_LAYER) *start = UF_LAYER_MIN_LAYER;
+    if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
+}
+
+void load_proposal(Proposal *p) {
+    memset(p, 0, sizeof *p);
+    read_range(&p->start, &p->end);
+    read_setting("ELECTRODE_PREFIX_NAME", p->prefix, sizeof p->prefix);
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return;
+    tag_t category = NULL_TAG;
+    while (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, &category) == 0 &&
+           category != NULL_TAG) {
+        UF_LAYER_category_info_t info;
+        memset(&info, 0, sizeof info);
+        if (UF_LAYER_ask_category_info(category, &info) != 0) continue;
+        char name[sizeof info.name + 1];
+        kv_copy_n(name, sizeof name, info.name, strnlen(info.name, sizeof info.name));
+        kv_upper(name);
+        if (kv_equal_nocase(name, "ALL")) continue;
+        for (int i = 0; i < UF_LAYER_MAX_LAYER; ++i) {
+            if (!info.layer_mask[i] || p->taken[i]) continue;
+            p->taken[i] = true;
+            kv_copy(p->names[i], sizeof p->names[i], name);
+        }
+    }
+}
+
+// The electrode test of the shared rules (the name begins with the prefix, ASCII case
+// ignored), with the prefix read once for the whole proposal.
+bool electrode_on(const Proposal *p, int layer) {
+    const char *name = p->names[layer - 1];
+    size_t len = strlen(name), plen = strlen(p->prefix);
+    return len > 0 && plen <= len && kv_equal_nocase_n(name, plen, p->prefix, plen);
+}
+
+// The number after the prefix: standard text-to-integer conversion, 0 without digits,
+// clamped so that one more still fits an int.
+int number_after_prefix(const Proposal *p, int layer) {
+    long n = strtol(p->names[layer - 1] + strlen(p->prefix), NULL, 10);
+    if (n < 0) return 0;
+    return n >= INT_MAX ? INT_MAX - 1 : (int)n;
+}
+
+}  // namespace
+
+/* An integer setting; 0 when missing or not a number. */
+int setting_int(const char *key) {
+    char value[KV_SETTING_BUFSIZE];
+    read_setting(key, value, sizeof value);
+    long n = strtol(value, NULL, 10);
+    if (n > INT_MAX) return INT_MAX;
+    if (n < INT_MIN) return INT_MIN;
+    return (int)n;
+}
+
+/* A real setting; 0 when missing or not a number. */
+double setting_real(const char *key) {
+    char value[KV_SETTING_BUFSIZE];
+    read_setting(key, value, sizeof value);
+    return strtod(value, NULL);
+}
+
+/* The highest electrode number on the range plus one (1 when there is none). */
+int next_electrode_number(void) {
+    static Proposal p;  // 8 KB: kept off the stack of NX's callback
+    load_proposal(&p);
+    int highest = 0;
+    for (int layer = p.start; layer <= p.end; ++layer) {
+        if (!electrode_on(&p, layer)) continue;
+        int n = number_after_prefix(&p, layer);
+        if (n > highest) highest = n;
+    }
+    return highest + 1;
+}
+
+/* 0 and the first layer of the range without an electrode; -1 and 1 when it would be above 256. */
+int first_free_layer(int *layer) {
+    int dummy = 0;
+    if (!layer) layer = &dummy;
+    *layer = 1;
+    static Proposal p;
+    load_proposal(&p);
+    int at = p.start;
+    while (at <= p.end && electrode_on(&p, at)) ++at;
+    if (at > UF_LAYER_MAX_LAYER) return -1;
+    *layer = at;
+    return 0;
+}
+
+/* 0 and the name; -1 for n not above 0; -2 when it does not fit. The name is empty on failure. */
+int make_electrode_name(int n, char *name, size_t size) {
+    if (!name || size == 0) return -1;
+    name[0] = '\0';
+    if (n <= 0) return -1;
+    char prefix[KV_SETTING_BUFSIZE];
+    read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix);
+    if (prefix[0] == '\0') kv_copy(prefix, sizeof prefix, kDefaultPrefix);
+    int width = setting_int("ELECTRODE_NUMBER_LENGTH");
+    if (width <= 0) width = 2;
+    char digits[16];
+    snprintf(digits, sizeof digits, "%d", n);
+    size_t ndigits = strlen(digits), plen = strlen(prefix);
+    size_t zeros = (size_t)width > ndigits ? (size_t)width - ndigits : 0;
+    // A cut name would name another electrode.
+    if (plen >= size || zeros >= size - plen || ndigits >= size - plen - zeros) return -2;
+    memcpy(name, prefix, plen);
+    memset(name + plen, '0', zeros);
+    memcpy(name + plen + zeros, digits, ndigits + 1);
+    return 0;
+}
+
+/* 0 after asking NX for the category; -1 refused (no name, bad layer); -2 name too long. */
+int create_electrode_category(const char *name, int layer) {
+    if (!name || name[0] == '\0') return -1;
+    if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return -1;
+    UF_LAYER_category_info_t info;
+    memset(&info, 0, sizeof info);
+    // The record holds the whole name or it is refused: a cut name would be another electrode.
+    size_t len = strlen(name);
+    if (len >= sizeof info.name) return -2;
+    memcpy(info.name, name, len + 1);
+    info.layer_mask[layer - 1] = true;
+    tag_t category = NULL_TAG;
+    UF_LAYER_create_category(&info, &category);
+    return 0;
+}

@@ -1,0 +1,36 @@
+/* The rules of the electrode layer dialog: the proposed electrode number, layer and name, and
+ * the layer category that makes an electrode. Settings are read afresh on every call. */
+#ifndef KELVORA_LAYER_RULES_H
+#define KELVORA_LAYER_RULES_H
+
+#include <stddef.h>
+
+#include "nx.h"
+
+/* The longest electrode name the category record holds (30 in the NX releases we build for). */
+#define KV_ELECTRODE_NAME_MAX ((int)sizeof(((UF_LAYER_category_info_t *)0)->name) - 1)
+
+/* The number after the highest electrode number found on the layers of the configured range,
+ * so 1 when there is none. */
+int next_electrode_number(void);
+
+/* The first layer of the configured range that holds no electrode (the layer above the range
+ * when all do) into *layer: 0; -1 and 1 when that layer would lie above 256. */
+int first_free_layer(int *layer);
+
+/* The name of electrode n: the prefix ("N" when none is configured), then n zero-padded to the
+ * configured width (2 when not above 0); a longer number is never cut. 0; -1 (empty name) when
+ * n is not above 0; -2 (empty name) when the name does not fit in size bytes. */
+int make_electrode_name(int n, char *name, size_t size);
+
+/* Creates the layer category name holding only layer (NX's result is not looked at). 0; -1 for
+ * a null or empty name or a layer outside 1 to 256; -2 for a name longer than
+ * KV_ELECTRODE_NAME_MAX. */
+int create_electrode_category(const char *name, int layer);
+
+/* A setting as an integer (0 when missing or not a number; out-of-range values are clamped)
+ * and as a real (0 when missing or not a number). */
+int setting_int(const char *key);
+double setting_real(const char *key);
+
+#endif
