@@ -15,8 +15,6 @@ const char *kv_last_path_sep(const char *path) {
     return last;
 }
 
-int kv_is_gbk_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
 int kv_is_space(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }

@@ -21,8 +21,9 @@ int kv_is_path_sep(char c);
 /* The last separator of path, or NULL when it has none. */
 const char *kv_last_path_sep(const char *path);
 
-/* 1 when c is the first byte of a GBK double-byte character, else 0. */
-int kv_is_gbk_lead(unsigned char c);
+/* 1 when c is the first byte of a GBK double-byte character, else 0. Inline: the scans of
+ * config.dat ask it for every byte they compare. */
+static inline int kv_is_gbk_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
 /* 1 for the ASCII white-space characters (space, tab, CR, LF, VT, FF), else 0. */
 int kv_is_space(char c);

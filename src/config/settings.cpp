@@ -43,6 +43,37 @@ size_t strip_spaces(char *line) {
     return (size_t)(out - line);
 }
 
+/* 1 when the line (length bytes, not terminated) is empty or a comment once its spaces are
+ * removed. A NUL byte ends the line's text. */
+int is_comment(const char *text, size_t length) {
+    size_t i = 0;
+    while (i < length && text[i] == ' ') ++i;
+    return i == length || text[i] == '\0' || text[i] == '!' || text[i] == '#';
+}
+
+/* 1 when the line's key, with its spaces removed, is key apart from ASCII case (as
+ * kv_equal_nocase_n would find it), else 0. Reads the line in place and stops at the first
+ * difference, so lines of other keys cost a few bytes each. */
+int key_matches(const char *text, size_t length, const char *key, size_t key_len) {
+    size_t i = 0, j = 0;
+    int trail = 0;  // the next byte is the second of a double-byte character: compare exactly
+    for (;; ++i) {
+        while (i < length && text[i] == ' ') ++i;
+        char c = i < length ? text[i] : '\0';
+        if (c == '\0' || c == '=') return j == key_len;
+        if (j == key_len) return 0;
+        char k = key[j++];
+        if (trail || kv_is_gbk_lead((unsigned char)c)) {
+            if (c != k) return 0;
+            trail = !trail;
+        } else {
+            if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+            if (k >= 'a' && k <= 'z') k = (char)(k - 'a' + 'A');
+            if (c != k) return 0;
+        }
+    }
+}
+
 /* The value of line for key, or NULL when the line is a comment, has another key or an empty
  * value. The line is changed (spaces removed). A NUL byte ends the line's text. */
 const char *value_for_key(char *line, const char *key, size_t key_len) {
@@ -93,9 +124,17 @@ int read_setting(const char *key, char *value, size_t size) {
     kv_line_reader_t reader;
     kv_line_reader_init(&reader, file);
     char line[KV_SETTING_BUFSIZE];
+    const char *text = NULL;
+    size_t length = 0;
     int had_break = 0;
     int rc = -2;
-    while (kv_read_line(&reader, line, sizeof line, &had_break)) {
+    while (kv_next_line(&reader, &text, &length, line, sizeof line, &had_break)) {
+        // Only the first 1023 characters of a line count.
+        if (length > sizeof line - 1) length = sizeof line - 1;
+        // Most lines are comments: they are passed over where they lie, without a copy.
+        if (is_comment(text, length) || !key_matches(text, length, key, key_len)) continue;
+        if (text != line) memcpy(line, text, length);
+        line[length] = '\0';
         const char *found = value_for_key(line, key, key_len);
         if (found) {
             kv_copy(value, size, found);

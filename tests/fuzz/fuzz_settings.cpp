@@ -1,4 +1,5 @@
-// libFuzzer target for the configuration reader and the comma-list operations.
+// libFuzzer target for the configuration reader, NX's custom_dirs.dat reader and the comma-list
+// operations.
 // The input is split at the first 0x01 byte: before it the bytes of config.dat, after it a
 // key (and list text); the first byte picks the sizes of the output buffers, which are heap
 // blocks of exactly that size so that any overrun is caught by AddressSanitizer.
@@ -12,13 +13,16 @@
 #include <string>
 
 #include "config/settings.h"
+#include "config/tool_folder.h"
 #include "electrode/text_source.h"
 #include "nx.h"
 #include "shell/win_services.h"
 
 namespace {
 
-std::string g_tool;  // the tool folder given as KELVORA_PATH
+std::string g_tool;     // the tool folder given as KELVORA_PATH
+std::string g_nx_root;  // UGII_ROOT_DIR, defined only while custom_dirs.dat is read alone
+bool g_root_defined = false;
 
 void fail(const char *what) {
     fprintf(stderr, "fuzz_settings: %s\n", what);
@@ -33,7 +37,16 @@ void check_terminated(const char *buf, size_t size) {
 void remove_tool_folder() {
     unlink((g_tool + "/data/config.dat").c_str());
     rmdir((g_tool + "/data").c_str());
+    unlink((g_tool + "/menus/custom_dirs.dat").c_str());
+    rmdir((g_tool + "/menus").c_str());
     rmdir(g_tool.c_str());
+}
+
+void write_file(const std::string &path, const char *bytes, size_t len) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) fail("cannot write a file");
+    fwrite(bytes, 1, len, f);
+    fclose(f);
 }
 
 }  // namespace
@@ -43,6 +56,7 @@ extern "C" {
 int UF_translate_variable(const char *variable, char **translation) {
     *translation = NULL;
     if (strcmp(variable, "KELVORA_PATH") == 0) *translation = (char *)g_tool.c_str();
+    if (strcmp(variable, "UGII_ROOT_DIR") == 0 && g_root_defined) *translation = (char *)g_nx_root.c_str();
     return 0;
 }
 int uc1601(char *, int) { return 0; }
@@ -58,8 +72,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     if (access("/dev/shm", W_OK) != 0) strcpy(tmpl, "/tmp/kv-fuzz-XXXXXX");
     if (!mkdtemp(tmpl)) fail("no temporary folder");
     g_tool = tmpl;
-    std::string data = g_tool + "/data";
-    mkdir(data.c_str(), 0700);
+    mkdir((g_tool + "/data").c_str(), 0700);
+    mkdir((g_tool + "/menus").c_str(), 0700);
+    g_nx_root = g_tool + "/";
     atexit(remove_tool_folder);
     return 0;
 }
@@ -75,11 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t len) {
     std::string key = split ? std::string(split + 1, text_len - file_len - 1) : std::string("KEY");
     key = key.c_str();  // a key is a terminated text
 
-    std::string path = g_tool + "/data/config.dat";
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) fail("cannot write config.dat");
-    fwrite(text, 1, file_len, f);
-    fclose(f);
+    write_file(g_tool + "/data/config.dat", text, file_len);
 
     char *value = (char *)malloc(value_size);
     int rc = read_setting(key.c_str(), value, value_size);
@@ -88,6 +99,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t len) {
     if (rc != 0 && value[0] != '\0') fail("value not empty on failure");
     if (rc == 0 && strchr(value, ' ')) fail("a space in a value");
     free(value);
+
+    // The same bytes as NX's custom_dirs.dat, the key as the variable's name.
+    write_file(g_tool + "/menus/custom_dirs.dat", text, file_len);
+    char folder[1024];
+    memset(folder, 'x', sizeof folder);
+    g_root_defined = true;
+    read_custom_dirs_entry(key.c_str(), "#!!#", folder);
+    g_root_defined = false;
+    check_terminated(folder, sizeof folder);
+    if (folder[0] && (folder[0] == ' ' || folder[strlen(folder) - 1] == ' ')) fail("untrimmed folder");
 
     // The same bytes as a comma list, and the key as an item.
     std::string list(text, file_len);

@@ -15,8 +15,11 @@ cxx=${CLANGXX:-clang++}
   -o "$work/fuzz_settings"
 # Seeds: the shipped configuration and a few shapes of lines and lists.
 cp "$src/kit/data/config.dat" "$work/corpus/kit-config"
+cat "$src/kit/data/config.dat" "$src/kit/data/config.dat" "$src/kit/data/config.dat" > "$work/corpus/kit-config-thrice"
+printf '\x85#!!# kelvora_path = D:\\Kelvora \r\n\x01KELVORA_PATH' > "$work/corpus/custom-dirs"
 printf '\x85A = 1\r\nA=2\n#A=3\n\x01a' > "$work/corpus/dup"
 printf '\x10CU,GR,,x\x01gr' > "$work/corpus/list"
 printf '\x90K=v=w\x00z\nK=\x81\x41\x01K' > "$work/corpus/nul"
-exec "$work/fuzz_settings" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+exec "$work/fuzz_settings" -max_total_time="$seconds" -max_len=40000 -timeout=10 \
+  -artifact_prefix="$work/" \
   -print_final_stats=1 "$work/corpus"

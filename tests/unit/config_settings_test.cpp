@@ -86,6 +86,16 @@ TEST_F(Settings, LongLinesCountTheirFirst1023Characters) {
     EXPECT_EQ("ok", lookup("LAST"));
 }
 
+TEST_F(Settings, LinesAcrossTheReadersBlocks) {
+    // The file is read in blocks of 16384 bytes: a line may start, end or break at any edge.
+    for (int pad = 16372; pad <= 16392; ++pad) {
+        config("#" + std::string(pad - 1, ' ') + "\r\nKEY = value" + std::to_string(pad) + "\r\n" +
+               std::string(17000, '!') + "\nLAST=" + std::to_string(pad));
+        EXPECT_EQ("value" + std::to_string(pad), lookup("KEY")) << pad;
+        EXPECT_EQ(std::to_string(pad), lookup("LAST")) << pad;
+    }
+}
+
 TEST_F(Settings, ValuesAreCutToTheCallersBuffer) {
     config("K=abcdefgh\nG=紫铜紫铜\n");
     EXPECT_EQ("abc", lookup("K", 4));
