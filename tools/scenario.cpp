@@ -135,8 +135,10 @@ public:
                 e.kind = nxsim::DialogEvent::Apply;
             else if (s == "cancel")
                 e.kind = nxsim::DialogEvent::Cancel;
+            else if (s == "look")
+                e.kind = nxsim::DialogEvent::Look;
             else
-                fail(where, "unknown event '" + s + "' (ok, apply, cancel, or an object)");
+                fail(where, "unknown event '" + s + "' (ok, apply, cancel, look, or an object)");
             return e;
         }
         if (!j.is_object()) fail(where, "expected an event");

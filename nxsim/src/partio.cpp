@@ -218,6 +218,7 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
     Part& p = new_part(path, units);
     auto abandon = [&](const std::string& e) {
         for (tag_t t : p.order) s.objects.erase(t);
+        for (tag_t t : p.drawings) s.objects.erase(t);
         s.part_order.pop_back();
         s.parts.erase(p.tag);
         *err = e;
@@ -409,6 +410,29 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
             }
         }
     }
+    // Drawing sheets, by name; the current one is the sheet shown when the part was saved.
+    if (doc.contains("drawings")) {
+        const json& ds = doc["drawings"];
+        if (!ds.is_array()) return abandon(path + ": drawings: expected an array");
+        for (size_t i = 0; i < ds.size(); ++i) {
+            std::string w = "drawings[" + std::to_string(i) + "]";
+            if (!ds[i].is_object()) return abandon(path + ": " + w + ": expected an object");
+            std::string name;
+            if (!r.text(ds[i].value("name", json()), w + ".name", &name)) return abandon(r.err);
+            if (name.empty() || name.size() > 30)
+                return abandon(path + ": " + w + ".name: expected 1 to 30 characters");
+            for (tag_t t : p.drawings)
+                if (obj(t)->name == name) return abandon(path + ": " + w + ".name: a second drawing " + ds[i]["name"].get<std::string>());
+            new_drawing(p, name);
+        }
+    }
+    if (doc.contains("current_drawing")) {
+        std::string name;
+        if (!r.text(doc["current_drawing"], "current_drawing", &name)) return abandon(r.err);
+        for (tag_t t : p.drawings)
+            if (obj(t)->name == name) p.current_drawing = t;
+        if (!p.current_drawing) return abandon(path + ": current_drawing: no drawing of that name");
+    }
     *out = p.tag;
     return 0;
 }
@@ -512,6 +536,14 @@ json part_to_json(const Part& p) {
         objs.push_back(j);
     }
     doc["objects"] = objs;
+    json drawings = json::array();
+    for (tag_t t : p.drawings) {
+        const Object* o = obj(t);
+        if (o && o->alive) drawings.push_back({{"name", to_utf8(o->name)}});
+    }
+    if (!drawings.empty()) doc["drawings"] = drawings;
+    const Object* current = obj(p.current_drawing);
+    if (current && current->alive) doc["current_drawing"] = to_utf8(current->name);
     return doc;
 }
 

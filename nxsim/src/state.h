@@ -34,6 +34,7 @@ enum ObjType {
     T_CSYS = 45,
     T_MATRIX = 55,
     T_SOLID = 70,
+    T_DRAWING = 62,  // drawing sheet: kept in Part::drawings, not in Part::order
     T_COMPONENT = 63,  // component: an instance of another part (subtype 1)
     T_FEATURE = 205,   // feature: a WAVE-linked body or curve
 };
@@ -84,6 +85,8 @@ struct Part {
     std::array<double, 9> wcs_mtx{1, 0, 0, 0, 1, 0, 0, 0, 1};
     std::map<int, std::vector<tag_t>> by_type;  // creation order per type
     std::vector<tag_t> order;                   // creation order, all types
+    std::vector<tag_t> drawings;  // drawing sheets in creation order (NX's listing order)
+    tag_t current_drawing = 0;    // the drawing shown instead of the model, 0 none
 };
 
 struct Fault {
@@ -200,6 +203,9 @@ enum ErrorCode {
     ERR_FILE_LOAD = 640013,
     ERR_WAVE_SOURCE = 1445001,
 };
+
+// Drawings (calls_drawing.cpp): a new drawing sheet of the part, named as given.
+Object& new_drawing(Part& p, const std::string& name);
 
 // Dialogs (styler.cpp).
 int load_dlg(const std::string& path, Dialog& d, std::string* err);

@@ -242,6 +242,7 @@ std::string describe_event(const DialogEvent& e) {
         case DialogEvent::Ok: return "OK";
         case DialogEvent::Apply: return "Apply";
         case DialogEvent::Cancel: return "Cancel";
+        case DialogEvent::Look: return "look";
     }
     return "?";
 }
@@ -323,6 +324,48 @@ bool set_field(DialogItem& it, const nlohmann::json& v, std::string* err) {
     return true;
 }
 
+// What the user sees of one object: "<ID> = <value>" (GBK), or "" for objects without a value.
+std::string look_line(const DialogItem& it) {
+    auto quoted = [](const std::string& t) { return "\"" + t + "\""; };
+    std::string value;
+    if (is_text(it.kind)) {
+        if (it.kind == UF_STYLER_LABEL_TYPE) return "";
+        value = quoted(it.svalue);
+    } else if (it.kind == UF_STYLER_INTEGER_TYPE || it.kind == UF_STYLER_TOGGLE_TYPE) {
+        value = std::to_string(it.ivalue);
+    } else if (it.kind == UF_STYLER_REAL_TYPE) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "%.6g", it.rvalue);
+        value = buf;
+    } else if (is_list(it.kind)) {
+        std::vector<int> chosen;
+        if (it.kind == UF_STYLER_MULTI_LIST_TYPE)
+            chosen.assign(it.selected.begin(), it.selected.end());
+        else if (it.ivalue >= 0 && it.ivalue < (int)it.items.size())
+            chosen.push_back(it.ivalue);
+        for (size_t i = 0; i < chosen.size(); ++i) value += (i ? ", " : "") + quoted(it.items[chosen[i]]);
+        if (chosen.empty()) value = "none";
+        value += " of ";
+        for (size_t i = 0; i < it.items.size(); ++i) value += (i ? ", " : "") + quoted(it.items[i]);
+        if (it.items.empty()) value = "no items";
+    } else if (it.sensitive && it.visible) {
+        return "";  // buttons and separators show no value
+    }
+    std::string line = it.id + (value.empty() ? "" : " = " + value);
+    if (!it.sensitive) line += " (greyed)";
+    if (!it.visible) line += " (hidden)";
+    return line;
+}
+
+void look(const Dialog& d) {
+    for (const DialogItem& it : d.items) {
+        std::string line = look_line(it);
+        if (!line.empty()) add_transcript("look", line);
+    }
+    add_transcript("look", std::string("OK ") + (d.ok_sensitive ? "sensitive" : "greyed") + ", Apply " +
+                               (d.apply_sensitive ? "sensitive" : "greyed"));
+}
+
 void play_event(Running& r, const DialogEvent& e) {
     Session& s = S();
     for (auto& a : e.answers) s.answers.push_back(a);
@@ -349,6 +392,9 @@ void play_event(Running& r, const DialogEvent& e) {
             }
             break;
         }
+        case DialogEvent::Look:
+            look(*r.d);
+            break;
         case DialogEvent::Cancel: {
             bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB);
             rc = fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB, 3);

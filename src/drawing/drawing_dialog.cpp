@@ -1,7 +1,12 @@
-// The electrode drawing dialog: its callback table and launch.
+// The electrode drawing dialog: its callback table, launch and callbacks.
 #include "drawing/drawing_dialog.h"
 
+#include "drawing/drawing_batch.h"
+#include "drawing/electrode_record.h"
+#include "drawing/process_listing.h"
 #include "shell/shell.h"
+#include "shell/win_services.h"
+#include "ui/fields.h"
 
 namespace {
 
@@ -11,14 +16,20 @@ UF_STYLER_callback_info_t g_table[DRAWING_DIALOG_ROWS] = {
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_OK_CB, 0, drawing_ok_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_APPLY_CB, 0, drawing_apply_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB, 0, dialog_cancel_cb},
-    {(char *)"ELEC_MLIST", UF_STYLER_ACTIVATE_CB, 0, electrode_list_cb},
-    {(char *)"ELEC_MLIST", UF_STYLER_DOUBLE_CLICK_CB, 0, noop_cb},
+    {(char *)KV_ELECTRODE_LIST_OBJECT, UF_STYLER_ACTIVATE_CB, 0, electrode_list_cb},
+    {(char *)KV_ELECTRODE_LIST_OBJECT, UF_STYLER_DOUBLE_CLICK_CB, 0, noop_cb},
     {(char *)"OK_ACTION", UF_STYLER_ACTIVATE_CB, 0, apply_process_data_cb},
     {(char *)"COPY_ACTION", UF_STYLER_ACTIVATE_CB, 0, copy_process_data_cb},
     {(char *)"PASTE_ACTION", UF_STYLER_ACTIVATE_CB, 0, paste_process_data_cb},
-    {(char *)"INFO_ACTION", UF_STYLER_ACTIVATE_CB, 1, process_listing_cb},
+    {(char *)"INFO_ACTION", UF_STYLER_ACTIVATE_CB, 1, write_process_listing},
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
+
+bool drawing_is_current() {
+    tag_t current = NULL_TAG;
+    UF_DRAW_ask_current_drawing(&current);
+    return current != NULL_TAG;
+}
 
 }  // namespace
 
@@ -28,49 +39,107 @@ int launch_drawing_dialog(int *response) {
     return launch_dialog(DRAWING_DIALOG_FILE, g_table, DRAWING_DIALOG_ROWS, response);
 }
 
-/* Constructor: 0. */
-int drawing_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
-}
-
-/* Destructor: 0. */
-int drawing_destructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
-}
-
-/* OK: 1 after the batch (the dialog closes), or 0 when the API could not be initialised. */
-int drawing_ok_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+/* 0. */
+int drawing_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    // A list left by a dialog that was never destroyed would be lost here.
+    free_electrode_list(electrode_list);
+    electrode_list = build_electrode_list();
+    if (electrode_list) {
+        fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, electrode_list);
+        fill_option_lists(dialog_id);
+        show_process_fields(dialog_id, &electrode_list->data);
+    }
+    set_ok_sensitive(dialog_id, 0);
+    set_apply_sensitive(dialog_id, 0);
     UF_terminate();
-    return UF_UI_CB_EXIT_DIALOG;
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Apply: 0. */
-int drawing_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 0. */
+int drawing_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    free_electrode_list(electrode_list);
+    electrode_list = NULL;
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Electrode list activated: 0. */
-int electrode_list_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 1 after the batch, 0 when refused. */
+int drawing_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    int ran = run_drawing_batch(dialog_id);
+    UF_terminate();
+    return ran ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Apply the shown process data to the selected electrodes: 0. */
-int apply_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 0. */
+int drawing_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    run_drawing_batch(dialog_id);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Copy: 0. */
-int copy_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 0. */
+int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    // The layers belong to the model: on a drawing sheet the selection changes nothing.
+    if (!drawing_is_current()) {
+        refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT);
+        show_selected_electrode_layers(electrode_list);
+        uc6432("", 1);
+        UF_DISP_refresh();
+        for (electrode_record *r = electrode_list; r; r = r->next) {
+            if (r->selected == 1) {
+                show_process_fields(dialog_id, &r->data);
+                break;
+            }
+        }
+    }
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Paste: 0. */
-int paste_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 0. */
+int apply_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    electrode_data shown;
+    read_process_fields(dialog_id, &shown);
+    int applied = 0;
+    for (electrode_record *r = electrode_list; r; r = r->next) {
+        if (!is_text_selected(dialog_id, KV_ELECTRODE_LIST_OBJECT, r->data.electrode_name)) continue;
+        paste_process_data(r, &shown);
+        ++applied;
+    }
+    if (applied == 0) {
+        ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
+    } else {
+        set_ok_sensitive(dialog_id, 1);
+        set_apply_sensitive(dialog_id, 1);
+    }
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Process information listing: 0. */
-int process_listing_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
-    return noop_cb(dialog_id, client_data, cb);
+/* 0. */
+int copy_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    read_process_fields(dialog_id, &process_clipboard);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
+}
+
+/* 0. */
+int paste_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    int pasted = 0;
+    for (electrode_record *r = electrode_list; r; r = r->next) {
+        if (!is_text_selected(dialog_id, KV_ELECTRODE_LIST_OBJECT, r->data.electrode_name)) continue;
+        paste_process_data(r, &process_clipboard);
+        if (++pasted == 1) show_process_fields(dialog_id, &process_clipboard);
+    }
+    if (pasted == 0) ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -25,7 +25,8 @@ struct Answer {
 
 // A scripted user event in an open dialog.
 struct DialogEvent {
-    enum Kind { Set, Select, Press, DoubleClick, Ok, Apply, Cancel } kind = Press;
+    // Look: the user reads the dialog (its objects' values go to the transcript).
+    enum Kind { Set, Select, Press, DoubleClick, Ok, Apply, Cancel, Look } kind = Press;
     std::string object;                  // dialog object identifier
     nlohmann::json value;                // Set: the value; Select: indices or texts
     std::vector<Answer> answers;         // queued before the event fires

@@ -1,0 +1,166 @@
+// The drawing batch of OK and Apply: the current-drawing check, the per-electrode question
+// before an existing drawing is replaced, and the layer display of selected electrodes.
+#include "drawing/drawing_batch.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "drawing/electrode_drawing.h"
+#include "drawing/electrode_views.h"
+#include "electrode/electrode.h"
+
+namespace {
+
+// Room for an object name as NX gives it (the old releases' 30 characters and more).
+const size_t kDrawingNameSize = 256;
+// The question's message buffer: 127 bytes and the terminator.
+const size_t kQuestionSize = 128;
+
+void set_layer_status(int layer, int status) {
+    if (layer >= UF_LAYER_MIN_LAYER && layer <= UF_LAYER_MAX_LAYER) UF_LAYER_set_status(layer, status);
+}
+
+// The drawing of the work part named name (letter case ignored): 0 and its tag (null when none),
+// or -1 when NX could not list the drawings.
+int find_drawing(const char *name, tag_t *drawing) {
+    *drawing = NULL_TAG;
+    int count = 0;
+    tag_t *drawings = NULL;
+    if (UF_DRAW_ask_drawings(&count, &drawings) != 0) {
+        UF_free(drawings);
+        return -1;
+    }
+    for (int i = 0; i < count && drawings; ++i) {
+        char found[kDrawingNameSize] = "";
+        UF_OBJ_ask_name(drawings[i], found);
+        found[sizeof found - 1] = '\0';
+        if (kv_equal_nocase(found, name)) {
+            *drawing = drawings[i];
+            break;
+        }
+    }
+    UF_free(drawings);
+    return 0;
+}
+
+bool has_views(const electrode_record *r) {
+    return r->data.top_view_tag != NULL_TAG && r->data.iso_view_tag != NULL_TAG;
+}
+
+}  // namespace
+
+/* 0 listed, -1 not listed (then *exists is 1). */
+int drawing_exists(const char *name, int *exists) {
+    tag_t drawing = NULL_TAG;
+    int rc = find_drawing(name, &drawing);
+    if (exists) *exists = (rc != 0 || drawing != NULL_TAG) ? 1 : 0;
+    return rc;
+}
+
+/* 0 deleted, -1 nothing deleted. */
+int delete_drawing_named(const char *name) {
+    tag_t drawing = NULL_TAG;
+    if (find_drawing(name, &drawing) != 0 || drawing == NULL_TAG) return -1;
+    return UF_DRAW_delete_drawing(drawing) == 0 ? 0 : -1;
+}
+
+/* Always 0; *answer 1 (OK) or 3. */
+int question_box(const char *title, const char *text, int *answer) {
+    if (answer) *answer = 3;
+    char *message = (char *)malloc(kQuestionSize);
+    if (!message) return 0;  // unasked counts as not confirmed
+    kv_copy(message, kQuestionSize, text);
+    char title_copy[MAX_LINE_BUFSIZE];
+    kv_copy(title_copy, sizeof title_copy, title);
+    char ok[] = "OK", back[] = "BACK", cancel[] = "CANCEL";
+    UF_UI_message_buttons_t buttons;
+    memset(&buttons, 0, sizeof buttons);
+    buttons.button1 = TRUE;
+    buttons.button2 = FALSE;
+    buttons.button3 = TRUE;
+    buttons.label1 = ok;
+    buttons.label2 = back;
+    buttons.label3 = cancel;
+    buttons.response1 = 1;
+    buttons.response2 = 2;
+    buttons.response3 = 3;
+    char *messages[1] = {message};
+    int response = 0;
+    UF_UI_message_dialog(title_copy, UF_UI_MESSAGE_QUESTION, messages, 1, FALSE, &buttons, &response);
+    free(message);
+    if (answer) *answer = response == 1 ? 1 : 3;
+    return 0;
+}
+
+/* No result. */
+void drawing_pass(electrode_record *head) {
+    for (electrode_record *r = head; r; r = r->next) {
+        const char *name = r->data.electrode_name;
+        if (r->selected != 1 || !is_electrode_name(name)) continue;
+        int exists = 0;
+        drawing_exists(name, &exists);
+        if (exists) {
+            char text[KV_RECORD_TEXT_SIZE + sizeof KV_DRAWING_EXISTS_TEXT];
+            snprintf(text, sizeof text, "%s%s", name, KV_DRAWING_EXISTS_TEXT);
+            int answer = 3;
+            question_box(KV_QUESTION_TITLE, text, &answer);
+            if (answer != 1) continue;
+            // Without its views no new drawing can be made: keep the old one rather than
+            // leave the electrode with none.
+            if (has_views(r)) delete_drawing_named(name);
+        }
+        make_electrode_drawing(name, r->data);
+    }
+}
+
+/* No result. */
+void show_selected_electrode_layers(electrode_record *head) {
+    for (electrode_record *r = head; r; r = r->next) {
+        if (r->selected != 1) continue;
+        int layer = 0;
+        if (first_layer_of_category(r->data.electrode_name, &layer) == 0)
+            set_layer_status(layer, UF_LAYER_WORK_LAYER);
+        break;
+    }
+    if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+        int start = int_setting("ELECTRODE_START_LAYER");
+        int end = int_setting("ELECTRODE_END_LAYER");
+        // Layers outside 1 to 256 do not exist: a wild range costs no calls.
+        if (start < UF_LAYER_MIN_LAYER) start = UF_LAYER_MIN_LAYER;
+        if (end > UF_LAYER_MAX_LAYER) end = UF_LAYER_MAX_LAYER;
+        for (int l = start; l <= end; ++l) set_layer_status(l, UF_LAYER_INACTIVE_LAYER);
+    } else {
+        for (int l = 2; l <= 255; ++l) set_layer_status(l, UF_LAYER_INACTIVE_LAYER);
+    }
+    for (electrode_record *r = head; r; r = r->next) {
+        if (r->selected != 1) continue;
+        int layer = 0;
+        if (first_layer_of_category(r->data.electrode_name, &layer) == 0)
+            set_layer_status(layer, UF_LAYER_ACTIVE_LAYER);
+    }
+}
+
+/* No result. */
+void make_all_layers_selectable(void) {
+    for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) UF_LAYER_set_status(l, UF_LAYER_ACTIVE_LAYER);
+}
+
+/* 1 ran, 0 refused. */
+int run_drawing_batch(int dialog_id) {
+    tag_t current = NULL_TAG;
+    UF_DRAW_ask_current_drawing(&current);
+    if (current != NULL_TAG) {
+        char text[] = KV_NOT_ON_DRAWING_TEXT;
+        uc1601(text, 1);
+        return 0;
+    }
+    refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT);
+    for (electrode_record *r = electrode_list; r; r = r->next)
+        if (r->selected == 1) r->data.ecs_tag = find_electrode_csys(r->data.electrode_name);
+    prepare_electrode_views(electrode_list);
+    drawing_pass(electrode_list);
+    make_all_layers_selectable();
+    return 1;
+}

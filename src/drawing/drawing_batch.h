@@ -1,0 +1,45 @@
+/* The drawing batch run by OK and Apply of the drawing dialog, and the layer display of the
+ * electrodes selected in it. */
+#ifndef KELVORA_DRAWING_BATCH_H
+#define KELVORA_DRAWING_BATCH_H
+
+#include "nx.h"
+#include "drawing/electrode_record.h"
+
+/* Texts of the batch, GBK. */
+#define KV_NOT_ON_DRAWING_TEXT "该功能需要在非工程图状态下运行"
+#define KV_DRAWING_EXISTS_TEXT " 图已存在，是否更新?"
+#define KV_QUESTION_TITLE "QUESTION"
+
+/* The list object of the drawing dialog. */
+#define KV_ELECTRODE_LIST_OBJECT "ELEC_MLIST"
+
+/* Makes the drawings of the electrodes selected in the dialog's list (electrode_list). 1 when
+ * the batch ran, 0 when it was refused because a drawing is current (the user is told). */
+int run_drawing_batch(int dialog_id);
+
+/* For each selected electrode of the list: asks before replacing an existing drawing, then makes
+ * its drawing. */
+void drawing_pass(electrode_record *head);
+
+/* 0 when the work part's drawings were listed, -1 when not. *exists is 1 when a drawing of that
+ * name (letter case ignored) exists, and also when the listing failed; else 0. */
+int drawing_exists(const char *name, int *exists);
+
+/* Deletes the first drawing whose name equals name (letter case ignored). 0 when one was
+ * deleted, -1 when none was (no such drawing, or the drawings could not be listed). */
+int delete_drawing_named(const char *name);
+
+/* Asks a question with the buttons OK and CANCEL (the text is cut to 127 bytes). Always 0;
+ * *answer is 1 when OK was pressed, else 3. */
+int question_box(const char *title, const char *text, int *answer);
+
+/* The first selected electrode's first layer becomes the work layer; the electrode layers (or all
+ * layers but 1 and 256, by ELECTRODE_ONLY_DISPLAY_ELECT) are hidden and the selected electrodes'
+ * first layers shown. */
+void show_selected_electrode_layers(electrode_record *head);
+
+/* Layers 1 to 256 become selectable (NX keeps the work layer as it is). */
+void make_all_layers_selectable(void);
+
+#endif

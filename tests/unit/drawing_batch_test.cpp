@@ -1,0 +1,139 @@
+// The drawing batch: existing drawings found by name, the question before one is replaced,
+// and the layers shown for the selected electrodes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "drawing/drawing_batch.h"
+#include "drawing_fixture.h"
+
+namespace {
+
+using kv_test::DrawingFixture;
+
+nxsim::Answer question(int button) {
+    nxsim::Answer a;
+    a.kind = nxsim::Answer::Question;
+    a.button = button;
+    a.where = "test";
+    return a;
+}
+
+class Batch : public DrawingFixture {
+protected:
+    std::vector<std::string> drawings() {
+        std::vector<std::string> out;
+        nxsim::Part* p = nxsim::part(UF_ASSEM_ask_work_part());
+        for (tag_t t : p->drawings) out.push_back(nxsim::obj(t)->name);
+        return out;
+    }
+    std::vector<std::string> questions() {
+        std::vector<std::string> out;
+        for (auto& line : seen())
+            if (line.rfind("question: ", 0) == 0 || line.rfind("answer: ", 0) == 0) out.push_back(line);
+        return out;
+    }
+    int status(int layer) {
+        int s = 0;
+        UF_LAYER_ask_status(layer, &s);
+        return s;
+    }
+    // Selects the named records and gives each of them views, as the model-view step would.
+    void select(std::initializer_list<const char*> wanted, bool with_views = true) {
+        for (electrode_record* r = electrode_list; r; r = r->next) {
+            r->selected = 0;
+            for (const char* w : wanted)
+                if (strcmp(w, r->data.electrode_name) == 0) r->selected = 1;
+            r->data.top_view_tag = with_views ? 900 : NULL_TAG;
+            r->data.iso_view_tag = with_views ? 901 : NULL_TAG;
+        }
+    }
+};
+
+TEST_F(Batch, DrawingsAreFoundByNameWhateverTheirLetterCase) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "e01"}, {"name": "E03_OLD"}])"));
+    int exists = -1;
+    EXPECT_EQ(0, drawing_exists("E01", &exists));
+    EXPECT_EQ(1, exists);
+    EXPECT_EQ(0, drawing_exists("E03", &exists));
+    EXPECT_EQ(0, exists);
+    // Not listed: counted as existing, so the user is asked rather than a drawing lost.
+    nxsim::fail("UF_DRAW_ask_drawings", nxsim::FaultMode::Once);
+    EXPECT_EQ(-1, drawing_exists("E03", &exists));
+    EXPECT_EQ(1, exists);
+
+    nxsim::fail("UF_DRAW_ask_drawings", nxsim::FaultMode::Once);
+    EXPECT_EQ(-1, delete_drawing_named("E01"));
+    EXPECT_EQ(-1, delete_drawing_named("E02"));
+    EXPECT_EQ((std::vector<std::string>{"e01", "E03_OLD"}), drawings());
+    EXPECT_EQ(0, delete_drawing_named("E01"));
+    EXPECT_EQ((std::vector<std::string>{"E03_OLD"}), drawings());
+}
+
+TEST_F(Batch, OnlyTheFirstDrawingOfTheNameIsDeleted) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E01"}, {"name": "e01"}])"));
+    EXPECT_EQ(0, delete_drawing_named("e01"));
+    EXPECT_EQ((std::vector<std::string>{"e01"}), drawings());
+}
+
+TEST_F(Batch, QuestionTextIsCutBetweenCharacters) {
+    open_part("M1/core.prt", kv_test::drawing_part());
+    std::string text = "EE";
+    for (int i = 0; i < 100; ++i) text += "图";
+    nxsim::push_answer(question(1));
+    int answer = 0;
+    EXPECT_EQ(0, question_box("QUESTION", text.c_str(), &answer));
+    EXPECT_EQ(1, answer);
+    // 127 bytes would end in half of the 64th character.
+    EXPECT_EQ("question: " + text.substr(0, 126), questions().at(0));
+}
+
+TEST_F(Batch, PassAsksForEachExistingDrawingAndGoesOnAfterCancel) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "e01"}, {"name": "E02"}, {"name": "E03"}])"));
+    electrode_list = build_electrode_list();
+    select({"E01", "E02"});
+    nxsim::push_answer(question(3));
+    nxsim::push_answer(question(1));
+    drawing_pass(electrode_list);
+    EXPECT_EQ((std::vector<std::string>{"question: E01 图已存在，是否更新?", "answer: CANCEL",
+                                         "question: E02 图已存在，是否更新?", "answer: OK"}),
+              questions());
+    // E01 kept (CANCEL), E02 deleted to be made anew, E03 not selected.
+    EXPECT_EQ((std::vector<std::string>{"e01", "E03"}), drawings());
+    EXPECT_EQ(0u, nxsim::pending_answers());
+}
+
+TEST_F(Batch, WithoutViewsAnExistingDrawingIsKept) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E02"}])"));
+    electrode_list = build_electrode_list();
+    select({"E02"}, false);
+    nxsim::push_answer(question(1));
+    drawing_pass(electrode_list);
+    EXPECT_EQ((std::vector<std::string>{"E02"}), drawings());
+    EXPECT_EQ(2u, questions().size());
+}
+
+TEST_F(Batch, RecordsThatAreNoLongerElectrodesAreSkipped) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E01"}])"));
+    electrode_list = build_electrode_list();
+    select({"E01"});
+    config("ELECTRODE_PREFIX_NAME=X\n");  // the prefix changed while the dialog was open
+    drawing_pass(electrode_list);
+    EXPECT_TRUE(questions().empty());
+    EXPECT_EQ((std::vector<std::string>{"E01"}), drawings());
+}
+
+TEST_F(Batch, ElectrodeRangeBeyondNxsLayersCostsNoCalls) {
+    open_part("M1/core.prt", kv_test::drawing_part());
+    electrode_list = build_electrode_list();
+    config("ELECTRODE_PREFIX_NAME=E\nELECTRODE_ONLY_DISPLAY_ELECT=1\nELECTRODE_START_LAYER=-5\n"
+           "ELECTRODE_END_LAYER=2000000000\n");
+    select({});
+    int before = nxsim::call_count("UF_LAYER_set_status");
+    show_selected_electrode_layers(electrode_list);
+    EXPECT_EQ(256, nxsim::call_count("UF_LAYER_set_status") - before);
+    EXPECT_EQ(UF_LAYER_WORK_LAYER, status(1));  // nothing selected: the work layer stays
+    EXPECT_EQ(UF_LAYER_INACTIVE_LAYER, status(256));
+}
+
+}  // namespace
