@@ -11,9 +11,18 @@
 #include <gp_Ax2.hxx>
 #include <gp_Ax3.hxx>
 #include <gp_Trsf.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <STEPControl_Reader.hxx>
 
 #include <cmath>
+#include <map>
 #include <vector>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "state.h"
 
@@ -24,6 +33,52 @@ namespace {
 std::vector<TopoDS_Shape>& store() {
     static std::vector<TopoDS_Shape> shapes;
     return shapes;
+}
+
+// Folder that STEP file names in recipes are relative to (the part file's), while building.
+std::string g_base_dir = ".";
+
+// Shapes read from STEP files, by full path: a file used by many solids is read once.
+std::map<std::string, TopoDS_Shape>& step_cache() {
+    static std::map<std::string, TopoDS_Shape> shapes;
+    return shapes;
+}
+
+// OCCT's STEP translator sets itself up once in memory it never frees; the leak checker of
+// sanitized builds is told not to count that.
+struct StepSetUpNotALeak {
+#ifdef __SANITIZE_ADDRESS__
+    StepSetUpNotALeak() { __lsan_disable(); }
+    ~StepSetUpNotALeak() { __lsan_enable(); }
+#endif
+};
+
+bool read_step(const std::string& path, TopoDS_Shape* out, std::string* why) {
+    auto it = step_cache().find(path);
+    if (it != step_cache().end()) {
+        *out = it->second;
+        return true;
+    }
+    StepSetUpNotALeak quiet;
+    // The reader reports to OCCT's default printers (standard output): keep the run's output clean.
+    Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_Printer));
+    STEPControl_Reader reader;
+    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone) {
+        *why = "the STEP file " + path + " cannot be read";
+        return false;
+    }
+    if (reader.TransferRoots() <= 0) {
+        *why = "the STEP file " + path + " holds no shape";
+        return false;
+    }
+    TopoDS_Shape s = reader.OneShape();
+    if (s.IsNull()) {
+        *why = "the STEP file " + path + " holds no shape";
+        return false;
+    }
+    step_cache()[path] = s;
+    *out = s;
+    return true;
 }
 
 bool vec3(const json& j, double out[3]) {
@@ -44,7 +99,7 @@ bool positive(const json& j, const char* key, double* out) {
 // Builds the shape a recipe describes; false with *err (naming the field) when it cannot.
 bool build(const json& r, const std::string& where, TopoDS_Shape* out, std::string* err) {
     if (!r.is_object() || r.size() < 1) {
-        *err = where + ": expected a shape object (box, cylinder, union or place)";
+        *err = where + ": expected a shape object (box, cylinder, step, union or place)";
         return false;
     }
     if (r.contains("box")) {
@@ -86,6 +141,20 @@ bool build(const json& r, const std::string& where, TopoDS_Shape* out, std::stri
         }
         gp_Ax2 ax(gp_Pnt(o[0], o[1], o[2]), gp_Dir(a[0], a[1], a[2]));
         *out = BRepPrimAPI_MakeCylinder(ax, rad, h).Shape();
+        return true;
+    }
+    if (r.contains("step")) {
+        if (!r["step"].is_string() || r["step"].get<std::string>().empty()) {
+            *err = where + ".step: expected the name of a STEP file";
+            return false;
+        }
+        std::string file = r["step"].get<std::string>();
+        std::string path = file[0] == '/' ? file : g_base_dir + "/" + file;
+        std::string why;
+        if (!read_step(path, out, &why)) {
+            *err = where + ".step: " + why;
+            return false;
+        }
         return true;
     }
     if (r.contains("union")) {
@@ -137,7 +206,7 @@ bool build(const json& r, const std::string& where, TopoDS_Shape* out, std::stri
         *out = BRepBuilderAPI_Transform(s, t, true).Shape();
         return true;
     }
-    *err = where + ": expected box, cylinder, union or place";
+    *err = where + ": expected box, cylinder, step, union or place";
     return false;
 }
 
@@ -169,6 +238,26 @@ double geom_volume(int shape) {
     }
 }
 
-void geom_reset() { store().clear(); }
+int geom_build_at(const json& recipe, const std::string& base_dir, const std::string& where,
+                  std::string* err) {
+    g_base_dir = base_dir.empty() ? "." : base_dir;
+    int shape = geom_build(recipe, where, err);
+    g_base_dir = ".";
+    return shape;
+}
+
+// The shape of a solid, for the geometry calls (geom_probe.cpp); null when there is none.
+const TopoDS_Shape* geom_shape(int shape) {
+    if (shape < 0 || shape >= (int)store().size()) return nullptr;
+    return &store()[shape];
+}
+
+void geom_probe_reset();
+
+void geom_reset() {
+    store().clear();
+    step_cache().clear();
+    geom_probe_reset();
+}
 
 }  // namespace nxsim

@@ -100,13 +100,14 @@ const char* type_name(int type) {
         case T_SOLID: return "solid";
         case T_COMPONENT: return "component";
         case T_FEATURE: return "feature";
+        case T_DPLANE: return "datum_plane";
     }
     return nullptr;
 }
 
 int type_of(const std::string& name) {
     const int all[] = {T_POINT, T_LINE, T_ARC, T_CATEGORY, T_GROUP, T_NOTE, T_CSYS, T_MATRIX, T_SOLID,
-                       T_COMPONENT, T_FEATURE};
+                       T_COMPONENT, T_FEATURE, T_DPLANE};
     for (int t : all)
         if (name == type_name(t)) return t;
     return -1;
@@ -148,21 +149,28 @@ json arr(const double* v, int n) {
     return a;
 }
 
-// The id an object gets when its part is saved: its place among the part's saved objects.
-int saved_id(const Part& p, tag_t t) {
-    int next = 1;
-    for (tag_t x : p.order) {
-        const Object* o = obj(x);
-        if (!o || !o->alive || o->temporary) continue;
-        if (x == t) return next;
-        ++next;
+// The ids objects get when their part is saved: their places among the part's saved objects.
+// Kept per part while one part is written, as every linked feature asks its source part.
+using SavedIds = std::map<tag_t, std::map<tag_t, int>>;
+
+int saved_id(const Part& p, tag_t t, SavedIds* cache) {
+    auto it = cache->find(p.tag);
+    if (it == cache->end()) {
+        std::map<tag_t, int>& ids = (*cache)[p.tag];
+        int next = 1;
+        for (tag_t x : p.order) {
+            const Object* o = obj(x);
+            if (o && o->alive && !o->temporary) ids[x] = next++;
+        }
+        it = cache->find(p.tag);
     }
-    return 0;
+    auto at = it->second.find(t);
+    return at == it->second.end() ? 0 : at->second;
 }
 
 // Where a linked feature's geometry comes from: the source part's file name, the object's id
 // in that part as saved and its name. A link read back from a file keeps what the file said.
-json link_source_json(const Object& f) {
+json link_source_json(const Object& f, SavedIds* cache) {
     json src = f.link.is_object() ? f.link : json::object();
     const Object* o = obj(f.link_source);
     const Part* sp = o ? part(o->part) : nullptr;
@@ -170,7 +178,7 @@ json link_source_json(const Object& f) {
     json out;
     size_t slash = sp->path.find_last_of("/\\");
     out["part"] = slash == std::string::npos ? sp->path : sp->path.substr(slash + 1);
-    out["object"] = saved_id(*sp, o->tag);
+    out["object"] = saved_id(*sp, o->tag, cache);
     if (!o->name.empty()) out["name"] = to_utf8(o->name);
     if (src.contains("at_timestamp")) out["at_timestamp"] = src["at_timestamp"];
     return out;
@@ -219,6 +227,7 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
     auto abandon = [&](const std::string& e) {
         for (tag_t t : p.order) s.objects.erase(t);
         for (tag_t t : p.drawings) s.objects.erase(t);
+        for (tag_t t : p.views) s.objects.erase(t);
         s.part_order.pop_back();
         s.parts.erase(p.tag);
         *err = e;
@@ -374,13 +383,25 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
                 refs.push_back({o, {j.value("geometry", json::array()), w + ".geometry"}});
                 break;
             }
+            case T_DPLANE: {
+                ok = r.vec3(j.value("origin", json()), w + ".origin", &o->p1) &&
+                     r.vec3(j.value("normal", json()), w + ".normal", &o->p2);
+                double len = std::sqrt(o->p2[0] * o->p2[0] + o->p2[1] * o->p2[1] + o->p2[2] * o->p2[2]);
+                if (ok && len < 1e-12) ok = r.fail(w + ".normal", "must not be zero");
+                if (ok)
+                    for (double& c : o->p2) c /= len;
+                break;
+            }
             case T_SOLID: {
                 if (!j.contains("shape")) {
                     ok = r.fail(w + ".shape", "a solid needs a shape");
                     break;
                 }
                 std::string gerr;
-                o->shape = geom_build(j["shape"], w + ".shape", &gerr);
+                // STEP files are named relative to the part file.
+                size_t slash = path.find_last_of('/');
+                o->shape = geom_build_at(j["shape"], slash == std::string::npos ? "." : path.substr(0, slash),
+                                         w + ".shape", &gerr);
                 if (o->shape < 0) ok = r.fail(w + ".shape", gerr);
                 o->recipe = j["shape"];
                 break;
@@ -433,6 +454,10 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
             if (obj(t)->name == name) p.current_drawing = t;
         if (!p.current_drawing) return abandon(path + ": current_drawing: no drawing of that name");
     }
+    {
+        std::string verr;
+        if (!views_from_json(p, doc, path, &verr)) return abandon(verr);
+    }
     *out = p.tag;
     return 0;
 }
@@ -457,6 +482,7 @@ json part_to_json(const Part& p) {
         if (o && o->alive && !o->temporary) id[t] = next++;
     }
     json objs = json::array();
+    SavedIds saved_ids;  // of the parts that linked features refer to
     for (tag_t t : p.order) {
         if (!id.count(t)) continue;
         const Object& o = *obj(t);
@@ -518,13 +544,17 @@ json part_to_json(const Part& p) {
                 break;
             case T_FEATURE: {
                 j["feature_type"] = o.feature_type;
-                j["source"] = link_source_json(o);
+                j["source"] = link_source_json(o, &saved_ids);
                 json g = json::array();
                 for (tag_t x : o.members)
                     if (id.count(x)) g.push_back(id[x]);
                 j["geometry"] = g;
                 break;
             }
+            case T_DPLANE:
+                j["origin"] = arr(o.p1.data(), 3);
+                j["normal"] = arr(o.p2.data(), 3);
+                break;
             case T_SOLID: {
                 j["shape"] = o.recipe;
                 char buf[64];
@@ -536,6 +566,7 @@ json part_to_json(const Part& p) {
         objs.push_back(j);
     }
     doc["objects"] = objs;
+    views_to_json(p, doc);
     json drawings = json::array();
     for (tag_t t : p.drawings) {
         const Object* o = obj(t);

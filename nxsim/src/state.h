@@ -37,6 +37,17 @@ enum ObjType {
     T_DRAWING = 62,  // drawing sheet: kept in Part::drawings, not in Part::order
     T_COMPONENT = 63,  // component: an instance of another part (subtype 1)
     T_FEATURE = 205,   // feature: a WAVE-linked body or curve
+    T_VIEW = 60,       // model view: kept in Part::views, not in Part::order
+    T_DPLANE = 197,    // fixed datum plane: p1 a point on it, p2 its unit normal
+    T_SECTION = 9,     // curve of a body-plane intersection (temporary, no geometry kept)
+};
+
+// What a model view shows: orientation (rows are the view's X, Y, Z in absolute space), scale
+// and the absolute point at the middle of the view.
+struct ViewState {
+    std::array<double, 9> mtx{1, 0, 0, 0, 1, 0, 0, 0, 1};
+    double scale = 1;
+    std::array<double, 3> centre{};
 };
 
 struct Object {
@@ -73,6 +84,9 @@ struct Object {
     std::string feature_type;
     tag_t link_source = 0;
     json link;
+    // model view: one of NX's standard views; its state as saved and as shown in the layout
+    bool canned = false;
+    ViewState saved, shown;
 };
 
 struct Part {
@@ -87,6 +101,23 @@ struct Part {
     std::vector<tag_t> order;                   // creation order, all types
     std::vector<tag_t> drawings;  // drawing sheets in creation order (NX's listing order)
     tag_t current_drawing = 0;    // the drawing shown instead of the model, 0 none
+    // Model views (calls_views.cpp): made when first needed (standard views first); the current
+    // layout's name, its views and its work view. wcs: the WCS's coordinate system, made when
+    // first asked (wcs_origin and wcs_mtx always hold its values).
+    std::vector<tag_t> views;
+    std::string layout_name;
+    std::vector<tag_t> layout;
+    tag_t work_view = 0;
+    tag_t wcs = 0;
+};
+
+// An undo mark (calls_modl.cpp): the model as it was when the mark was set.
+struct UndoMark {
+    int id = 0;
+    std::string name;
+    tag_t next_tag = 0;                 // objects from this tag on were made after the mark
+    std::map<tag_t, Object> objects;
+    std::map<tag_t, Part> parts;
 };
 
 struct Fault {
@@ -153,6 +184,9 @@ struct Session {
     std::vector<std::unique_ptr<Dialog>> dialogs;  // open dialogs, innermost last
     int next_dialog_id = 1;
     std::map<int, std::string> messages;  // error code -> text, beyond the built-in ones
+    int display = 1;                      // UF_DISP_set_display: 0 suppressed, 1 shown
+    std::vector<UndoMark> undo_marks;     // oldest first
+    int next_undo_mark = 1;
 };
 
 Session& S();
@@ -214,6 +248,23 @@ int load_dlg(const std::string& path, Dialog& d, std::string* err);
 int geom_build(const json& recipe, const std::string& where, std::string* err);
 double geom_volume(int shape);
 void geom_reset();
+
+// Solids for the geometry calls (geom.cpp). geom_build_at reads STEP files relative to base_dir.
+int geom_build_at(const json& recipe, const std::string& base_dir, const std::string& where,
+                  std::string* err);
+// The shape's box in the frame (origin, rows of mtx are the axes), in frame coordinates: exact,
+// or loose as NX's aligned boxes are (the hull of the control points of its NURBS form).
+bool geom_box_in_frame(int shape, const double origin[3], const double mtx[9], bool loose,
+                       double lo[3], double hi[3]);
+// The number of lumps of the shape that the plane cuts or touches, or -1 when it can't be told.
+int geom_plane_cuts(int shape, const double point[3], const double normal[3]);
+
+// Model views (calls_views.cpp): the standard views and the default layout of a part, fitting
+// (uc6432), and the part file's "views" and "layout".
+void ensure_views(Part& p);
+int fit_view(const char* name, int mode);
+bool views_from_json(Part& p, const json& doc, const std::string& file, std::string* err);
+void views_to_json(const Part& p, json& doc);
 
 // Part files (partio.cpp).
 int load_part_file(const std::string& path, tag_t* out, std::string* err);

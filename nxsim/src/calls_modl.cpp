@@ -1,0 +1,272 @@
+// Modelling lists, aligned bounding boxes, fixed datum planes, body-plane intersections,
+// display suppression and undo marks.
+#include <cmath>
+#include <cstring>
+
+#include "state.h"
+
+using namespace nxsim;
+
+namespace {
+
+// NX allows at most this many undo marks per Open C program.
+const size_t kMaxUndoMarks = 100;
+
+const int ERR_UNDO_MARK = 1250001;      // no such undo mark
+const int ERR_UNDO_TOO_MANY = 1250002;  // the program holds too many marks
+const int ERR_MODL_NOT_SUPPORTED = 1330001;
+
+void say(int code, const char* text) { S().messages[code] = text; }
+
+Part* work() { return part(S().work_part); }
+
+bool finite3(const double* v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
+
+// The list's nodes, from the head; the head of an empty list holds the null tag.
+bool is_empty(uf_list_p_t list) { return list->eid == NULL_TAG && list->next == nullptr; }
+
+UndoMark* find_mark(int id, const char* name) {
+    for (auto& m : S().undo_marks) {
+        if (id == UF_UNDO_USE_NAME_ID ? (name && m.name == name) : m.id == id) return &m;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+// ---------------------------------------------------------------- modelling lists
+
+int UF_MODL_create_list(uf_list_p_t* list) {
+    if (list) *list = nullptr;
+    if (int rc = enter("UF_MODL_create_list")) return rc;
+    if (!list) return ERR_BAD_ARG;
+    uf_list_p_t head = (uf_list_p_t)alloc(sizeof(uf_list_t), "UF_MODL_create_list");
+    head->eid = NULL_TAG;
+    head->next = nullptr;
+    *list = head;
+    return 0;
+}
+
+int UF_MODL_put_list_item(uf_list_p_t list, tag_t obj_id) {
+    if (int rc = enter("UF_MODL_put_list_item")) return rc;
+    if (!list) return ERR_BAD_ARG;
+    if (obj_id == NULL_TAG) return ERR_BAD_TAG;
+    if (is_empty(list)) {
+        list->eid = obj_id;
+        return 0;
+    }
+    uf_list_p_t last = list;
+    for (uf_list_p_t n = list; n; n = n->next) {
+        if (n->eid == obj_id) return 0;  // duplicates are ignored
+        last = n;
+    }
+    uf_list_p_t node = (uf_list_p_t)alloc(sizeof(uf_list_t), "UF_MODL_put_list_item");
+    node->eid = obj_id;
+    node->next = nullptr;
+    last->next = node;
+    return 0;
+}
+
+int UF_MODL_ask_list_count(uf_list_p_t list, int* count) {
+    if (count) *count = 0;
+    if (int rc = enter("UF_MODL_ask_list_count")) return rc;
+    if (!list || !count) return ERR_BAD_ARG;
+    if (is_empty(list)) return 0;
+    for (uf_list_p_t n = list; n; n = n->next) ++*count;
+    return 0;
+}
+
+int UF_MODL_ask_list_item(uf_list_p_t list, int index, tag_t* object) {
+    if (object) *object = NULL_TAG;
+    if (int rc = enter("UF_MODL_ask_list_item")) return rc;
+    if (!list || !object || index < 0 || is_empty(list)) return ERR_BAD_ARG;
+    uf_list_p_t n = list;
+    for (int i = 0; i < index && n; ++i) n = n->next;
+    if (!n) return ERR_BAD_ARG;
+    *object = n->eid;
+    return 0;
+}
+
+int UF_MODL_delete_list(uf_list_p_t* list) {
+    if (int rc = enter("UF_MODL_delete_list")) return rc;
+    if (!list) return ERR_BAD_ARG;
+    uf_list_p_t n = *list;
+    while (n) {
+        uf_list_p_t next = n->next;
+        release(n, "UF_MODL_delete_list");
+        n = next;
+    }
+    *list = nullptr;
+    return 0;
+}
+
+// ---------------------------------------------------------------- boxes, planes, intersections
+
+int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expand, double min_corner[3],
+                                     double directions[3][3], double distances[3]) {
+    if (min_corner)
+        for (int i = 0; i < 3; ++i) min_corner[i] = 0;
+    if (directions)
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 3; ++k) directions[i][k] = 0;
+    if (distances)
+        for (int i = 0; i < 3; ++i) distances[i] = 0;
+    if (int rc = enter("UF_MODL_ask_bounding_box_aligned")) return rc;
+    if (!min_corner || !directions || !distances) return ERR_BAD_ARG;
+    Object* o = live_obj(object);
+    if (!o) return ERR_BAD_TAG;
+    if (o->type != T_SOLID) {
+        say(ERR_MODL_NOT_SUPPORTED, "The simulated host boxes solid bodies only");
+        return ERR_MODL_NOT_SUPPORTED;
+    }
+    std::array<double, 3> origin;
+    std::array<double, 9> m;
+    if (csys_tag == NULL_TAG) {
+        Part* p = part(S().display_part);
+        if (!p) return ERR_NO_WORK_PART;
+        origin = p->wcs_origin;
+        m = p->wcs_mtx;
+    } else {
+        Object* c = live_obj(csys_tag);
+        if (!c || c->type != T_CSYS) return ERR_BAD_TAG;
+        origin = c->p1;
+        m = c->mtx;
+    }
+    double lo[3], hi[3];
+    if (!geom_box_in_frame(o->shape, origin.data(), m.data(), true, lo, hi)) return ERR_BAD_TAG;
+    if (expand)
+        for (int i = 0; i < 3; ++i) {
+            lo[i] -= 0.1;  // a tenth of a part unit each way
+            hi[i] += 0.1;
+        }
+    for (int a = 0; a < 3; ++a) {
+        min_corner[a] = origin[a] + m[a] * lo[0] + m[3 + a] * lo[1] + m[6 + a] * lo[2];
+        for (int k = 0; k < 3; ++k) directions[k][a] = m[3 * k + a];
+    }
+    for (int k = 0; k < 3; ++k) distances[k] = hi[k] - lo[k];
+    return 0;
+}
+
+int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t* dplane_tag) {
+    if (dplane_tag) *dplane_tag = NULL_TAG;
+    if (int rc = enter("UF_MODL_create_fixed_dplane")) return rc;
+    if (!point || !direction || !dplane_tag || !finite3(point) || !finite3(direction)) return ERR_BAD_ARG;
+    double len = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2]);
+    if (len < 1e-12) return ERR_BAD_ARG;
+    Part* w = work();
+    if (!w) return ERR_NO_WORK_PART;
+    Object& o = new_object(*w, T_DPLANE);
+    for (int i = 0; i < 3; ++i) {
+        o.p1[i] = point[i];
+        o.p2[i] = direction[i] / len;
+    }
+    *dplane_tag = o.tag;
+    return 0;
+}
+
+int UF_MODL_intersect_objects(tag_t object_1, tag_t object_2, double tolerance, int* num_intersections,
+                              UF_MODL_intersect_info_p_t** intersections) {
+    if (num_intersections) *num_intersections = 0;
+    if (intersections) *intersections = nullptr;
+    if (int rc = enter("UF_MODL_intersect_objects")) return rc;
+    if (!num_intersections || !intersections) return ERR_BAD_ARG;
+    Object* a = live_obj(object_1);
+    Object* b = live_obj(object_2);
+    if (!a || !b) return ERR_BAD_TAG;
+    if (a->type == T_DPLANE) std::swap(a, b);
+    if (a->type != T_SOLID || b->type != T_DPLANE) {
+        say(ERR_MODL_NOT_SUPPORTED, "The simulated host intersects a solid body with a datum plane only");
+        return ERR_MODL_NOT_SUPPORTED;
+    }
+    int cuts = geom_plane_cuts(a->shape, b->p1.data(), b->p2.data());
+    if (cuts < 0) return ERR_BAD_TAG;
+    if (cuts == 0) return 0;
+    // One curve per lump cut; the host keeps no geometry for it (see docs/nxsim.md).
+    Part* p = part(a->part);
+    std::vector<tag_t> curves;
+    for (int i = 0; i < cuts; ++i) {
+        Object& c = new_object(*p, T_SECTION);
+        c.temporary = true;
+        c.layer = 0;
+        c.members = {a->tag, b->tag};
+        curves.push_back(c.tag);
+    }
+    auto** recs = (UF_MODL_intersect_info_p_t*)alloc(sizeof(UF_MODL_intersect_info_p_t) * curves.size(),
+                                                     "UF_MODL_intersect_objects");
+    for (size_t i = 0; i < curves.size(); ++i) {
+        auto* r = (UF_MODL_intersect_info_p_t)alloc(sizeof(UF_MODL_intersect_info_t), "UF_MODL_intersect_objects");
+        r->intersect_type = UF_MODL_INTERSECT_CURVE;
+        r->intersect.curve.identifier = curves[i];
+        recs[i] = r;
+    }
+    *intersections = recs;
+    *num_intersections = (int)curves.size();
+    return 0;
+}
+
+// ---------------------------------------------------------------- display and undo
+
+int UF_DISP_set_display(int display_code) {
+    if (int rc = enter("UF_DISP_set_display")) return rc;
+    if (display_code != UF_DISP_SUPPRESS_DISPLAY && display_code != UF_DISP_UNSUPPRESS_DISPLAY) return ERR_BAD_ARG;
+    S().display = display_code;
+    return 0;
+}
+
+int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t mark_name,
+                     UF_UNDO_mark_id_t* mark_id) {
+    if (mark_id) *mark_id = 0;
+    if (int rc = enter("UF_UNDO_set_mark")) return rc;
+    if (!mark_id || (visibility != UF_UNDO_visible && visibility != UF_UNDO_invisible)) return ERR_BAD_ARG;
+    Session& s = S();
+    if (s.undo_marks.size() >= kMaxUndoMarks) {
+        say(ERR_UNDO_TOO_MANY, "Too many undo marks");
+        return ERR_UNDO_TOO_MANY;
+    }
+    UndoMark m;
+    m.id = s.next_undo_mark++;
+    m.name = mark_name ? mark_name : "";
+    m.next_tag = s.next_tag;
+    m.objects = s.objects;
+    m.parts = s.parts;
+    s.undo_marks.push_back(std::move(m));
+    *mark_id = s.undo_marks.back().id;
+    return 0;
+}
+
+int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name) {
+    if (int rc = enter("UF_UNDO_undo_to_mark")) return rc;
+    Session& s = S();
+    UndoMark* m = find_mark(mark_id, mark_name);
+    if (!m) {
+        say(ERR_UNDO_MARK, "The undo mark does not exist");
+        return ERR_UNDO_MARK;
+    }
+    // The model goes back to the mark: objects made since are gone, the others as they were.
+    // Parts opened since the mark are not the mark's business and stay.
+    std::map<tag_t, Object> objects = m->objects;
+    for (auto& kv : s.objects)
+        if (kv.first >= m->next_tag && !m->parts.count(kv.second.part)) objects.insert(kv);
+    s.objects.swap(objects);
+    for (auto& kv : m->parts) s.parts[kv.first] = kv.second;
+    // Later marks are dropped; this one stays until deleted.
+    size_t keep = (size_t)(m - s.undo_marks.data()) + 1;
+    s.undo_marks.resize(keep);
+    return 0;
+}
+
+int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name) {
+    if (int rc = enter("UF_UNDO_delete_mark")) return rc;
+    Session& s = S();
+    UndoMark* m = find_mark(mark_id, mark_name);
+    if (!m) {
+        say(ERR_UNDO_MARK, "The undo mark does not exist");
+        return ERR_UNDO_MARK;
+    }
+    s.undo_marks.erase(s.undo_marks.begin() + (m - s.undo_marks.data()));
+    return 0;
+}
+
+}  // extern "C"

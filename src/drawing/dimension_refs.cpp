@@ -1,0 +1,515 @@
+// Reference geometry for an electrode's ordinate dimensions: the origin marker "<name>_ORG",
+// eight blanked corner markers named <name> and twelve blanked edge lines "<name>0".."<name>11"
+// around the electrode's box in its own coordinate system. The box comes from probing the solid
+// bodies with datum planes inside an invisible undo mark, display suppressed; one undo removes
+// every probe plane.
+#include "drawing/dimension_refs.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "drawing/model_views.h"
+#include "electrode/electrode.h"
+
+namespace {
+
+const double kProbeIntersectTolerance = 0.00001;
+/* A scan makes at most eleven probes; one more allows for rounding of the steps. */
+const int kMaxScanProbes = 12;
+/* Halving a finite bracket down to the tolerance takes far fewer steps; the cap only guards
+ * against a bracket that rounding keeps from shrinking. */
+const int kMaxBisections = 200;
+
+/* Planes and intersection curves made by the probes of one measurement, so that they can be
+ * deleted when the undo that should remove them fails. */
+struct probe_log {
+    tag_t *tags;
+    int count;
+    int capacity;
+};
+probe_log *g_probe_log = NULL;
+
+void log_probe_object(tag_t t) {
+    probe_log *log = g_probe_log;
+    if (!log || t == NULL_TAG) return;
+    if (log->count == log->capacity) {
+        int capacity = log->capacity ? log->capacity * 2 : 64;
+        tag_t *grown = (tag_t *)realloc(log->tags, sizeof(tag_t) * (size_t)capacity);
+        if (!grown) return;  // the undo alone will have to do
+        log->tags = grown;
+        log->capacity = capacity;
+    }
+    log->tags[log->count++] = t;
+}
+
+/* Deletes the objects of the log (the probes survived because the undo failed). */
+void delete_logged_probes(probe_log *log) {
+    if (log->count == 0) return;
+    int *statuses = NULL;
+    if (UF_OBJ_delete_array_of_objects(log->count, log->tags, &statuses) != 0)
+        UF_OBJ_delete_array_of_objects(log->count, log->tags, &statuses);
+    if (statuses) UF_free(statuses);
+}
+
+/* Runs set_display(on) and tries once more when NX refuses: display must come back. */
+void set_display(int on) {
+    if (UF_DISP_set_display(on) != 0) UF_DISP_set_display(on);
+}
+
+/* x_min..z_max of box; 1 when all three extents are below the point tolerance. */
+int box_is_point(const double box[6]) {
+    return fabs(box[0] - box[3]) < KV_POINT_BOX_TOLERANCE && fabs(box[1] - box[4]) < KV_POINT_BOX_TOLERANCE &&
+           fabs(box[2] - box[5]) < KV_POINT_BOX_TOLERANCE;
+}
+
+/* The WCS point of corner i in the corner order (bit 0 x_max, bit 1 y_max, bit 2 z_max, with
+ * 2 and 3 swapped so that the bottom and the top are walked round). */
+void corner_point(const double box[6], int i, double p[3]) {
+    static const int kX[8] = {0, 1, 1, 0, 0, 1, 1, 0};
+    static const int kY[8] = {0, 0, 1, 1, 0, 0, 1, 1};
+    p[0] = kX[i] ? box[3] : box[0];
+    p[1] = kY[i] ? box[4] : box[1];
+    p[2] = i >= 4 ? box[5] : box[2];
+}
+
+/* Gives a new reference object its name and blanks it when asked; an object that cannot be
+ * named could never be found and replaced again, so it is deleted. 0 named, -1 deleted. */
+int name_reference(tag_t object, const char *name, int blank) {
+    if (UF_OBJ_set_name(object, name) != 0) {
+        int *statuses = NULL;
+        UF_OBJ_delete_array_of_objects(1, &object, &statuses);
+        if (statuses) UF_free(statuses);
+        return -1;
+    }
+    if (blank) UF_OBJ_set_blank_status(object, UF_OBJ_BLANKED);
+    return 0;
+}
+
+int valid_axis(int axis) { return axis >= 0 && axis <= 2; }
+
+/* Deletes a modelling list, once more when NX refuses: the list is this routine's to release. */
+void delete_list(uf_list_p_t *list) {
+    if (*list && UF_MODL_delete_list(list) != 0 && *list) UF_MODL_delete_list(list);
+}
+
+}  // namespace
+
+/* 0 built, -1 nothing changed. */
+int build_dimension_references(tag_t ecs, const char *name) {
+    if (!name) return -1;
+    double saved_origin[3], saved_matrix[9];
+    tag_t saved_csys = NULL_TAG;
+    if (save_wcs(saved_origin, saved_matrix) != 0 || UF_CSYS_ask_wcs(&saved_csys) != 0) {
+        // A passing failure must not cost the user's WCS: one more try, else nothing is done.
+        if (save_wcs(saved_origin, saved_matrix) != 0 || UF_CSYS_ask_wcs(&saved_csys) != 0) return -1;
+    }
+    if (ecs != NULL_TAG) {
+        double origin[3], matrix[9];
+        // Built in the wrong system the references would be wrong: without the ECS as the WCS
+        // nothing is made.
+        if (ask_csys_frame(ecs, origin, matrix) != 0 || restore_wcs(origin, matrix) != 0) return -1;
+    }
+    double point[3];
+    create_origin_marker(name, point);
+
+    int layer = 0;
+    first_layer_of_category(name, &layer);
+    uf_list_p_t list = NULL;
+    UF_MODL_create_list(&list);
+    if (list) collect_solid_bodies(layer, list);
+    double box[6];
+    measure_electrode_box(list, box);
+    create_corner_markers(name, box);
+    create_edge_lines(name, box);
+
+    if (restore_wcs(saved_origin, saved_matrix) != 0) {
+        if (saved_csys == NULL_TAG || UF_CSYS_set_wcs(saved_csys) != 0) restore_wcs(saved_origin, saved_matrix);
+    }
+    delete_list(&list);
+    return 0;
+}
+
+/* 0 made and named, -1 not. */
+int create_origin_marker(const char *name, double point[3]) {
+    if (!name || !point) return -1;
+    char marker[KV_REF_NAME_SIZE];
+    snprintf(marker, sizeof marker, "%s_ORG", name);
+    delete_named_objects(marker, UF_circle_type);
+    point[0] = point[1] = point[2] = 0;
+    tag_t arc = NULL_TAG;
+    if (create_marker_circle(point, &arc) != 0) return -1;
+    return name_reference(arc, marker, 0);
+}
+
+/* The number of bodies appended. */
+int collect_solid_bodies(int layer, uf_list_p_t list) {
+    // Layer 0 would make NX cycle every visible layer.
+    if (!list || layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return 0;
+    int count = 0;
+    tag_t object = NULL_TAG;
+    for (;;) {
+        tag_t previous = object;
+        if (UF_LAYER_cycle_by_layer(layer, &object) != 0 || object == NULL_TAG || object == previous) break;
+        int type = 0, subtype = 0;
+        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) continue;
+        if (type == UF_solid_type && subtype == UF_solid_body_subtype && UF_MODL_put_list_item(list, object) == 0)
+            ++count;
+    }
+    return count;
+}
+
+/* The number of bodies measured. */
+int measure_electrode_box(uf_list_p_t list, double box[6]) {
+    if (!box) return 0;
+    for (int i = 0; i < 6; ++i) box[i] = 0;
+    set_display(UF_DISP_SUPPRESS_DISPLAY);
+    UF_UNDO_mark_id_t mark = 0;
+    int have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &mark) == 0;
+    probe_log log = {NULL, 0, 0};
+    g_probe_log = &log;
+
+    int count = 0, measured = 0;
+    if (list) UF_MODL_ask_list_count(list, &count);
+    for (int i = 0; i < count; ++i) {
+        tag_t body = NULL_TAG;
+        if (UF_MODL_ask_list_item(list, i, &body) != 0 || body == NULL_TAG) continue;
+        double corner[3], directions[3][3], lengths[3];
+        // A body NX cannot box or place in the WCS is left out rather than measured as zeros.
+        if (UF_MODL_ask_bounding_box_aligned(body, NULL_TAG, FALSE, corner, directions, lengths) != 0) continue;
+        double opposite[3];
+        for (int a = 0; a < 3; ++a)
+            opposite[a] = corner[a] + lengths[0] * directions[0][a] + lengths[1] * directions[1][a] +
+                          lengths[2] * directions[2][a];
+        double lo[3], hi[3];
+        if (UF_CSYS_map_point(UF_CSYS_ROOT_COORDS, corner, UF_CSYS_ROOT_WCS_COORDS, lo) != 0 ||
+            UF_CSYS_map_point(UF_CSYS_ROOT_COORDS, opposite, UF_CSYS_ROOT_WCS_COORDS, hi) != 0)
+            continue;
+        for (int a = 0; a < 3; ++a)
+            if (hi[a] < lo[a]) {
+                double t = lo[a];
+                lo[a] = hi[a];
+                hi[a] = t;
+            }
+        double axes[3][3];
+        if (wcs_axes(axes[0], axes[1], axes[2]) != 0) continue;
+        for (int a = 0; a < 3; ++a) find_lower_extent(body, axes[a], a, lo[a], hi[a], KV_PROBE_TOLERANCE, &lo[a]);
+        for (int a = 0; a < 3; ++a) find_upper_extent(body, axes[a], a, lo[a], hi[a], KV_PROBE_TOLERANCE, &hi[a]);
+        for (int a = 0; a < 3; ++a) {
+            if (measured == 0) {
+                box[a] = lo[a];
+                box[3 + a] = hi[a];
+                continue;
+            }
+            double low = lo[a] < hi[a] ? lo[a] : hi[a];
+            double high = lo[a] < hi[a] ? hi[a] : lo[a];
+            if (low < box[a]) box[a] = low;
+            if (high > box[3 + a]) box[3 + a] = high;
+        }
+        ++measured;
+    }
+
+    g_probe_log = NULL;
+    set_display(UF_DISP_UNSUPPRESS_DISPLAY);
+    // The undo removes every probe plane; when there is no mark or the undo fails they are
+    // deleted one by one instead.
+    if (!have_mark || UF_UNDO_undo_to_mark(mark, NULL) != 0) delete_logged_probes(&log);
+    if (have_mark && UF_UNDO_delete_mark(mark, NULL) != 0) UF_UNDO_delete_mark(mark, NULL);
+    free(log.tags);
+    return measured;
+}
+
+/* 0, or -1 with zero vectors. */
+int wcs_axes(double x[3], double y[3], double z[3]) {
+    if (!x || !y || !z) return -1;
+    for (int i = 0; i < 3; ++i) x[i] = y[i] = z[i] = 0;
+    tag_t wcs = NULL_TAG, matrix = NULL_TAG;
+    double origin[3], values[9];
+    if (UF_CSYS_ask_wcs(&wcs) != 0 || UF_CSYS_ask_csys_info(wcs, &matrix, origin) != 0 ||
+        UF_CSYS_ask_matrix_values(matrix, values) != 0)
+        return -1;
+    UF_MTX3_x_vec(values, x);
+    UF_MTX3_y_vec(values, y);
+    UF_MTX3_z_vec(values, z);
+    return 0;
+}
+
+/* 1 cuts, 0 does not, -1 no plane. */
+int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value) {
+    if (!axis_dir || !valid_axis(axis)) return -1;
+    double wcs_point[3] = {0, 0, 0};
+    wcs_point[axis] = value;
+    double point[3];
+    if (UF_CSYS_map_point(UF_CSYS_ROOT_WCS_COORDS, wcs_point, UF_CSYS_ROOT_COORDS, point) != 0) return -1;
+    double direction[3] = {axis_dir[0], axis_dir[1], axis_dir[2]};
+    tag_t plane = NULL_TAG;
+    UF_MODL_create_fixed_dplane(point, direction, &plane);
+    if (plane == NULL_TAG) return -1;
+    log_probe_object(plane);
+    int n = 0;
+    UF_MODL_intersect_info_p_t *records = NULL;
+    UF_MODL_intersect_objects(body, plane, kProbeIntersectTolerance, &n, &records);
+    if (records) {
+        for (int i = 0; i < n; ++i) {
+            if (!records[i]) continue;
+            if (records[i]->intersect_type != UF_MODL_INTERSECT_POINT)
+                log_probe_object(records[i]->intersect.curve.identifier);
+            UF_free(records[i]);
+        }
+        UF_free(records);
+    }
+    return n > 0 ? 1 : 0;
+}
+
+/* 0 a probe cut, -1 not. */
+int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
+                      double *out) {
+    if (!out) return -1;
+    *out = (lo + hi) / 2;
+    if (!isfinite(lo) || !isfinite(hi) || !(tol > 0)) return -1;
+    if (fabs(lo - hi) < tol) return 0;
+    double step = (hi - lo) * 0.1;
+    if (lo > hi) return -1;
+    double p = lo;
+    int cut = 0;
+    for (int probes = 0; probes < kMaxScanProbes && p <= hi; ++probes) {
+        int r = plane_cuts_body(body, axis_dir, axis, p);
+        if (r < 0) {
+            *out = lo;
+            return -1;
+        }
+        if (r == 1) {
+            cut = 1;
+            break;
+        }
+        p += step;
+    }
+    if (!cut) return -1;  // no plane in the range cut: the midpoint stands
+    double a = lo, b = p;
+    for (int n = 0; n < kMaxBisections && fabs(a - b) > tol; ++n) {
+        double m = (a + b) / 2;
+        int r = plane_cuts_body(body, axis_dir, axis, m);
+        if (r < 0) {
+            *out = m;
+            return -1;
+        }
+        if (r == 1)
+            b = m;
+        else
+            a = m;
+    }
+    *out = (a + b) / 2;
+    return 0;
+}
+
+/* 0 a probe cut, -1 not. */
+int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
+                      double *out) {
+    if (!out) return -1;
+    *out = (lo + hi) / 2;
+    if (!isfinite(lo) || !isfinite(hi) || !(tol > 0)) return -1;
+    if (fabs(lo - hi) < tol) return 0;
+    double step = (hi - lo) * 0.1;
+    *out = hi;
+    if (hi < lo) return -1;
+    double p = hi;
+    int cut = 0;
+    for (int probes = 0; probes < kMaxScanProbes && p >= lo; ++probes) {
+        int r = plane_cuts_body(body, axis_dir, axis, p);
+        if (r < 0) return -1;  // hi stands
+        if (r == 1) {
+            cut = 1;
+            break;
+        }
+        p -= step;
+    }
+    if (!cut) return -1;  // no plane in the range cut: hi stands
+    double a = p, b = hi;
+    for (int n = 0; n < kMaxBisections && fabs(a - b) > tol; ++n) {
+        double m = (a + b) / 2;
+        int r = plane_cuts_body(body, axis_dir, axis, m);
+        if (r < 0) {
+            *out = m;
+            return -1;
+        }
+        if (r == 1)
+            a = m;
+        else
+            b = m;
+    }
+    *out = (a + b) / 2;
+    return 0;
+}
+
+/* The number of markers made. */
+int create_corner_markers(const char *name, const double box[6]) {
+    if (!name || !box) return 0;
+    delete_named_objects(name, UF_circle_type);
+    if (box_is_point(box)) return 0;
+    tag_t arcs[8];
+    for (int i = 0; i < 8; ++i) {
+        double p[3];
+        corner_point(box, i, p);
+        create_marker_circle(p, &arcs[i]);
+    }
+    int made = 0;
+    for (int i = 0; i < 8; ++i)
+        if (arcs[i] != NULL_TAG && name_reference(arcs[i], name, 1) == 0) ++made;
+    return made;
+}
+
+/* The number of lines made. */
+int create_edge_lines(const char *name, const double box[6]) {
+    if (!name || !box) return 0;
+    char line_name[KV_REF_NAME_SIZE];
+    for (int i = 0; i < 12; ++i) {
+        snprintf(line_name, sizeof line_name, "%s%d", name, i);
+        delete_named_objects(line_name, UF_line_type);
+    }
+    if (box_is_point(box)) return 0;
+    // Edge i runs from corner kFrom[i] to corner kTo[i] (corner order of corner_point).
+    static const int kFrom[12] = {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7};
+    static const int kTo[12] = {1, 2, 3, 0, 4, 5, 6, 7, 5, 6, 7, 4};
+    tag_t lines[12];
+    for (int i = 0; i < 12; ++i) {
+        double a[3], b[3];
+        corner_point(box, kFrom[i], a);
+        corner_point(box, kTo[i], b);
+        create_wcs_line(a, b, &lines[i]);
+    }
+    int made = 0;
+    for (int i = 0; i < 12; ++i) {
+        if (lines[i] == NULL_TAG) continue;
+        snprintf(line_name, sizeof line_name, "%s%d", name, i);
+        if (name_reference(lines[i], line_name, 1) == 0) ++made;
+    }
+    return made;
+}
+
+/* 0 made, -1 not. */
+int create_marker_circle(const double point[3], tag_t *out_arc) {
+    if (out_arc) *out_arc = NULL_TAG;
+    if (!point || !out_arc) return -1;
+    double origin[3], matrix[9];
+    if (ask_csys_frame(NULL_TAG, origin, matrix) != 0) return -1;
+    const double angles[2] = {0, 360};
+    return create_arc_in_csys(angles, point, KV_MARKER_RADIUS, origin, matrix, out_arc);
+}
+
+/* 0 made, -1 not. */
+int create_arc_in_csys(const double angles[2], const double centre[3], double radius, const double origin[3],
+                       const double matrix[9], tag_t *out_arc) {
+    if (out_arc) *out_arc = NULL_TAG;
+    if (!angles || !centre || !out_arc || !(radius > 0) || !origin || !matrix) return -1;
+    tag_t matrix_tag = NULL_TAG;
+    if (UF_CSYS_create_matrix(matrix, &matrix_tag) != 0 || matrix_tag == NULL_TAG) return -1;
+    double absolute[3] = {centre[0], centre[1], centre[2]};
+    if (csys_point_to_absolute(origin, matrix, absolute) != 0) return -1;
+    UF_CURVE_arc_t arc;
+    memset(&arc, 0, sizeof arc);
+    // NX keeps an arc's centre along its matrix's axes.
+    UF_MTX3_vec_multiply(absolute, matrix, arc.arc_center);
+    arc.matrix_tag = matrix_tag;
+    arc.start_angle = angles[0] * DEGRA;
+    arc.end_angle = angles[1] * DEGRA;
+    arc.radius = radius;
+    if (UF_CURVE_create_arc(&arc, out_arc) != 0) {
+        *out_arc = NULL_TAG;
+        return -1;
+    }
+    return 0;
+}
+
+/* 0, -1 system or matrix not asked, -2 values not read. */
+int ask_csys_frame(tag_t csys, double origin[3], double matrix[9]) {
+    if (!origin || !matrix) return -1;
+    for (int i = 0; i < 3; ++i) origin[i] = 0;
+    for (int i = 0; i < 9; ++i) matrix[i] = 0;
+    if (csys == NULL_TAG && UF_CSYS_ask_wcs(&csys) != 0) return -1;
+    tag_t matrix_tag = NULL_TAG;
+    if (UF_CSYS_ask_csys_info(csys, &matrix_tag, origin) != 0 || matrix_tag == NULL_TAG) {
+        for (int i = 0; i < 3; ++i) origin[i] = 0;
+        return -1;
+    }
+    if (UF_CSYS_ask_matrix_values(matrix_tag, matrix) != 0) {
+        for (int i = 0; i < 3; ++i) origin[i] = 0;
+        for (int i = 0; i < 9; ++i) matrix[i] = 0;
+        return -2;
+    }
+    return 0;
+}
+
+/* 0, or -1 with point unchanged. */
+int csys_point_to_absolute(const double origin[3], const double matrix[9], double point[3]) {
+    if (!origin || !matrix || !point) return -1;
+    double m4[16], inverse[16];
+    UF_MTX3_mtx4(matrix, m4);
+    if (UF_MTX4_invert(m4, inverse) != 0) return -1;
+    // point := M^-1 (M origin + point), the system's origin and the offset along its axes.
+    double moved[3];
+    UF_MTX3_vec_multiply(origin, matrix, moved);
+    for (int i = 0; i < 3; ++i) moved[i] += point[i];
+    for (int i = 0; i < 3; ++i)
+        point[i] = inverse[4 * i] * moved[0] + inverse[4 * i + 1] * moved[1] + inverse[4 * i + 2] * moved[2] +
+                   inverse[4 * i + 3];
+    return 0;
+}
+
+/* 0 made, -1 not. */
+int create_wcs_line(const double start[3], const double end[3], tag_t *out_line) {
+    if (out_line) *out_line = NULL_TAG;
+    if (!start || !end || !out_line) return -1;
+    double a[3] = {start[0], start[1], start[2]};
+    double b[3] = {end[0], end[1], end[2]};
+    UF_CURVE_line_t line;
+    memset(&line, 0, sizeof line);
+    if (UF_CSYS_map_point(UF_CSYS_ROOT_WCS_COORDS, a, UF_CSYS_ROOT_COORDS, line.start_point) != 0 ||
+        UF_CSYS_map_point(UF_CSYS_ROOT_WCS_COORDS, b, UF_CSYS_ROOT_COORDS, line.end_point) != 0)
+        return -1;
+    if (UF_CURVE_create_line(&line, out_line) != 0) {
+        *out_line = NULL_TAG;
+        return -1;
+    }
+    return 0;
+}
+
+/* The number handed to NX for deletion. */
+int delete_named_objects(const char *name, int type) {
+    if (!name) return 0;
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return 0;
+    uf_list_p_t list = NULL;
+    if (UF_MODL_create_list(&list) != 0 || !list) return 0;
+    // Collected first and deleted after: NX's cycle must not see its objects vanish.
+    tag_t object = NULL_TAG;
+    for (;;) {
+        tag_t previous = object;
+        if (UF_OBJ_cycle_by_name_and_type(part, name, type, FALSE, &object) != 0 || object == NULL_TAG ||
+            object == previous)
+            break;
+        UF_MODL_put_list_item(list, object);
+    }
+    int deleted = delete_listed_objects(list);
+    delete_list(&list);
+    return deleted;
+}
+
+/* The number handed to NX for deletion. */
+int delete_listed_objects(uf_list_p_t list) {
+    if (!list) return 0;
+    int count = 0;
+    if (UF_MODL_ask_list_count(list, &count) != 0 || count <= 0) return 0;
+    tag_t *tags = (tag_t *)calloc((size_t)count, sizeof(tag_t));
+    if (!tags) return 0;
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        tag_t t = NULL_TAG;
+        if (UF_MODL_ask_list_item(list, i, &t) == 0 && t != NULL_TAG) tags[n++] = t;
+    }
+    int *statuses = NULL;
+    if (n > 0 && UF_OBJ_delete_array_of_objects(n, tags, &statuses) != 0) n = 0;
+    if (statuses) UF_free(statuses);
+    free(tags);
+    return n;
+}

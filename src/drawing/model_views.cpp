@@ -1,0 +1,226 @@
+// The electrodes' views in the model. For each selected electrode its layer becomes the work
+// layer and the other layers are hidden, a top view aligned with its coordinate system (ECS) and
+// an isometric view are made, and the reference geometry for its dimensions is built.
+#include "drawing/model_views.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "config/settings.h"
+#include "drawing/dimension_refs.h"
+#include "electrode/electrode.h"
+
+namespace {
+
+/* Coordinate system names: "<name>_CSYS" of a 30-character electrode name, with room to spare. */
+const size_t kCsysNameSize = 64;
+
+/* A setting as an integer; a missing key or a text that is no number reads as 0. */
+int int_setting(const char *key) {
+    char value[KV_SETTING_BUFSIZE];
+    if (read_setting(key, value, sizeof value) != 0) return 0;
+    return atoi(value);
+}
+
+/* name followed by suffix into view (KV_VIEW_NAME_SIZE bytes). 0, or -1 (and the empty text)
+ * when it does not fit: a cut name could be another electrode's view. */
+int form_view_name(char *view, const char *name, const char *suffix) {
+    int n = snprintf(view, KV_VIEW_NAME_SIZE, "%s%s", name, suffix);
+    if (n < 0 || n >= KV_VIEW_NAME_SIZE) {
+        view[0] = '\0';
+        return -1;
+    }
+    return 0;
+}
+
+/* Aligns the work view with ecs, or with the WCS for the null tag. */
+void orient_work_view(tag_t ecs) {
+    if (ecs != NULL_TAG)
+        uc6434("", 3, ecs, NULL);
+    else
+        uc6434("", 2, NULL_TAG, NULL);
+}
+
+/* The WCS as the user had it: its values, and its coordinate system for when a new system
+ * cannot be made from the values. */
+struct saved_wcs {
+    double origin[3];
+    double matrix[9];
+    tag_t csys;
+};
+
+/* 0, or -1 when the WCS could not be read. */
+int keep_wcs(saved_wcs *saved) {
+    memset(saved, 0, sizeof *saved);
+    if (save_wcs(saved->origin, saved->matrix) == 0 && UF_CSYS_ask_wcs(&saved->csys) == 0) return 0;
+    // One more try: a passing failure must not cost the user's WCS.
+    return save_wcs(saved->origin, saved->matrix) == 0 && UF_CSYS_ask_wcs(&saved->csys) == 0 ? 0 : -1;
+}
+
+/* Gives the WCS back: from the saved values, else the saved system itself, else once more. */
+void give_back_wcs(const saved_wcs *saved) {
+    if (restore_wcs(saved->origin, saved->matrix) == 0) return;
+    if (saved->csys != NULL_TAG && UF_CSYS_set_wcs(saved->csys) == 0) return;
+    restore_wcs(saved->origin, saved->matrix);
+}
+
+/* Hides the layers the electrode's views must not show, never touching keep. */
+void hide_other_layers(int keep) {
+    if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+        int start = int_setting("ELECTRODE_START_LAYER");
+        int end = int_setting("ELECTRODE_END_LAYER");
+        // Layers outside 1 to 256 do not exist: a wild range costs no calls.
+        if (start < UF_LAYER_MIN_LAYER) start = UF_LAYER_MIN_LAYER;
+        if (end > UF_LAYER_MAX_LAYER) end = UF_LAYER_MAX_LAYER;
+        for (int l = start; l <= end; ++l)
+            if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
+    } else {
+        for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l)
+            if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
+    }
+}
+
+}  // namespace
+
+/* The tag of the coordinate system "<name>_CSYS" (letter case ignored) on the electrode's first
+ * layer, or the null tag. */
+tag_t find_electrode_csys(const char *name) {
+    if (!name) return NULL_TAG;
+    char wanted[kCsysNameSize];
+    int n = snprintf(wanted, sizeof wanted, "%s_CSYS", name);
+    if (n < 0 || (size_t)n >= sizeof wanted) return NULL_TAG;
+    int layer = 0;
+    first_layer_of_category(name, &layer);
+    // Layer 0 would make NX cycle every visible layer: without a layer there is no ECS.
+    if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return NULL_TAG;
+    tag_t object = NULL_TAG;
+    for (;;) {
+        tag_t previous = object;
+        if (UF_LAYER_cycle_by_layer(layer, &object) != 0 || object == NULL_TAG || object == previous) break;
+        int type = 0, subtype = 0;
+        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0 || type != UF_coordinate_system_type)
+            continue;
+        char object_name[UF_OBJ_NAME_BUFSIZE + 1];
+        memset(object_name, 0, sizeof object_name);
+        if (UF_OBJ_ask_name(object, object_name) != 0) continue;
+        if (kv_equal_nocase(object_name, wanted)) return object;
+    }
+    return NULL_TAG;
+}
+
+/* No result. */
+void prepare_electrode_views(electrode_record *head) {
+    for (electrode_record *r = head; r; r = r->next) {
+        if (r->selected != 1) continue;
+        const char *name = r->data.electrode_name;
+        int first = 0;
+        first_layer_of_category(name, &first);
+        if (first >= UF_LAYER_MIN_LAYER) UF_LAYER_set_status(first, UF_LAYER_WORK_LAYER);
+        int layer = 0;
+        electrode_first_layer(name, &layer);
+        hide_other_layers(layer);
+
+        saved_wcs saved;
+        if (keep_wcs(&saved) != 0) {
+            // Without the user's WCS in hand nothing that moves it is done; no drawing is made
+            // from views of an earlier run.
+            r->data.top_view_tag = NULL_TAG;
+            r->data.iso_view_tag = NULL_TAG;
+            continue;
+        }
+        r->data.top_view_tag = make_top_view(name, r->data.ecs_tag);
+        r->data.iso_view_tag = make_iso_view(name, r->data.ecs_tag);
+        give_back_wcs(&saved);
+        build_dimension_references(r->data.ecs_tag, name);
+    }
+}
+
+/* The tag of "<name>_TOP", or the null tag. */
+tag_t make_top_view(const char *name, tag_t ecs) {
+    if (!name) return NULL_TAG;
+    uc6432("", 1);
+    orient_work_view(ecs);
+    char view[KV_VIEW_NAME_SIZE];
+    if (form_view_name(view, name, "_TOP") != 0) return NULL_TAG;
+    remove_model_view(view);
+    // The old view may have been the work view, so "TOP" may have just taken its place: orient
+    // and fit again, so that what is saved is aligned whichever view the user had.
+    orient_work_view(ecs);
+    uc6432("", 1);
+    uc6450("", view, 1, 0);
+    uc6464("", "", view);
+    tag_t tag = NULL_TAG;
+    UF_VIEW_ask_tag_of_view_name(view, &tag);
+    return tag;
+}
+
+/* The tag of "TFR-ISO", or the null tag. */
+tag_t make_iso_view(const char *name, tag_t ecs) {
+    if (!name) return NULL_TAG;
+    tag_t base = ecs;
+    if (base == NULL_TAG) UF_CSYS_ask_wcs(&base);
+    tag_t matrix = NULL_TAG;
+    double origin[3] = {0, 0, 0};
+    double base_values[9] = {0};
+    double iso_values[9] = {0};
+    // Without the base system's orientation there is nothing to turn the view to.
+    int have_base = base != NULL_TAG && UF_CSYS_ask_csys_info(base, &matrix, origin) == 0 &&
+                    UF_CSYS_ask_matrix_values(matrix, base_values) == 0 &&
+                    uc6433(KV_ISO_VIEW, iso_values) == 0;
+    if (have_base) {
+        // The isometric directions are given in the base system's axes: turned into absolute
+        // space they are the rows of ISO x BASE.
+        double turned[9];
+        UF_MTX3_multiply(iso_values, base_values, turned);
+        tag_t turned_matrix = NULL_TAG, csys = NULL_TAG;
+        if (UF_CSYS_create_matrix(turned, &turned_matrix) == 0 &&
+            UF_CSYS_create_temp_csys(origin, turned_matrix, &csys) == 0 && UF_CSYS_set_wcs(csys) == 0) {
+            uc6434("", 2, NULL_TAG, NULL);
+            char view[KV_VIEW_NAME_SIZE];
+            if (form_view_name(view, name, "_ISO") == 0) {
+                remove_model_view(view);
+                // "TOP" now stands in the work view's place: turn and fit it, and save it.
+                uc6434("", 2, NULL_TAG, NULL);
+                uc6432("", 1);
+                uc6450("", view, 1, 0);
+            }
+        }
+    }
+    tag_t tag = NULL_TAG;
+    UF_VIEW_ask_tag_of_view_name(KV_ISO_VIEW, &tag);
+    return tag;
+}
+
+/* 0 deleted, -1 not. */
+int remove_model_view(const char *view_name) {
+    if (!view_name) return -1;
+    uc6464("", "", KV_TOP_VIEW);
+    return uc6454(view_name) == 0 ? 0 : -1;
+}
+
+/* 0, or -1 with zero outputs. */
+int save_wcs(double origin[3], double matrix[9]) {
+    if (!origin || !matrix) return -1;
+    for (int i = 0; i < 3; ++i) origin[i] = 0;
+    for (int i = 0; i < 9; ++i) matrix[i] = 0;
+    tag_t wcs = NULL_TAG, matrix_tag = NULL_TAG;
+    if (UF_CSYS_ask_wcs(&wcs) != 0 || UF_CSYS_ask_csys_info(wcs, &matrix_tag, origin) != 0 ||
+        UF_CSYS_ask_matrix_values(matrix_tag, matrix) != 0) {
+        for (int i = 0; i < 3; ++i) origin[i] = 0;
+        for (int i = 0; i < 9; ++i) matrix[i] = 0;
+        return -1;
+    }
+    return 0;
+}
+
+/* 0, or -1 when the WCS was not changed. */
+int restore_wcs(const double origin[3], const double matrix[9]) {
+    if (!origin || !matrix) return -1;
+    tag_t matrix_tag = NULL_TAG;
+    if (UF_CSYS_create_matrix(matrix, &matrix_tag) != 0 || matrix_tag == NULL_TAG) return -1;
+    tag_t csys = NULL_TAG;
+    if (UF_CSYS_create_temp_csys(origin, matrix_tag, &csys) != 0 || csys == NULL_TAG) return -1;
+    return UF_CSYS_set_wcs(csys) == 0 ? 0 : -1;
+}
