@@ -29,7 +29,7 @@ const double kCos30 = 0.86602540378443865, kSin30 = 0.5;
 //   E6 (107) one body of two lumps: [0, 10] and [30, 40] along X, [60, 70] x [0, 10]
 //   E7 (108) the B-spline electrode from STEP, turned 30 degrees with its ECS at (0, 100, 0):
 //            [-20, 20] x [-15, 15] x [0, 30]
-//   E8       a category without layers; TOOLS (5) a point
+//   E8       a category without layers; TOOLS (5) a point; E9 (12) a small block
 // The WCS is at (1, 2, 3), turned 90 degrees about Z.
 inline std::string refs_part() {
     std::string step = std::string(KV_SOURCE_DIR) + "/tests/unit/data/refs_bspline_electrode.step";
@@ -68,7 +68,9 @@ inline std::string refs_part() {
     "matrix": [0.86602540378443865, 0.5, 0, -0.5, 0.86602540378443865, 0, 0, 0, 1] },
   { "id": 22, "type": "category", "name": "E8", "layers": [] },
   { "id": 23, "type": "category", "name": "TOOLS", "layers": [5] },
-  { "id": 24, "type": "point", "layer": 5, "coords": [0, 0, 0] } ] })";
+  { "id": 24, "type": "point", "layer": 5, "coords": [0, 0, 0] },
+  { "id": 25, "type": "category", "name": "E9", "layers": [12] },
+  { "id": 26, "type": "solid", "layer": 12, "shape": { "box": { "origin": [0, 200, 0], "size": [5, 5, 5] } } } ] })";
 }
 
 // The live objects of the work part named exactly name, of NX type type, in creation order.

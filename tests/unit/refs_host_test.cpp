@@ -178,22 +178,6 @@ TEST_F(RefsHost, UndoRemovesWhatWasMadeAfterTheMarkAndBringsBackWhatWasDeleted) 
     EXPECT_TRUE(nxsim::S().undo_marks.empty());
 }
 
-TEST_F(RefsHost, ObjectsAreFoundByExactNameAndType) {
-    const double m[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    tag_t mt = NULL_TAG, arc = NULL_TAG, line = NULL_TAG;
-    UF_CSYS_create_matrix(m, &mt);
-    UF_CURVE_arc_t a{mt, 0, 1, {0, 0, 0}, 1};
-    UF_CURVE_create_arc(&a, &arc);
-    UF_CURVE_line_t l{{0, 0, 0}, {1, 0, 0}};
-    UF_CURVE_create_line(&l, &line);
-    UF_OBJ_set_name(arc, "E1");
-    UF_OBJ_set_name(line, "E1");
-    EXPECT_EQ(std::vector<tag_t>{arc}, named("E1", UF_circle_type));
-    EXPECT_EQ(std::vector<tag_t>{line}, named("E1", UF_line_type));
-    EXPECT_TRUE(named("e1", UF_circle_type).empty());
-    EXPECT_TRUE(named("E", UF_circle_type).empty());
-}
-
 TEST_F(RefsHost, StepSolidsAreReadBesideThePartAndBadOnesRefused) {
     nxsim::Object* o = nxsim::live_obj(body_on(108));
     ASSERT_NE(nullptr, o);

@@ -79,19 +79,6 @@ TEST_F(ViewsHost, ModificationsAreSavedOnRequestAndDroppedWhenTheViewLeavesTheLa
     EXPECT_EQ(9, uc6449("TOP"));  // not in the layout any more
 }
 
-TEST_F(ViewsHost, OrientingFollowsTheWcsOrACoordinateSystem) {
-    ASSERT_EQ(0, uc6434("", 2, NULL_TAG, nullptr));
-    EXPECT_EQ((std::array<double, 9>{0, 1, 0, -1, 0, 0, 0, 0, 1}), matrix(""));
-    tag_t e2 = csys_named("E2_CSYS");
-    ASSERT_EQ(0, uc6434("", 3, e2, nullptr));
-    auto m = matrix("");
-    EXPECT_NEAR(kCos30, m[0], 1e-12);
-    EXPECT_NEAR(kSin30, m[1], 1e-12);
-    EXPECT_NE(0, uc6434("", 3, NULL_TAG, nullptr));
-    ASSERT_EQ(0, uc6434("", 1, NULL_TAG, nullptr));
-    EXPECT_EQ((std::array<double, 9>{1, 0, 0, 0, 1, 0, 0, 0, 1}), matrix(""));
-}
-
 TEST_F(ViewsHost, FittingCentresTheVisibleGeometry) {
     // Only E1's block (layer 101, x 0..20, y 0..10, z 0..5) stays visible.
     ASSERT_EQ(0, UF_LAYER_set_status(101, UF_LAYER_WORK_LAYER));
