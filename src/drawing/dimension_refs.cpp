@@ -262,7 +262,7 @@ int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value
     return n > 0 ? 1 : 0;
 }
 
-/* 0 a probe cut, -1 not. */
+/* 0 found, -1 ended on the fallback. */
 int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out) {
     if (!out) return -1;
@@ -303,7 +303,7 @@ int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo,
     return 0;
 }
 
-/* 0 a probe cut, -1 not. */
+/* 0 found, -1 ended on the fallback. */
 int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out) {
     if (!out) return -1;

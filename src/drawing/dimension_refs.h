@@ -43,8 +43,10 @@ int wcs_axes(double x[3], double y[3], double z[3]);
 int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value);
 
 /* The lowest (upper: highest) WCS coordinate on axis at which a probe plane still cuts body,
- * searched between lo and hi to within tol, into *out. 0 when a probe cut, -1 when the search
- * ended without a cut or a plane (*out then holds the fallback of the search). */
+ * searched between lo and hi to within tol, into *out. 0 when the extent was found (a probe cut,
+ * or the range is already narrower than tol); -1 when the search ended without a cut or a plane,
+ * *out then holding the search's fallback (the midpoint or lo, hi for the upper search, or the
+ * bisection's current midpoint). */
 int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out);
 int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
