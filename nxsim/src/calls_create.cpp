@@ -21,15 +21,32 @@ std::string leaf_of(const std::string& path) {
 
 bool names_folder(const std::string& path) { return path.find_first_of("/\\") != std::string::npos; }
 
+bool same_ascii_nocase(const char* a, size_t alen, const char* b, size_t blen) {
+    if (alen != blen) return false;
+    for (size_t i = 0; i < alen; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = (char)(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = (char)(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 // A loaded part by file name (UTF-8): the whole path must match when the name holds a folder;
 // a bare file name matches the leaf, ASCII case ignored, as NX keeps leaf names unique.
 Part* loaded_part(const std::string& name) {
-    for (tag_t t : S().part_order) {
-        Part* p = part(t);
-        if (!p) continue;
-        bool same = names_folder(name) ? p->path == name
-                                       : upper_ascii(leaf_of(p->path)) == upper_ascii(name);
-        if (same) return p;
+    bool whole = names_folder(name);
+    // Parts are kept by tag, which follows the order they were loaded in.
+    for (auto& kv : S().parts) {
+        Part& p = kv.second;
+        if (whole) {
+            if (p.path == name) return &p;
+            continue;
+        }
+        // The path ends with the name, right after a separator or as the whole path.
+        size_t n = name.size(), len = p.path.size();
+        if (n > len || (n < len && p.path[len - n - 1] != '/' && p.path[len - n - 1] != '\\')) continue;
+        if (same_ascii_nocase(p.path.data() + len - n, n, name.data(), n)) return &p;
     }
     return nullptr;
 }

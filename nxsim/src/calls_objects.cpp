@@ -29,6 +29,18 @@ tag_t next_of_type(Part& p, int type, tag_t after) {
 
 bool nameable(const Object& o) { return o.type != T_CATEGORY; }
 
+// Category names compare without regard to ASCII case (no copies: parts hold many).
+bool same_name_nocase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = (char)(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = (char)(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -167,8 +179,14 @@ int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
         i = (size_t)(it - ord.begin()) + 1;
     }
     *object_tag = NULL_TAG;
+    // A part's objects are in creation order, the order of their tags: the session's objects
+    // are walked alongside rather than each looked up, so a whole cycle stays linear.
+    auto& all = S().objects;
+    auto at = all.lower_bound(i < p->order.size() ? p->order[i] : 0);
     for (; i < p->order.size(); ++i) {
-        Object* o = obj(p->order[i]);
+        tag_t t = p->order[i];
+        while (at != all.end() && at->first < t) ++at;
+        Object* o = (at != all.end() && at->first == t) ? &at->second : obj(t);
         // Categories and features lie on no layer.
         if (!o || !o->alive || o->temporary || o->type == T_CATEGORY || o->layer < 1) continue;
         bool on = layer_number == 0 ? p->layer_status[o->layer] != UF_LAYER_INACTIVE_LAYER
@@ -199,9 +217,9 @@ int UF_LAYER_ask_category_tag(const char* category_name, tag_t* category) {
     Part* p = work();
     if (!p) return ERR_NO_WORK_PART;
     if (!category_name || !category) return ERR_BAD_ARG;
-    std::string want = upper_ascii(category_name);
+    std::string want = category_name;
     for (tag_t t = next_of_type(*p, T_CATEGORY, NULL_TAG); t; t = next_of_type(*p, T_CATEGORY, t)) {
-        if (upper_ascii(obj(t)->name) == want) {
+        if (same_name_nocase(obj(t)->name, want)) {
             *category = t;
             break;
         }
@@ -221,7 +239,7 @@ int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* ca
     std::string name(category_info->name, n);
     tag_t existing = NULL_TAG;
     for (tag_t t = next_of_type(*p, T_CATEGORY, NULL_TAG); t; t = next_of_type(*p, T_CATEGORY, t))
-        if (upper_ascii(obj(t)->name) == upper_ascii(name)) existing = t;
+        if (same_name_nocase(obj(t)->name, name)) existing = t;
     if (existing) return ERR_BAD_ARG;  // category names are unique in a part
     Object& o = new_object(*p, T_CATEGORY);
     o.layer = 0;

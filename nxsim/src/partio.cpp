@@ -149,28 +149,26 @@ json arr(const double* v, int n) {
     return a;
 }
 
-// The ids objects get when their part is saved: their places among the part's saved objects.
-// Kept per part while one part is written, as every linked feature asks its source part.
-using SavedIds = std::map<tag_t, std::map<tag_t, int>>;
-
-int saved_id(const Part& p, tag_t t, SavedIds* cache) {
-    auto it = cache->find(p.tag);
-    if (it == cache->end()) {
-        std::map<tag_t, int>& ids = (*cache)[p.tag];
-        int next = 1;
-        for (tag_t x : p.order) {
-            const Object* o = obj(x);
-            if (o && o->alive && !o->temporary) ids[x] = next++;
-        }
-        it = cache->find(p.tag);
+// The id an object gets when its part is saved: its place among the part's saved objects.
+// The session's objects are walked alongside the part's (both follow creation order) instead of
+// looked up one by one, as every linked feature of every part asks it.
+int saved_id(const Part& p, tag_t t) {
+    const auto& all = S().objects;
+    auto at = all.begin();
+    int next = 0;
+    for (tag_t x : p.order) {
+        while (at != all.end() && at->first < x) ++at;
+        const Object* o = (at != all.end() && at->first == x) ? &at->second : obj(x);
+        if (!o || !o->alive || o->temporary) continue;
+        ++next;
+        if (x == t) return next;
     }
-    auto at = it->second.find(t);
-    return at == it->second.end() ? 0 : at->second;
+    return 0;
 }
 
 // Where a linked feature's geometry comes from: the source part's file name, the object's id
 // in that part as saved and its name. A link read back from a file keeps what the file said.
-json link_source_json(const Object& f, SavedIds* cache) {
+json link_source_json(const Object& f) {
     json src = f.link.is_object() ? f.link : json::object();
     const Object* o = obj(f.link_source);
     const Part* sp = o ? part(o->part) : nullptr;
@@ -178,7 +176,7 @@ json link_source_json(const Object& f, SavedIds* cache) {
     json out;
     size_t slash = sp->path.find_last_of("/\\");
     out["part"] = slash == std::string::npos ? sp->path : sp->path.substr(slash + 1);
-    out["object"] = saved_id(*sp, o->tag, cache);
+    out["object"] = saved_id(*sp, o->tag);
     if (!o->name.empty()) out["name"] = to_utf8(o->name);
     if (src.contains("at_timestamp")) out["at_timestamp"] = src["at_timestamp"];
     return out;
@@ -482,7 +480,6 @@ json part_to_json(const Part& p) {
         if (o && o->alive && !o->temporary) id[t] = next++;
     }
     json objs = json::array();
-    SavedIds saved_ids;  // of the parts that linked features refer to
     for (tag_t t : p.order) {
         if (!id.count(t)) continue;
         const Object& o = *obj(t);
@@ -544,7 +541,7 @@ json part_to_json(const Part& p) {
                 break;
             case T_FEATURE: {
                 j["feature_type"] = o.feature_type;
-                j["source"] = link_source_json(o, &saved_ids);
+                j["source"] = link_source_json(o);
                 json g = json::array();
                 for (tag_t x : o.members)
                     if (id.count(x)) g.push_back(id[x]);

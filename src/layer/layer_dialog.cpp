@@ -38,9 +38,8 @@ void show(const char *text) {
 
 // Writes the next electrode's name and layer into the dialog.
 void propose(int dialog_id) {
-    int n = next_electrode_number();
-    int layer = 1;
-    first_free_layer(&layer);
+    int n = 1, layer = 1;
+    propose_electrode(&n, &layer);
     char name[KV_CATEGORY_NAME_BUFSIZE + 1];
     make_electrode_name(n, name, sizeof name);
     set_string_value(dialog_id, kNameField, name);

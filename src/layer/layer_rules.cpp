@@ -48,7 +48,8 @@ void load_proposal(Proposal *p) {
         kv_copy_n(name, sizeof name, info.name, strnlen(info.name, sizeof info.name));
         kv_upper(name);
         if (kv_equal_nocase(name, "ALL")) continue;
-        for (int i = 0; i < UF_LAYER_MAX_LAYER; ++i) {
+        // Only the layers of the range are ever looked at.
+        for (int i = p->start - 1; i < p->end; ++i) {
             if (!info.layer_mask[i] || p->taken[i]) continue;
             p->taken[i] = true;
             kv_copy(p->names[i], sizeof p->names[i], name);
@@ -91,31 +92,50 @@ double setting_real(const char *key) {
     return strtod(value, NULL);
 }
 
-/* The highest electrode number on the range plus one (1 when there is none). */
-int next_electrode_number(void) {
-    static Proposal p;  // 8 KB: kept off the stack of NX's callback
-    load_proposal(&p);
+namespace {
+
+Proposal g_proposal;  // 9 KB: kept off the stack of NX's callback
+
+int highest_plus_one(const Proposal *p) {
     int highest = 0;
-    for (int layer = p.start; layer <= p.end; ++layer) {
-        if (!electrode_on(&p, layer)) continue;
-        int n = number_after_prefix(&p, layer);
+    for (int layer = p->start; layer <= p->end; ++layer) {
+        if (!electrode_on(p, layer)) continue;
+        int n = number_after_prefix(p, layer);
         if (n > highest) highest = n;
     }
     return highest + 1;
 }
 
-/* 0 and the first layer of the range without an electrode; -1 and 1 when it would be above 256. */
-int first_free_layer(int *layer) {
-    int dummy = 0;
-    if (!layer) layer = &dummy;
+int free_layer_of(const Proposal *p, int *layer) {
     *layer = 1;
-    static Proposal p;
-    load_proposal(&p);
-    int at = p.start;
-    while (at <= p.end && electrode_on(&p, at)) ++at;
+    int at = p->start;
+    while (at <= p->end && electrode_on(p, at)) ++at;
     if (at > UF_LAYER_MAX_LAYER) return -1;
     *layer = at;
     return 0;
+}
+
+}  // namespace
+
+/* The highest electrode number on the range plus one (1 when there is none). */
+int next_electrode_number(void) {
+    load_proposal(&g_proposal);
+    return highest_plus_one(&g_proposal);
+}
+
+/* 0 and the first layer of the range without an electrode; -1 and 1 when it would be above 256. */
+int first_free_layer(int *layer) {
+    int dummy = 0;
+    load_proposal(&g_proposal);
+    return free_layer_of(&g_proposal, layer ? layer : &dummy);
+}
+
+/* first_free_layer's result; *number and *layer as the two calls would give them. */
+int propose_electrode(int *number, int *layer) {
+    int dummy = 0;
+    load_proposal(&g_proposal);
+    if (number) *number = highest_plus_one(&g_proposal);
+    return free_layer_of(&g_proposal, layer ? layer : &dummy);
 }
 
 /* 0 and the name; -1 for n not above 0; -2 when it does not fit. The name is empty on failure. */

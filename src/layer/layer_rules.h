@@ -18,6 +18,10 @@ int next_electrode_number(void);
  * when all do) into *layer: 0; -1 and 1 when that layer would lie above 256. */
 int first_free_layer(int *layer);
 
+/* Both of the above from one look at the part: *number and *layer (1 when none is free).
+ * Returns first_free_layer's result. */
+int propose_electrode(int *number, int *layer);
+
 /* The name of electrode n: the prefix ("N" when none is configured), then n zero-padded to the
  * configured width (2 when not above 0); a longer number is never cut. 0; -1 (empty name) when
  * n is not above 0; -2 (empty name) when the name does not fit in size bytes. */

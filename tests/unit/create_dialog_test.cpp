@@ -1,0 +1,106 @@
+// The create-electrode dialog, driven as the user drives it: the list, the selection buttons, the
+// folder and its default, OK and Apply.
+#include <sys/stat.h>
+
+#include "create/create_dialog.h"
+#include "create_fixture.h"
+
+namespace {
+
+using kv_test::apply;
+using kv_test::choose;
+using kv_test::folder;
+using kv_test::ok;
+using kv_test::press;
+
+// With prefix A, "All" (NX's own ALL) would match but never counts; B01 is no electrode.
+const char kCategories[] = R"({ "format": "nxsim-part", "version": 1, "objects": [
+  { "id": 1, "type": "category", "name": "All", "layers": "1-256" },
+  { "id": 2, "type": "category", "name": "a07", "layers": [107] },
+  { "id": 3, "type": "category", "name": "B01", "layers": [102] },
+  { "id": 4, "type": "category", "name": "A01", "layers": [101] } ] })";
+
+class CreateDialog : public kv_test::CreateHost {
+protected:
+    void SetUp() override {
+        CreateHost::SetUp();
+        config("ELECTRODE_PREFIX_NAME=A\n");
+        open_part("mould/core.prt", kCategories);
+        out_ = tmp_ / "out";
+        kv_test::make_dirs(out_);
+    }
+    static bool exists(const std::string& path) {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0;
+    }
+    // The electrode part files now in folder, in the list's order.
+    std::vector<std::string> made(const std::string& folder) {
+        std::vector<std::string> out;
+        for (const char* n : {"A07", "A01", "a07", "a01"})
+            if (exists(folder + "/" + n + ".prt")) out.push_back(n);
+        return out;
+    }
+    std::string out_;
+};
+
+TEST_F(CreateDialog, ListsTheElectrodesInUpperCaseAndNxOrderWithoutAll) {
+    // Item texts are the upper-case names: choosing by those texts works, and "ALL" is no item.
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), choose("MULTI_LIST_2", {"A07", "A01"}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A07", "A01"}), made(out_));
+    EXPECT_EQ(2u, nxsim::S().parts.size() - 1);
+}
+
+TEST_F(CreateDialog, InvertingTwiceRestoresTheSelectionAndClearingEmptiesIt) {
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_ + "/")}), choose("MULTI_LIST_2", {0}),
+                           press("ACTION_5"), press("ACTION_5"), apply(),
+                           press("ACTION_5"), press("ACTION_4"), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A07"}), made(out_));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(CreateDialog, InvertingNothingSelectsEverything) {
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), press("ACTION_5"), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A07", "A01"}), made(out_));
+}
+
+TEST_F(CreateDialog, WithoutAFolderTheWorkPartsFolderIsUsed) {
+    // A browser cancelled after a choice discards the choice.
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), press("ACTION_1", {folder("")}),
+                           choose("MULTI_LIST_2", {"A01"}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A01"}), made(tmp_ / "mould"));
+    EXPECT_TRUE(made(out_).empty());
+    // Every new dialog starts without a folder.
+    run("KELVORA_CREATE", {choose("MULTI_LIST_2", {"A07"}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A07", "A01"}), made(tmp_ / "mould"));
+    EXPECT_STREQ((tmp_ / "mould").c_str(), create_target_folder());
+}
+
+TEST_F(CreateDialog, AFolderWithChineseCharactersIsUsedAsNamed) {
+    std::string mould = nxsim::to_utf8("模具");  // file names on this host are UTF-8
+    open_part(mould + "/core.prt", kCategories);
+    run("KELVORA_CREATE", {choose("MULTI_LIST_2", {"A01"}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A01"}), made(tmp_ / mould));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(CreateDialog, ASecondApplyFindsEveryFileExisting) {
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), press("ACTION_5"), apply(), apply(), ok()});
+    EXPECT_EQ((std::vector<std::string>{"文件 " + out_ + "/A07.prt 已存在！", "文件 " + out_ + "/A01.prt 已存在！",
+                                        "文件 " + out_ + "/A07.prt 已存在！", "文件 " + out_ + "/A01.prt 已存在！"}),
+              messages());
+}
+
+TEST_F(CreateDialog, CallbacksDoNothingWithoutTheApi) {
+    UF_terminate();
+    nxsim::fail("UF_initialize", nxsim::FaultMode::Always);
+    size_t calls = nxsim::call_log().size();
+    for (auto cb : {create_constructor_cb, create_ok_cb, create_apply_cb, create_clear_selection_cb,
+                    create_invert_selection_cb, create_choose_folder_cb})
+        EXPECT_EQ(0, cb(1, nullptr, nullptr));
+    for (size_t i = calls; i < nxsim::call_log().size(); ++i)
+        EXPECT_EQ(0u, nxsim::call_log()[i].rfind("UF_initialize", 0)) << nxsim::call_log()[i];
+    nxsim::clear_faults();
+    UF_initialize();
+}
+
+}  // namespace
