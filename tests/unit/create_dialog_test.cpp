@@ -83,13 +83,6 @@ TEST_F(CreateDialog, AFolderWithChineseCharactersIsUsedAsNamed) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(CreateDialog, ASecondApplyFindsEveryFileExisting) {
-    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), press("ACTION_5"), apply(), apply(), ok()});
-    EXPECT_EQ((std::vector<std::string>{"文件 " + out_ + "/A07.prt 已存在！", "文件 " + out_ + "/A01.prt 已存在！",
-                                        "文件 " + out_ + "/A07.prt 已存在！", "文件 " + out_ + "/A01.prt 已存在！"}),
-              messages());
-}
-
 TEST_F(CreateDialog, CallbacksDoNothingWithoutTheApi) {
     UF_terminate();
     nxsim::fail("UF_initialize", nxsim::FaultMode::Always);

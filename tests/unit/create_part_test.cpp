@@ -103,16 +103,6 @@ TEST_F(ElectrodePart, MakesTheFileTheComponentAndTheLinks) {
     EXPECT_EQ((std::array<double, 9>{1, 0, 0, 0, 1, 0, 0, 0, 1}), c.mtx);
 }
 
-TEST_F(ElectrodePart, ASecondRunSaysTheFileExistsAndChangesNothing) {
-    ASSERT_EQ(0, create("E01"));
-    size_t parts = nxsim::parts().size();
-    std::string before = nxsim::part_json(core_);
-    EXPECT_EQ(-1, create("E01", "out/"));
-    EXPECT_EQ((std::vector<std::string>{"文件 " + (tmp_ / "out/core_E01.prt") + " 已存在！"}), messages());
-    EXPECT_EQ(parts, nxsim::parts().size());
-    EXPECT_EQ(before, nxsim::part_json(core_));
-}
-
 TEST_F(ElectrodePart, ALayerOfSeveralElectrodesIsLinkedIntoEach) {
     ASSERT_EQ(0, create("E02"));
     ASSERT_EQ(0, create("E03"));

@@ -76,13 +76,6 @@ TEST_F(LayerDialog, TheLayerIsCheckedBeforeTheNameAndTheDialogStaysOpen) {
     EXPECT_EQ(150, layer_of("BODY1"));
 }
 
-TEST_F(LayerDialog, WithoutAnEndLayerEveryLayerIsOutOfRange) {
-    config("ELECTRODE_PREFIX_NAME=E\nELECTRODE_START_LAYER=101\n");
-    run("KELVORA_LAYER", {press("ACTION_2", {pick({"BODY1"})}), ok(), cancel()});
-    EXPECT_EQ((std::vector<std::string>{"图层数值超出范围"}), messages());
-    EXPECT_EQ(1, layer_of("BODY1"));
-}
-
 TEST_F(LayerDialog, OkWithNothingPickedClosesWithoutACategory) {
     run("KELVORA_LAYER", {ok()});
     EXPECT_TRUE(categories().empty());
