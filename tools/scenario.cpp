@@ -319,8 +319,24 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
                 apply_fault(r, s["fail"], w + ".fail");
             } else if (s.contains("clear_faults")) {
                 nxsim::clear_faults();
+            } else if (s.contains("layers")) {
+                // The user sets layer statuses in NX's layer settings.
+                const json& ls = s["layers"];
+                if (!ls.is_object()) r.fail(w + ".layers", "expected an object of layer numbers and statuses");
+                for (auto it = ls.begin(); it != ls.end(); ++it) {
+                    std::string v = it.value().is_string() ? it.value().get<std::string>() : "";
+                    int st = v == "work" ? 1 : v == "selectable" ? 2 : v == "reference" ? 3 : v == "invisible" ? 4 : 0;
+                    if (!st) r.fail(w + ".layers." + it.key(), "expected work, selectable, reference or invisible");
+                    char* end = nullptr;
+                    long layer = strtol(it.key().c_str(), &end, 10);
+                    if (*end || nxsim::set_layer_status((int)layer, st) != 0)
+                        r.fail(w + ".layers." + it.key(), "NX refuses this layer status (no such layer, or the work layer)");
+                }
+            } else if (s.contains("leave_drawing")) {
+                // The user leaves the drawing sheet for the model.
+                nxsim::leave_drawing();
             } else {
-                r.fail(w, "unknown step (action, open_part, close_parts, fail, clear_faults)");
+                r.fail(w, "unknown step (action, open_part, close_parts, fail, clear_faults, layers, leave_drawing)");
             }
         }
     } catch (const Bad& b) {
@@ -348,6 +364,12 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         size_t dot = name.rfind('.');
         if (dot != std::string::npos) name = name.substr(0, dot);
         write_file(out_dir + "/parts/" + name + ".json", hide_out(nxsim::part_json(p), r.out_));
+    }
+    // Every drawing sheet of every part, rendered.
+    std::vector<nxsim::SheetImage> sheets = nxsim::render_sheets();
+    if (!sheets.empty()) {
+        make_dir(out_dir + "/sheets");
+        for (auto& sheet : sheets) write_file(out_dir + "/sheets/" + sheet.file, sheet.svg);
     }
     if (!nxsim::errors().empty()) {
         // Host errors come first: they happened before any refusal that stopped the run.

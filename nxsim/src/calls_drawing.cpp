@@ -75,6 +75,7 @@ int UF_DRAW_delete_drawing(const tag_t drawing_tag) {
     if (!o || o->type != T_DRAWING) return ERR_BAD_TAG;
     Part* p = part(o->part);
     o->alive = false;
+    drop_sheet(drawing_tag);  // its views and what lies on it go with it
     if (p) {
         auto& d = p->drawings;
         for (size_t i = 0; i < d.size(); ++i)

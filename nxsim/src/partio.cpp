@@ -358,6 +358,19 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
                     ok = r.text(t[k], w + ".text[" + std::to_string(k) + "]", &line);
                     o->note.push_back(line);
                 }
+                // Where the note stands: its origin, character height and alignment.
+                if (ok && j.contains("origin")) ok = r.vec3(j["origin"], w + ".origin", &o->p1);
+                if (ok && j.contains("height")) {
+                    if (!j["height"].is_number() || !(j["height"].get<double>() > 0))
+                        ok = r.fail(w + ".height", "expected a positive number");
+                    else
+                        o->text_height = j["height"].get<double>();
+                }
+                if (ok && j.contains("align")) {
+                    std::string a = j["align"].is_string() ? j["align"].get<std::string>() : "";
+                    o->text_align = a == "left" ? 0 : a == "center" ? 1 : a == "right" ? 2 : -1;
+                    if (o->text_align < 0) ok = r.fail(w + ".align", "expected \"left\", \"center\" or \"right\"");
+                }
                 break;
             }
             case T_GROUP: refs.push_back({o, {j.value("members", json::array()), w + ".members"}}); break;
@@ -442,7 +455,9 @@ int load_part_file(const std::string& path, tag_t* out, std::string* err) {
                 return abandon(path + ": " + w + ".name: expected 1 to 30 characters");
             for (tag_t t : p.drawings)
                 if (obj(t)->name == name) return abandon(path + ": " + w + ".name: a second drawing " + ds[i]["name"].get<std::string>());
-            new_drawing(p, name);
+            Object& drawing = new_drawing(p, name);
+            std::string serr;
+            if (!sheet_from_json(drawing.tag, ds[i], path + ": " + w, &serr)) return abandon(serr);
         }
     }
     if (doc.contains("current_drawing")) {
@@ -524,6 +539,9 @@ json part_to_json(const Part& p) {
                 json lines = json::array();
                 for (auto& l : o.note) lines.push_back(to_utf8(l));
                 j["text"] = lines;
+                if (o.p1[0] != 0 || o.p1[1] != 0 || o.p1[2] != 0) j["origin"] = arr(o.p1.data(), 3);
+                if (o.text_height > 0) j["height"] = o.text_height;
+                if (o.text_align == 1 || o.text_align == 2) j["align"] = o.text_align == 1 ? "center" : "right";
                 break;
             }
             case T_GROUP: {
@@ -567,7 +585,10 @@ json part_to_json(const Part& p) {
     json drawings = json::array();
     for (tag_t t : p.drawings) {
         const Object* o = obj(t);
-        if (o && o->alive) drawings.push_back({{"name", to_utf8(o->name)}});
+        if (!o || !o->alive) continue;
+        json entry = {{"name", to_utf8(o->name)}};
+        sheet_to_json(t, entry);  // the sheet's size and what lies on it
+        drawings.push_back(entry);
     }
     if (!drawings.empty()) doc["drawings"] = drawings;
     const Object* current = obj(p.current_drawing);

@@ -40,6 +40,7 @@ enum ObjType {
     T_VIEW = 60,       // model view: kept in Part::views, not in Part::order
     T_DPLANE = 197,    // fixed datum plane: p1 a point on it, p2 its unit normal
     T_SECTION = 9,     // curve of a body-plane intersection (temporary, no geometry kept)
+    T_DIMENSION = 26,  // ordinate dimension on a drawing sheet (calls_drafting.cpp)
 };
 
 // What a model view shows: orientation (rows are the view's X, Y, Z in absolute space), scale
@@ -87,6 +88,12 @@ struct Object {
     // model view: one of NX's standard views; its state as saved and as shown in the layout
     bool canned = false;
     ViewState saved, shown;
+    // note: p1 is its origin; character height and horizontal alignment (0 left, 1 centre,
+    // 2 right; vertically the text is centred on the origin). sheet: the drawing the object lies
+    // on (drawing coordinates; kept in its Sheet, not in Part::order), 0 for model objects.
+    double text_height = 0;
+    int text_align = 0;
+    tag_t sheet = 0;
 };
 
 struct Part {
@@ -156,6 +163,72 @@ struct Dialog {
     DialogItem* find(const std::string& item_id);
 };
 
+// Drafting (calls_drafting.cpp): what a drawing sheet holds. Member views (type T_VIEW) and
+// the objects on a sheet are kept with their sheet, not in Part::views or Part::order.
+struct Sheet {
+    int size_state = 2;           // UF_DRAW_CUSTOM_SIZE
+    int size_code = 0;            // metric or english size code when not custom
+    double height = 297, length = 210;
+    double scale = 1;
+    int units = 1;                // UF_PART_METRIC
+    int projection = 2;           // 1 third angle, 2 first angle (0 no data: third)
+    std::vector<tag_t> views;     // member views, creation order
+    std::vector<tag_t> objects;   // objects on the sheet (imported, drafting), creation order
+};
+
+// A member view: the model seen along mtx (rows: view X, Y, Z towards the viewer) at scale;
+// the model point anchor lies on the sheet at ref. extent: the visible geometry in view axes
+// (x_min, y_min, x_max, y_max) relative to the anchor, as of the last update.
+struct MemberView {
+    tag_t drawing = 0;
+    tag_t model_view = 0;         // the model view it was imported from (0: projected)
+    tag_t parent = 0;             // projected views: the parent view
+    std::array<double, 9> mtx{1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::array<double, 3> anchor{};
+    double ref[2] = {0, 0};
+    double scale = 1;
+    bool own_layers = false;      // uc6447 option 2 gave the view a layer table of its own
+    std::array<unsigned char, 256> layers{};
+    UF_DRAW_view_prfs_t prefs{};
+    bool has_extent = false;
+    double extent[4] = {0, 0, 0, 0};
+};
+
+// An ordinate origin, margin or dimension (calls_drafting.cpp).
+struct Ordinate {
+    enum Kind { Origin, Margin, Dimension } kind = Origin;
+    tag_t drawing = 0, view = 0;
+    tag_t object = 0;             // the geometry it refers to: arc (centre) or line
+    int assoc = 0, modifier = 0;
+    double point[2] = {0, 0};     // drawing point of the associated geometry at creation
+    // origin
+    int quadrant = 0, arrow_display = 0, symbol_display = 0;
+    // margin: 1 horizontal (a line at drawing y = position), 2 vertical (at drawing x)
+    int margin_type = 0;
+    tag_t origin = 0;
+    double offset = 0, position = 0;
+    // dimension: 1 horizontal (measures along view X), 2 vertical
+    tag_t margin = 0;
+    int dim_type = 0;
+    double dogleg_angle = 0, dogleg_distance = 0;
+    std::string user_text;                 // GBK
+    std::vector<std::string> appended;     // GBK
+    int text_flag = 0;
+    double text_origin[3] = {0, 0, 0};
+    double value = 0;             // signed model distance from the ordinate origin
+};
+
+// Drafting settings of the session (calls_drafting.cpp).
+struct DraftingSettings {
+    bool ready = false;           // defaults filled
+    int mpi[100] = {};
+    double mpr[70] = {};
+    std::string radius_symbol, diameter_symbol;
+    UF_DISP_drawing_display_data_t display{};
+    UF_DISP_grid_t grids[5]{};
+    bool border_display = true;
+};
+
 struct Session {
     int init_depth = 0;
     tag_t next_tag = 1000;
@@ -187,6 +260,14 @@ struct Session {
     int display = 1;                      // UF_DISP_set_display: 0 suppressed, 1 shown
     std::vector<UndoMark> undo_marks;     // oldest first
     int next_undo_mark = 1;
+    // Drafting (calls_drafting.cpp): sheets by drawing tag, member views and ordinate objects by
+    // tag, the settings, and the member-view counter of the "@n" names per part.
+    std::map<tag_t, Sheet> sheets;
+    std::map<tag_t, MemberView> member_views;
+    std::map<tag_t, Ordinate> ordinates;
+    DraftingSettings drafting;
+    std::map<tag_t, int> member_view_numbers;
+    std::shared_ptr<void> hlr_cache;      // geom_hlr.cpp: hidden-line results of this session
 };
 
 Session& S();
@@ -265,6 +346,16 @@ void ensure_views(Part& p);
 int fit_view(const char* name, int mode);
 bool views_from_json(Part& p, const json& doc, const std::string& file, std::string* err);
 void views_to_json(const Part& p, json& doc);
+
+// Drafting (calls_drafting.cpp). sheet_of makes a drawing's sheet record when first needed;
+// drop_sheet removes what lies on a deleted drawing; sheet_to_json / sheet_from_json write and
+// read a drawing's sheet in the part file's "drawings" entry.
+Sheet& sheet_of(tag_t drawing);
+void drop_sheet(tag_t drawing);
+void sheet_to_json(tag_t drawing, json& entry);
+bool sheet_from_json(tag_t drawing, const json& entry, const std::string& where, std::string* err);
+// Sheets rendered as SVG (svg.cpp).
+std::string sheet_svg(tag_t drawing);
 
 // Part files (partio.cpp).
 int load_part_file(const std::string& path, tag_t* out, std::string* err);

@@ -1,10 +1,403 @@
-// The electrode process drawing. Not built yet: a record with both view tags gets 0 and no
-// sheet; without them nothing can be drawn, as later on.
+// The electrode process drawing: a sheet named after the electrode, the template imported onto
+// it, the title block filled, three views placed and scaled into the boxes of the settings, and
+// the ordinate dimensions.
 #include "drawing/electrode_drawing.h"
 
-/* -1 when a view tag is null, else 0; makes nothing yet. */
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "config/settings.h"
+#include "config/tool_folder.h"
+#include "drawing/ordinate_dims.h"
+#include "drawing/title_block.h"
+#include "electrode/electrode.h"
+#include "shell/win_services.h"
+
+namespace {
+
+/* A position or box read from its two settings. */
+void read_pair(const char *key_x, const char *key_y, double out[2]) {
+    out[0] = real_setting(key_x);
+    out[1] = real_setting(key_y);
+}
+
+/* The borders' width and height; 0 when NX could not give them. */
+int view_size(tag_t view, double *w, double *h) {
+    *w = 0;
+    *h = 0;
+    double borders[4] = {0, 0, 0, 0};
+    if (UF_DRAW_ask_view_borders(view, borders) != 0) return -1;
+    *w = fabs(borders[2] - borders[0]);
+    *h = fabs(borders[3] - borders[1]);
+    return 0;
+}
+
+/* The smaller of the two fits (the height's when they are equal). */
+double fit_factor(const double box[2], double w, double h) {
+    double fx = box[0] / w, fy = box[1] / h;
+    return fx < fy ? fx : fy;
+}
+
+/* Runs fn for every line (type 3) of the group. The number of lines. */
+template <typename Fn>
+int for_each_group_line(tag_t group, Fn fn) {
+    if (group == NULL_TAG) return 0;
+    tag_t *members = NULL;
+    int count = 0;
+    int lines = 0;
+    if (UF_GROUP_ask_group_data(group, &members, &count) == 0) {
+        for (int i = 0; i < count && members; ++i) {
+            int type = 0, subtype = 0;
+            if (UF_OBJ_ask_type_and_subtype(members[i], &type, &subtype) != 0 || type != UF_line_type) continue;
+            fn(members[i]);
+            ++lines;
+        }
+    }
+    if (members) UF_free(members);
+    return lines;
+}
+
+}  // namespace
+
+/* No result. */
+void prepare_drawing_display(void) {
+    UF_DISP_drawing_display_data_t display;
+    memset(&display, 0, sizeof display);
+    // Only a display read back is written: a failed read must not overwrite NX's settings.
+    if (UF_DISP_ask_drawing_display(&display) == 0) {
+        display.monochrome_display = FALSE;
+        UF_DISP_set_drawing_display(&display);
+    }
+    UF_DISP_grid_t grid;
+    memset(&grid, 0, sizeof grid);
+    if (UF_DISP_ask_grid_parameters(UF_DISP_DRAWING_GRID, &grid) == 0) {
+        // Named members: older headers have no show_labels between the two switches.
+        grid.show_grid = FALSE;
+        grid.snap_to_grid = FALSE;
+        UF_DISP_set_grid_parameters(UF_DISP_DRAWING_GRID, &grid);
+    }
+    UF_DRAW_set_border_display(FALSE);
+}
+
+/* 0 and the drawing; -1 and the null tag. */
+int create_electrode_drawing(const char *name, const double size[2], double scale, tag_t *drawing) {
+    if (drawing) *drawing = NULL_TAG;
+    if (!name || name[0] == '\0' || !size || !drawing) return -1;
+    char drawing_name[KV_DRAWING_NAME_SIZE];
+    kv_copy(drawing_name, sizeof drawing_name, name);
+    UF_DRAW_info_t info;
+    memset(&info, 0, sizeof info);
+    info.size_state = UF_DRAW_CUSTOM_SIZE;
+    info.size.custom_size[0] = size[0];  // height
+    info.size.custom_size[1] = size[1];  // length
+    info.drawing_scale = scale;
+    info.units = UF_PART_METRIC;
+    info.projection_angle = UF_DRAW_FIRST_ANGLE_PROJECTION;
+    tag_t made = NULL_TAG;
+    if (UF_DRAW_create_drawing(drawing_name, &info, &made) != 0 || made == NULL_TAG) return -1;
+    UF_DRAW_open_drawing(made);
+    *drawing = made;
+    return 0;
+}
+
+/* 0 and the path; -1 and the empty text. */
+int template_path(char *path, size_t size) {
+    if (!path || size == 0) return -1;
+    path[0] = '\0';
+    char folder[KV_PATH_BUFSIZE];
+    find_tool_folder(folder);
+    size_t len = strlen(folder);
+    // One trailing separator is dropped so that it is not doubled.
+    if (len > 0 && kv_is_path_sep(folder[len - 1])) folder[len - 1] = '\0';
+    int n = snprintf(path, size, "%s" KV_PATH_SEP_STR KV_TEMPLATE_FOLDER KV_PATH_SEP_STR KV_TEMPLATE_FILE, folder);
+    if (n < 0 || (size_t)n >= size) {
+        // A cut path would name another file.
+        path[0] = '\0';
+        return -1;
+    }
+    return 0;
+}
+
+/* 0 and the group; -1 and the null tag. */
+int import_template(const char *path, tag_t *group) {
+    if (group) *group = NULL_TAG;
+    if (!path || path[0] == '\0' || !group) return -1;
+    int status = 1;
+    if (UF_CFI_ask_file_exist(path, &status) != 0 || status != 0) return -1;
+    UF_import_part_modes_t modes;
+    memset(&modes, 0, sizeof modes);
+    modes.layer_mode = IP_WORK;
+    modes.group_mode = IP_GROUP;
+    modes.csys_mode = 0;
+    modes.plist_mode = 0;
+    modes.view_mode = IP_NO_VIEW;
+    modes.cam_mode = FALSE;
+    modes.use_search_dirs = FALSE;
+    double orientation[6] = {1, 0, 0, 0, 1, 0};
+    double origin[3] = {0, 0, 0};
+    tag_t imported = NULL_TAG;
+    if (UF_PART_import(path, &modes, orientation, origin, 1.0, &imported) != 0) return -1;
+    *group = imported;
+    return imported == NULL_TAG ? -1 : 0;
+}
+
+/* The number of lines given width 2. */
+int set_template_line_width(tag_t group) {
+    return for_each_group_line(group, [](tag_t line) { UF_OBJ_set_line_width(line, UF_OBJ_WIDTH_THIN); });
+}
+
+/* The number of lines recoloured. */
+int color_template_lines(tag_t group) {
+    if (group == NULL_TAG || int_setting("ELECTRODE_LINE_COLOR_CHANGE") != 1) return 0;
+    // The keys are spelled ELECTORDE in every shop's config.dat.
+    double r = real_setting("ELECTORDE_LINE_COLOR_R");
+    double g = real_setting("ELECTORDE_LINE_COLOR_G");
+    double b = real_setting("ELECTORDE_LINE_COLOR_B");
+    return for_each_group_line(group, [&](tag_t line) { set_color_from_rgb(line, r, g, b); });
+}
+
+/* 0, or -1 without a work part. */
+int set_drafting_units(void) {
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return -1;
+    int units = 0;
+    UF_PART_ask_units(part, &units);
+    int mpi[100];
+    double mpr[70];
+    char radius[27], diameter[27];
+    memset(mpi, 0, sizeof mpi);
+    memset(mpr, 0, sizeof mpr);
+    radius[0] = diameter[0] = '\0';
+    // Preferences that could not be read are not written back.
+    if (UF_DRF_ask_preferences(mpi, mpr, radius, diameter) != 0) return 0;
+    mpi[13] = units == UF_PART_METRIC ? 1 : 3;
+    UF_DRF_set_preferences(mpi, mpr, radius, diameter);
+    return 0;
+}
+
+/* 0 and the body; -1 and the null tag. */
+int electrode_body(const char *name, tag_t *body) {
+    if (body) *body = NULL_TAG;
+    if (!name || !body) return -1;
+    int layer = 0;
+    first_layer_of_category(name, &layer);
+    // Layer 0 would make NX cycle every visible layer: without a layer there is no body.
+    if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return -1;
+    tag_t object = NULL_TAG;
+    for (;;) {
+        tag_t previous = object;
+        if (UF_LAYER_cycle_by_layer(layer, &object) != 0 || object == NULL_TAG || object == previous) break;
+        int type = 0, subtype = 0;
+        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) == 0 && type == UF_solid_type &&
+            subtype == UF_solid_body_subtype) {
+            *body = object;
+            return 0;
+        }
+    }
+    return -1;
+}
+
+/* 0 and the view; -1 and the null tag. */
+int import_model_view(tag_t drawing, tag_t model_view, const double position[2], tag_t *view) {
+    if (view) *view = NULL_TAG;
+    if (drawing == NULL_TAG || model_view == NULL_TAG || !position || !view) return -1;
+    UF_DRAW_view_info_t info;
+    memset(&info, 0, sizeof info);
+    UF_DRAW_initialize_view_info(&info);
+    info.view_status = UF_DRAW_ACTIVE_VIEW;
+    info.anchor_point = NULL_TAG;
+    info.view_scale = 1.0;
+    info.use_ref_pt = FALSE;
+    info.inherit_boundary = FALSE;
+    double at[2] = {position[0], position[1]};
+    tag_t made = NULL_TAG;
+    if (UF_DRAW_import_view(drawing, model_view, at, &info, &made) != 0 || made == NULL_TAG) return -1;
+    UF_DRAW_update_one_view(drawing, made);
+    *view = made;
+    return 0;
+}
+
+/* 0 and the view; -1 and the null tag. */
+int add_projected_view(tag_t drawing, tag_t parent, const double position[2], tag_t *view) {
+    if (view) *view = NULL_TAG;
+    if (drawing == NULL_TAG || parent == NULL_TAG || !position || !view) return -1;
+    double at[2] = {position[0], position[1]};
+    tag_t made = NULL_TAG;
+    if (UF_DRAW_add_orthographic_view(drawing, parent, UF_DRAW_project_infer, at, &made) != 0 || made == NULL_TAG)
+        return -1;
+    UF_DRAW_update_one_view(drawing, made);
+    *view = made;
+    return 0;
+}
+
+/* uc6447's result, or -1 for a null view. */
+int set_view_layers(tag_t view, const char *name) {
+    if (view == NULL_TAG) return -1;
+    int table[UF_LAYER_MAX_LAYER];
+    memset(table, 0, sizeof table);
+    int electrode_layer = 0;
+    electrode_first_layer(name, &electrode_layer);
+    if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+        for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
+            int status = 0;
+            UF_LAYER_ask_status(l, &status);
+            table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
+        }
+        int start = int_setting("ELECTRODE_START_LAYER");
+        int end = int_setting("ELECTRODE_END_LAYER");
+        // The table holds layers 1 to 256 only, whatever the settings say.
+        if (start < UF_LAYER_MIN_LAYER) start = UF_LAYER_MIN_LAYER;
+        if (end > UF_LAYER_MAX_LAYER) end = UF_LAYER_MAX_LAYER;
+        for (int l = start; l <= end; ++l) table[l - 1] = 0;
+    }
+    if (electrode_layer >= UF_LAYER_MIN_LAYER && electrode_layer <= UF_LAYER_MAX_LAYER) table[electrode_layer - 1] = 1;
+    char view_name[UF_OBJ_NAME_BUFSIZE + 1];
+    memset(view_name, 0, sizeof view_name);
+    UF_OBJ_ask_name(view, view_name);
+    return uc6447(view_name, 2, table);
+}
+
+/* No result. */
+void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2]) {
+    if (drawing == NULL_TAG || view == NULL_TAG || !position || !box) return;
+    double w = 0, h = 0;
+    view_size(view, &w, &h);
+    if (w < KV_MIN_VIEW_EXTENT || h < KV_MIN_VIEW_EXTENT) return;
+    double scale = fit_factor(box, w, h);
+    UF_DRAW_set_drawing_ref_pt(drawing, view, position);
+    UF_DRAW_set_view_scale(view, scale);
+    UF_DRAW_update_one_view(drawing, view);
+}
+
+/* 0, or -1 when ratio is null. */
+int box_ratio(tag_t view, const double box[2], double *ratio) {
+    if (!ratio) return -1;
+    *ratio = 1.0;
+    if (!box) return 0;
+    double w = 0, h = 0;
+    if (view_size(view, &w, &h) != 0) return 0;
+    if (w < KV_MIN_VIEW_EXTENT || h < KV_MIN_VIEW_EXTENT) return 0;
+    *ratio = fit_factor(box, w, h);
+    return 0;
+}
+
+/* 0, or -1 when ratio is null. */
+int shrink_ratio(tag_t view, const double box[2], double *ratio) {
+    if (!ratio) return -1;
+    *ratio = 1.0;
+    if (!box) return 0;
+    double w = 0, h = 0;
+    if (view_size(view, &w, &h) != 0) return 0;
+    // Only a view too large both ways is reduced; nothing ever grows.
+    if (w > box[0] + 0.1 && h > box[1] + 0.01) *ratio = fit_factor(box, w, h);
+    return 0;
+}
+
+/* NX's result of setting the view's display. */
+int set_view_display(tag_t view, int flag) {
+    UF_DRAW_view_prfs_t prefs;
+    memset(&prefs, 0, sizeof prefs);
+    int rc = UF_DRAW_ask_view_display(view, &prefs);
+    // Preferences that could not be read are not written back.
+    if (rc != 0) return rc;
+    prefs.hidden_line_font = flag == 1 ? UF_OBJ_FONT_DASHED : UF_OBJ_FONT_INVISIBLE;
+    return UF_DRAW_set_view_display(view, &prefs);
+}
+
+/* 0, or -1 for a null view or a negative scale. */
+int place_view(tag_t drawing, tag_t view, const double position[2], double scale) {
+    if (view == NULL_TAG || scale < 0 || !position) return -1;
+    UF_DRAW_set_drawing_ref_pt(drawing, view, position);
+    UF_DRAW_set_view_scale(view, scale);
+    UF_DRAW_update_one_view(drawing, view);
+    return 0;
+}
+
+/* -1 when a view tag is null, else 0. */
 int make_electrode_drawing(const char *name, electrode_data data) {
-    (void)name;
     if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
+    if (!name) return 0;
+    prepare_drawing_display();
+
+    double length = real_setting("ELECTRODE_SHEET_X_SIZE");
+    if (!(length > 0)) length = KV_DEFAULT_SHEET_LENGTH;
+    double height = real_setting("ELECTRODE_SHEET_Y_SIZE");
+    if (!(height > 0)) height = KV_DEFAULT_SHEET_HEIGHT;
+    const double size[2] = {height, length};
+    tag_t drawing = NULL_TAG;
+    if (create_electrode_drawing(name, size, 1.0, &drawing) != 0) return 0;
+
+    char path[KV_PATH_BUFSIZE];
+    template_path(path, sizeof path);
+    int status = 1;
+    if (path[0] == '\0' || UF_CFI_ask_file_exist(path, &status) != 0 || status != 0) {
+        ws_message_box(KV_TEMPLATE_MISSING_TEXT);
+        return 0;
+    }
+    tag_t group = NULL_TAG;
+    import_template(path, &group);
+    set_template_line_width(group);
+    color_template_lines(group);
+    set_drafting_units();
+    fill_title_block(group, data);
+    tag_t body = NULL_TAG;
+    electrode_body(name, &body);
+    fill_user_defined_notes(body, group);
+
+    UF_DRAW_ask_current_drawing(&drawing);
+
+    double position1[2], box1[2];
+    read_pair("ELECTRODE_FIRST_VIEW_X_POSI", "ELECTRODE_FIRST_VIEW_Y_POSI", position1);
+    read_pair("ELECTRODE_FIRST_VIEW_X_SIZE", "ELECTRODE_FIRST_VIEW_Y_SIZE", box1);
+    tag_t view1 = NULL_TAG;
+    import_model_view(drawing, data.top_view_tag, position1, &view1);
+    if (view1 != NULL_TAG) {
+        set_view_layers(view1, name);
+        UF_DRAW_update_one_view(drawing, view1);
+        fit_view_in_box(drawing, view1, position1, box1);
+    }
+
+    double position2[2];
+    read_pair("ELECTRODE_SECOND_VIEW_X_POSI", "ELECTRODE_SECOND_VIEW_Y_POSI", position2);
+    tag_t view2 = NULL_TAG;
+    add_projected_view(drawing, view1, position2, &view2);
+    if (view2 != NULL_TAG) {
+        set_view_layers(view2, name);
+        UF_DRAW_update_one_view(drawing, view2);
+        double r = 1.0;
+        box_ratio(view2, box1, &r);
+        if (r < 1.0) {
+            // Views 1 and 2 share one scale: the one that fits both into boxes of box 1's size.
+            double s = 0;
+            tag_t expression = NULL_TAG;
+            UF_DRAW_ask_view_scale(view1, &expression, &s);
+            UF_DRAW_set_drawing_ref_pt(drawing, view1, position1);
+            set_view_layers(view2, name);
+            UF_DRAW_update_one_view(drawing, view2);
+            UF_DRAW_set_view_scale(view1, s * r);
+            UF_DRAW_update_one_view(drawing, view1);
+            UF_DRAW_set_drawing_ref_pt(drawing, view2, position2);
+            UF_DRAW_set_view_scale(view2, s * r);
+            UF_DRAW_update_one_view(drawing, view2);
+        }
+    }
+
+    double position3[2], box3[2];
+    read_pair("ELECTRODE_THIRD_VIEW_X_POSI", "ELECTRODE_THIRD_VIEW_Y_POSI", position3);
+    read_pair("ELECTRODE_THIRD_VIEW_X_SIZE", "ELECTRODE_THIRD_VIEW_Y_SIZE", box3);
+    tag_t view3 = NULL_TAG;
+    import_model_view(drawing, data.iso_view_tag, position3, &view3);
+    if (view3 != NULL_TAG) {
+        set_view_layers(view3, name);
+        UF_DRAW_update_one_view(drawing, view3);
+        double s3 = 1.0;
+        shrink_ratio(view3, box3, &s3);
+        set_view_display(view3, 1);
+        place_view(drawing, view3, position3, s3);
+    }
+
+    dimension_electrode_views(name, view1, view2);
     return 0;
 }

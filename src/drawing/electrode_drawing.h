@@ -3,10 +3,90 @@
 #ifndef KELVORA_ELECTRODE_DRAWING_H
 #define KELVORA_ELECTRODE_DRAWING_H
 
+#include <stddef.h>
+
+#include "nx.h"
 #include "drawing/electrode_record.h"
 
+/* Shown when the drawing template is not in the tool folder. */
+#define KV_TEMPLATE_MISSING_TEXT "The template file isn't exist"
+/* The template under the tool folder. */
+#define KV_TEMPLATE_FOLDER "template"
+#define KV_TEMPLATE_FILE "edmDraft.prt"
+/* Drawing names: 31 characters and the terminator. */
+#define KV_DRAWING_NAME_SIZE 32
+/* The sheet when the settings give no size: A4 portrait. */
+#define KV_DEFAULT_SHEET_LENGTH 210.0
+#define KV_DEFAULT_SHEET_HEIGHT 297.0
+/* A view border narrower than this (drawing units) is not scaled. */
+#define KV_MIN_VIEW_EXTENT 0.0001
+
 /* Makes the drawing named name from the record's data portion. -1 when its top or isometric
- * view tag is null (nothing is done), else 0. */
+ * view tag is null (nothing is done), else 0 (also when NX made no drawing or the template is
+ * missing: the user is told about the template). */
 int make_electrode_drawing(const char *name, electrode_data data);
+
+/* Display settings before a sheet is made: full-colour drawings, no grid or snapping, no view
+ * borders. */
+void prepare_drawing_display(void);
+
+/* A drawing named name of size (height, length), custom size, at scale, metric, first-angle
+ * projection, opened. 0 and its tag; -1 and the null tag when the name is missing or NX made no
+ * drawing. */
+int create_electrode_drawing(const char *name, const double size[2], double scale, tag_t *drawing);
+
+/* The template's path under the tool folder into path (size bytes). 0, or -1 and the empty text
+ * when it does not fit. */
+int template_path(char *path, size_t size);
+
+/* Imports the part file path onto the current drawing as a group. 0 and the group; -1 and the
+ * null tag when the path is empty or the file does not exist or NX imported nothing. */
+int import_template(const char *path, tag_t *group);
+
+/* Lines of the group get width 2. The number of lines changed. */
+int set_template_line_width(tag_t group);
+
+/* With ELECTRODE_LINE_COLOR_CHANGE = 1, lines of the group get the NX colour nearest to the
+ * ELECTORDE_LINE_COLOR_R/G/B setting. The number of lines recoloured. */
+int color_template_lines(tag_t group);
+
+/* Drafting dimensions in the work part's units. 0, or -1 without a work part. */
+int set_drafting_units(void);
+
+/* The first solid body on the electrode's first layer into *body (null tag when none). 0 when
+ * one was found, -1 otherwise. */
+int electrode_body(const char *name, tag_t *body);
+
+/* Imports the model view onto the drawing at position, scale 1. 0 and the member view; -1 and
+ * the null tag when the drawing or model view is null or NX made no view. */
+int import_model_view(tag_t drawing, tag_t model_view, const double position[2], tag_t *view);
+
+/* A view projected from parent, its direction inferred from position. 0 and the view; -1 and the
+ * null tag otherwise. */
+int add_projected_view(tag_t drawing, tag_t parent, const double position[2], tag_t *view);
+
+/* The layers the view shows: the electrode's first layer, and with ELECTRODE_ONLY_DISPLAY_ELECT
+ * = 1 also every layer not invisible in the model outside the electrode layer range. NX's
+ * result (uc6447), or -1 for a null view. */
+int set_view_layers(tag_t view, const char *name);
+
+/* Scales the view to fill box (width, height) and puts its reference point at position. A null
+ * drawing or view, or a view narrower than KV_MIN_VIEW_EXTENT, is left as it is. */
+void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2]);
+
+/* *ratio: the factor that fits the view's borders into box (1.0 when they cannot be had or
+ * have no size). 0, or -1 when ratio is null. */
+int box_ratio(tag_t view, const double box[2], double *ratio);
+
+/* *ratio: the factor that shrinks the view into box when it is too large both ways, else 1.0.
+ * 0, or -1 when ratio is null. */
+int shrink_ratio(tag_t view, const double box[2], double *ratio);
+
+/* Hidden lines of the view: dashed for flag 1, left out otherwise. NX's result. */
+int set_view_display(tag_t view, int flag);
+
+/* Puts the view's reference point at position and sets its scale. 0, or -1 when the view is null
+ * or the scale below 0. */
+int place_view(tag_t drawing, tag_t view, const double position[2], double scale);
 
 #endif

@@ -98,8 +98,8 @@ TEST_F(Batch, PassAsksForEachExistingDrawingAndGoesOnAfterCancel) {
     EXPECT_EQ((std::vector<std::string>{"question: E01 图已存在，是否更新?", "answer: CANCEL",
                                          "question: E02 图已存在，是否更新?", "answer: OK"}),
               questions());
-    // E01 kept (CANCEL), E02 deleted to be made anew, E03 not selected.
-    EXPECT_EQ((std::vector<std::string>{"e01", "E03"}), drawings());
+    // E01 kept (CANCEL), E02 deleted and made anew (now the last), E03 not selected.
+    EXPECT_EQ((std::vector<std::string>{"e01", "E03", "E02"}), drawings());
     EXPECT_EQ(0u, nxsim::pending_answers());
 }
 

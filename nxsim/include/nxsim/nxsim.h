@@ -79,4 +79,20 @@ int call_count(const std::string& call);
 // The API's initialise/terminate balance (0 outside any entry).
 int init_depth();
 
+// Sets a layer's status in the work part as the user would in NX's layer settings (1 work,
+// 2 selectable, 3 reference, 4 invisible). 0, or NX's error code (no work part, a layer
+// outside 1-256, the work layer given another status).
+int set_layer_status(int layer, int status);
+
+// Shows the model of the displayed part instead of its current drawing.
+void leave_drawing();
+
+// Every drawing sheet of every part, rendered: file name "<PART>_<DRAWING>.svg" (the part's file
+// name without its extension; characters a file name cannot hold become '_') and the SVG text.
+struct SheetImage {
+    std::string file;
+    std::string svg;
+};
+std::vector<SheetImage> render_sheets();
+
 }  // namespace nxsim

@@ -1,0 +1,522 @@
+// Member views of drawing sheets: views imported from model views and views projected from them,
+// their scale, reference point, borders, layers and display preferences, and mapping model
+// points onto the sheet.
+//
+// A member view shows the model along its orientation at its scale; the model point `anchor`
+// lies on the sheet at the reference point. Updating a view finds the geometry it shows and puts
+// the anchor at the middle of that geometry (in the view's axes), so a view stays centred on its
+// reference point whatever its layers show.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "drafting.h"
+
+using namespace nxsim;
+
+namespace nxsim {
+
+namespace {
+
+void say(int code, const char* text) { S().messages[code] = text; }
+
+const double kTiny = 1e-9;
+
+void view_xyz(const std::array<double, 9>& m, const double p[3], double out[3]) {
+    for (int i = 0; i < 3; ++i) out[i] = m[3 * i] * p[0] + m[3 * i + 1] * p[1] + m[3 * i + 2] * p[2];
+}
+
+// A new view's display, as a drafting standard sets it: hidden lines removed and drawn dashed,
+// smooth edges and silhouettes shown, visible edges of solids solid and black (colour 0 would
+// take each body's own colour) in the bodies' widths.
+UF_DRAW_view_prfs_t default_prefs() {
+    UF_DRAW_view_prfs_t p;
+    memset(&p, 0, sizeof p);
+    p.hidden_line = UF_DRAW_hidden_line_removal_on;
+    p.hidden_line_color = 216;
+    p.hidden_line_font = UF_OBJ_FONT_DASHED;
+    p.hidden_line_width = UF_OBJ_WIDTH_THIN;
+    p.edge_hiding_edge = UF_DRAW_edge_hiding_on;
+    p.smooth = UF_DRAW_smooth_on;
+    p.tolerance = 0.01;
+    p.silhouettes = UF_DRAW_silhouettes_on;
+    p.smooth_edge_font = UF_OBJ_FONT_SOLID;
+    p.virtual_intersect_font = UF_OBJ_FONT_DASHED;
+    p.visible_line_color = 216;
+    p.smooth_edge_color = 216;
+    p.visible_line_font = UF_OBJ_FONT_SOLID;
+    p.traceline_visible_font = UF_OBJ_FONT_SOLID;
+    p.traceline_hidden_font = UF_OBJ_FONT_DASHED;
+    return p;
+}
+
+// The next "@n" of the part's member view names.
+int next_view_number(tag_t part_tag) { return ++S().member_view_numbers[part_tag]; }
+
+Object& make_member_view(Object& drawing, const std::string& base) {
+    Session& s = S();
+    tag_t t = s.next_tag++;
+    Object& o = s.objects[t];
+    o.tag = t;
+    o.part = drawing.part;
+    o.type = T_VIEW;
+    o.layer = 0;
+    o.name = base + "@" + std::to_string(next_view_number(drawing.part));
+    if (o.name.size() > UF_OBJ_NAME_NCHARS) o.name = "VIEW@" + std::to_string(next_view_number(drawing.part));
+    sheet_of(drawing.tag).views.push_back(t);
+    MemberView& v = s.member_views[t];
+    v.drawing = drawing.tag;
+    v.prefs = default_prefs();
+    return o;
+}
+
+// Finds the geometry the view shows and centres the anchor on it; a view that shows nothing
+// keeps its anchor and has no extent.
+void update(MemberView& v) {
+    double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+    bool any = false;
+    auto take = [&](const double p[3]) {
+        double q[3];
+        view_xyz(v.mtx, p, q);
+        for (int i = 0; i < 3; ++i) {
+            if (!any || q[i] < lo[i]) lo[i] = q[i];
+            if (!any || q[i] > hi[i]) hi[i] = q[i];
+        }
+        any = true;
+    };
+    for (const Object* o : view_objects(v)) {
+        switch (o->type) {
+            case T_POINT: take(o->p1.data()); break;
+            case T_LINE:
+                take(o->p1.data());
+                take(o->p2.data());
+                break;
+            case T_ARC: {
+                const int steps = 64;
+                for (int k = 0; k <= steps; ++k) {
+                    double p[3];
+                    arc_point_abs(*o, o->a0 + (o->a1 - o->a0) * k / steps, p);
+                    take(p);
+                }
+                break;
+            }
+            case T_SOLID: {
+                double blo[3], bhi[3];
+                const double zero[3] = {0, 0, 0};
+                if (!geom_box_in_frame(o->shape, zero, v.mtx.data(), false, blo, bhi)) break;
+                double c[3];
+                for (int i = 0; i < 8; ++i) {
+                    c[0] = i & 1 ? bhi[0] : blo[0];
+                    c[1] = i & 2 ? bhi[1] : blo[1];
+                    c[2] = i & 4 ? bhi[2] : blo[2];
+                    // c is in view axes already: back to absolute for take().
+                    double a[3];
+                    for (int k = 0; k < 3; ++k) a[k] = v.mtx[k] * c[0] + v.mtx[3 + k] * c[1] + v.mtx[6 + k] * c[2];
+                    take(a);
+                }
+                break;
+            }
+        }
+    }
+    v.has_extent = any;
+    if (!any) return;
+    double mid[3];
+    for (int i = 0; i < 3; ++i) mid[i] = (lo[i] + hi[i]) / 2;
+    for (int k = 0; k < 3; ++k) v.anchor[k] = v.mtx[k] * mid[0] + v.mtx[3 + k] * mid[1] + v.mtx[6 + k] * mid[2];
+    v.extent[0] = lo[0] - mid[0];
+    v.extent[1] = lo[1] - mid[1];
+    v.extent[2] = hi[0] - mid[0];
+    v.extent[3] = hi[1] - mid[1];
+}
+
+// The drawing a call names: the given one, or the current one for the null tag.
+Object* drawing_or_current(tag_t t) {
+    return live_drawing(t == NULL_TAG ? current_drawing_of_work_part() : t);
+}
+
+bool is_current(const Object& d) {
+    Part* p = part(d.part);
+    return p && p->current_drawing == d.tag && S().display_part == p->tag;
+}
+
+// A member view of the displayed part by name (letter case ignored).
+tag_t member_view_named(const char* name) {
+    Part* p = part(S().display_part);
+    if (!p || !name) return NULL_TAG;
+    std::string want = upper_ascii(name);
+    for (tag_t d : p->drawings) {
+        auto sh = S().sheets.find(d);
+        if (!live_drawing(d) || sh == S().sheets.end()) continue;
+        for (tag_t t : sh->second.views) {
+            Object* o = live_obj(t);
+            if (o && upper_ascii(o->name) == want) return t;
+        }
+    }
+    return NULL_TAG;
+}
+
+// The orientation of a view projected from a parent with orientation m, placed in direction dir
+// (1 above, 2 right, 3 below, 4 left). Third angle: the new view looks from the side it is placed
+// on; first angle: from the opposite side.
+std::array<double, 9> projected(const std::array<double, 9>& m, int dir, bool first_angle) {
+    const double* px = &m[0];
+    const double* py = &m[3];
+    double u[3];
+    for (int k = 0; k < 3; ++k) {
+        switch (dir) {
+            case 1: u[k] = py[k]; break;
+            case 2: u[k] = px[k]; break;
+            case 3: u[k] = -py[k]; break;
+            default: u[k] = -px[k]; break;
+        }
+        if (first_angle) u[k] = -u[k];
+    }
+    auto cross = [](const double a[3], const double b[3], double out[3]) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    double x[3], y[3];
+    if (dir == 1 || dir == 3) {
+        // Above or below: the sheet's horizontal axis is shared.
+        for (int k = 0; k < 3; ++k) x[k] = px[k];
+        cross(u, x, y);
+    } else {
+        for (int k = 0; k < 3; ++k) y[k] = py[k];
+        cross(y, u, x);
+    }
+    return {x[0], x[1], x[2], y[0], y[1], y[2], u[0], u[1], u[2]};
+}
+
+}  // namespace
+
+MemberView* member_view(tag_t view) {
+    Object* o = live_obj(view);
+    if (!o || o->type != T_VIEW) return nullptr;
+    auto it = S().member_views.find(view);
+    return it == S().member_views.end() ? nullptr : &it->second;
+}
+
+Ordinate* live_ordinate(tag_t t, Ordinate::Kind kind) {
+    Object* o = live_obj(t);
+    if (!o) return nullptr;
+    auto it = S().ordinates.find(t);
+    return it == S().ordinates.end() || it->second.kind != kind ? nullptr : &it->second;
+}
+
+std::vector<const Object*> view_objects(const MemberView& v) {
+    std::vector<const Object*> out;
+    const Object* d = obj(v.drawing);
+    const Part* p = d ? part(d->part) : nullptr;
+    if (!p) return out;
+    const auto& all = S().objects;
+    for (int type : {T_POINT, T_LINE, T_ARC, T_SOLID}) {
+        auto bt = p->by_type.find(type);
+        if (bt == p->by_type.end()) continue;
+        for (tag_t t : bt->second) {
+            auto it = all.find(t);
+            if (it == all.end()) continue;
+            const Object& o = it->second;
+            if (!o.alive || o.temporary || o.blank || o.layer < 1 || o.layer > 256) continue;
+            if (o.type == T_SOLID && o.subtype != 0) continue;
+            bool shown = v.own_layers ? v.layers[o.layer - 1] != 0
+                                      : p->layer_status[o.layer] != UF_LAYER_INACTIVE_LAYER;
+            if (shown) out.push_back(&o);
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const Object* a, const Object* b) { return a->tag < b->tag; });
+    return out;
+}
+
+void view_to_drawing(const MemberView& v, const double model[3], double out[2]) {
+    double d[3] = {model[0] - v.anchor[0], model[1] - v.anchor[1], model[2] - v.anchor[2]};
+    double q[3];
+    view_xyz(v.mtx, d, q);
+    out[0] = v.ref[0] + v.scale * q[0];
+    out[1] = v.ref[1] + v.scale * q[1];
+}
+
+void arc_point_abs(const Object& arc, double a, double out[3]) {
+    const Object* m = obj(arc.matrix);
+    double local[3] = {arc.p1[0] + arc.radius * std::cos(a), arc.p1[1] + arc.radius * std::sin(a), arc.p1[2]};
+    for (int k = 0; k < 3; ++k)
+        out[k] = m ? m->mtx[k] * local[0] + m->mtx[3 + k] * local[1] + m->mtx[6 + k] * local[2] : local[k];
+}
+
+void arc_centre_abs(const Object& arc, double out[3]) {
+    const Object* m = obj(arc.matrix);
+    for (int k = 0; k < 3; ++k)
+        out[k] = m ? m->mtx[k] * arc.p1[0] + m->mtx[3 + k] * arc.p1[1] + m->mtx[6 + k] * arc.p1[2] : arc.p1[k];
+}
+
+bool line_in_view(tag_t line, tag_t view, double out[4]) {
+    const Object* o = live_obj(line);
+    const MemberView* v = member_view(view);
+    if (!o || !v || o->type != T_LINE) return false;
+    view_to_drawing(*v, o->p1.data(), out);
+    view_to_drawing(*v, o->p2.data(), out + 2);
+    return true;
+}
+
+int associate(const UF_DRF_object_t& rec, Ordinate* ord) {
+    MemberView* v = member_view(rec.object_view_tag);
+    if (!v) {
+        say(ERR_DRAW_NOT_MEMBER, "The object is not in a member view");
+        return ERR_DRAW_NOT_MEMBER;
+    }
+    Object* d = live_drawing(v->drawing);
+    if (!d || !is_current(*d)) {
+        say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
+        return ERR_DRAW_NOT_CURRENT;
+    }
+    Object* o = live_obj(rec.object_tag);
+    if (!o || o->sheet || o->part != d->part) return ERR_BAD_TAG;
+    bool ok = (rec.object_assoc_type == UF_DRF_arc_center && o->type == T_ARC) ||
+              (rec.object_assoc_type == UF_DRF_end_point && (o->type == T_LINE || o->type == T_ARC));
+    if (!ok || rec.object_assoc_modifier < 0 || rec.object_assoc_modifier > 2) {
+        say(ERR_DRF_OBJECT, "The object cannot be associated that way");
+        return ERR_DRF_OBJECT;
+    }
+    ord->drawing = v->drawing;
+    ord->view = rec.object_view_tag;
+    ord->object = rec.object_tag;
+    ord->assoc = rec.object_assoc_type;
+    ord->modifier = rec.object_assoc_modifier;
+    double p[3];
+    associated_point(*ord, p);
+    view_to_drawing(*v, p, ord->point);
+    return 0;
+}
+
+bool associated_point(const Ordinate& ord, double out[3]) {
+    const Object* o = live_obj(ord.object);
+    if (!o) return false;
+    if (ord.assoc == UF_DRF_arc_center) {
+        arc_centre_abs(*o, out);
+        return true;
+    }
+    // End points: modifier 2 the last, 0 and 1 the first.
+    if (o->type == T_LINE) {
+        const auto& p = ord.modifier == UF_DRF_last_end_point ? o->p2 : o->p1;
+        for (int k = 0; k < 3; ++k) out[k] = p[k];
+        return true;
+    }
+    arc_point_abs(*o, ord.modifier == UF_DRF_last_end_point ? o->a1 : o->a0, out);
+    return true;
+}
+
+}  // namespace nxsim
+
+extern "C" {
+
+int UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
+    if (view_info) memset(view_info, 0, sizeof *view_info);
+    if (int rc = enter("UF_DRAW_initialize_view_info")) return rc;
+    if (!view_info) return ERR_BAD_ARG;
+    view_info->view_status = UF_DRAW_ACTIVE_VIEW;
+    view_info->anchor_point = NULL_TAG;
+    view_info->view_scale = 1.0;
+    view_info->use_ref_pt = false;
+    view_info->clean_model_view = false;
+    view_info->inherit_boundary = false;
+    view_info->transfer_annotation = true;
+    view_info->inherit_pmi = false;
+    return 0;
+}
+
+int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dwg_reference_point[2],
+                        UF_DRAW_view_info_t* view_info, tag_t* draw_view_tag) {
+    if (draw_view_tag) *draw_view_tag = NULL_TAG;
+    if (int rc = enter("UF_DRAW_import_view")) return rc;
+    if (!dwg_reference_point || !view_info || !draw_view_tag) return ERR_BAD_ARG;
+    Object* d = live_drawing(drawing_tag);
+    if (!d) return ERR_BAD_TAG;
+    if (!is_current(*d)) {
+        say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
+        return ERR_DRAW_NOT_CURRENT;
+    }
+    // A model view of the drawing's part (member views are not model views).
+    Object* mv = live_obj(view_tag);
+    Part* p = part(d->part);
+    bool model_view = false;
+    if (mv && mv->type == T_VIEW && p)
+        for (tag_t t : p->views) model_view = model_view || t == view_tag;
+    if (!model_view) return ERR_BAD_TAG;
+    if (!(view_info->view_scale > 0)) return ERR_BAD_ARG;
+    if (view_info->view_status != UF_DRAW_ACTIVE_VIEW && view_info->view_status != UF_DRAW_REFERENCE_VIEW)
+        return ERR_BAD_ARG;
+    Object& o = make_member_view(*d, mv->name);
+    MemberView& v = S().member_views[o.tag];
+    v.model_view = view_tag;
+    v.mtx = mv->saved.mtx;
+    v.anchor = mv->saved.centre;
+    v.scale = view_info->view_scale;
+    v.ref[0] = dwg_reference_point[0];
+    v.ref[1] = dwg_reference_point[1];
+    update(v);
+    *draw_view_tag = o.tag;
+    return 0;
+}
+
+int UF_DRAW_add_orthographic_view(const tag_t drawing_tag, const tag_t parent_view_tag,
+                                  const UF_DRAW_proj_dir_t projection_direction, double dwg_reference_point[2],
+                                  tag_t* ortho_view_tag) {
+    if (ortho_view_tag) *ortho_view_tag = NULL_TAG;
+    if (int rc = enter("UF_DRAW_add_orthographic_view")) return rc;
+    if (!dwg_reference_point || !ortho_view_tag) return ERR_BAD_ARG;
+    Object* d = live_drawing(drawing_tag);
+    if (!d) return ERR_BAD_TAG;
+    if (!is_current(*d)) {
+        say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
+        return ERR_DRAW_NOT_CURRENT;
+    }
+    MemberView* parent = member_view(parent_view_tag);
+    if (!parent || parent->drawing != drawing_tag) {
+        say(ERR_DRAW_NOT_MEMBER, "The parent is not a member view of the drawing");
+        return ERR_DRAW_NOT_MEMBER;
+    }
+    int dir = (int)projection_direction;
+    if (dir < 0 || dir > 4) return ERR_BAD_ARG;
+    if (dir == UF_DRAW_project_infer) {
+        // From where the new view lies relative to its parent's reference point.
+        double dx = dwg_reference_point[0] - parent->ref[0];
+        double dy = dwg_reference_point[1] - parent->ref[1];
+        if (std::fabs(dx) < kTiny && std::fabs(dy) < kTiny) {
+            say(ERR_DRAW_NO_DIRECTION, "The projection direction cannot be inferred");
+            return ERR_DRAW_NO_DIRECTION;
+        }
+        if (std::fabs(dx) > std::fabs(dy))
+            dir = dx > 0 ? UF_DRAW_project_right : UF_DRAW_project_left;
+        else
+            dir = dy > 0 ? UF_DRAW_project_above : UF_DRAW_project_below;
+    }
+    bool first_angle = sheet_of(drawing_tag).projection == UF_DRAW_FIRST_ANGLE_PROJECTION;
+    std::array<double, 9> m = projected(parent->mtx, dir, first_angle);
+    UF_DRAW_view_prfs_t prefs = parent->prefs;
+    double scale = parent->scale;
+    std::array<double, 3> anchor = parent->anchor;
+    Object& o = make_member_view(*d, "ORTHO");
+    MemberView& v = S().member_views[o.tag];
+    v.parent = parent_view_tag;
+    v.mtx = m;
+    v.anchor = anchor;
+    v.scale = scale;
+    v.prefs = prefs;
+    v.ref[0] = dwg_reference_point[0];
+    v.ref[1] = dwg_reference_point[1];
+    update(v);
+    *ortho_view_tag = o.tag;
+    return 0;
+}
+
+int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag) {
+    if (int rc = enter("UF_DRAW_update_one_view")) return rc;
+    Object* d = drawing_or_current(drawing_tag);
+    if (!d) return ERR_BAD_TAG;
+    MemberView* v = member_view(view_tag);
+    if (!v || v->drawing != d->tag) {
+        say(ERR_DRAW_NOT_MEMBER, "Not a member view of the drawing");
+        return ERR_DRAW_NOT_MEMBER;
+    }
+    update(*v);
+    return 0;
+}
+
+int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
+    if (view_borders)
+        for (int i = 0; i < 4; ++i) view_borders[i] = 0;
+    if (int rc = enter("UF_DRAW_ask_view_borders")) return rc;
+    if (!view_borders) return ERR_BAD_ARG;
+    MemberView* v = member_view(view_tag);
+    if (!v) return ERR_DRAW_NOT_MEMBER;
+    // The geometry's extent at the present scale about the reference point; nothing shown gives
+    // a border of no size at the reference point.
+    for (int i = 0; i < 4; ++i) view_borders[i] = v->ref[i % 2] + (v->has_extent ? v->scale * v->extent[i] : 0);
+    return 0;
+}
+
+int UF_DRAW_ask_view_scale(tag_t view_tag, tag_t* exp_tag, double* scale_value) {
+    if (exp_tag) *exp_tag = NULL_TAG;
+    if (scale_value) *scale_value = 0;
+    if (int rc = enter("UF_DRAW_ask_view_scale")) return rc;
+    if (!scale_value) return ERR_BAD_ARG;
+    MemberView* v = member_view(view_tag);
+    if (!v) return ERR_DRAW_NOT_MEMBER;
+    *scale_value = v->scale;
+    return 0;
+}
+
+int UF_DRAW_set_view_scale(tag_t view_tag, double scale) {
+    if (int rc = enter("UF_DRAW_set_view_scale")) return rc;
+    MemberView* v = member_view(view_tag);
+    if (!v) return ERR_DRAW_NOT_MEMBER;
+    if (!(scale > 0) || !std::isfinite(scale)) return ERR_BAD_ARG;
+    v->scale = scale;
+    return 0;
+}
+
+int UF_DRAW_set_drawing_ref_pt(const tag_t drawing_tag, const tag_t view_tag, const double reference_pt[2]) {
+    if (int rc = enter("UF_DRAW_set_drawing_ref_pt")) return rc;
+    if (!reference_pt) return ERR_BAD_ARG;
+    Object* d = drawing_or_current(drawing_tag);
+    if (!d) return ERR_BAD_TAG;
+    MemberView* v = member_view(view_tag);
+    if (!v || v->drawing != d->tag) return ERR_DRAW_NOT_MEMBER;
+    v->ref[0] = reference_pt[0];
+    v->ref[1] = reference_pt[1];
+    return 0;
+}
+
+int UF_DRAW_ask_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
+    if (view_parms) memset(view_parms, 0, sizeof *view_parms);
+    if (int rc = enter("UF_DRAW_ask_view_display")) return rc;
+    if (!view_parms) return ERR_BAD_ARG;
+    MemberView* v = member_view(view_tag);
+    if (!v) return ERR_DRAW_NOT_MEMBER;
+    *view_parms = v->prefs;
+    return 0;
+}
+
+int UF_DRAW_set_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
+    if (int rc = enter("UF_DRAW_set_view_display")) return rc;
+    if (!view_parms) return ERR_BAD_ARG;
+    MemberView* v = member_view(view_tag);
+    if (!v) return ERR_DRAW_NOT_MEMBER;
+    const UF_DRAW_view_prfs_t& p = *view_parms;
+    auto font_ok = [](int f) { return f >= UF_OBJ_FONT_INVISIBLE && f <= UF_OBJ_FONT_DOTTED_DASHED; };
+    if ((int)p.hidden_line < 0 || (int)p.hidden_line > 1 || !font_ok(p.hidden_line_font) ||
+        !font_ok(p.visible_line_font) || !font_ok(p.smooth_edge_font))
+        return ERR_BAD_ARG;
+    v->prefs = p;
+    return 0;
+}
+
+int uc6447(const char* cp1, int ip2, int* ip3) {
+    if (int rc = enter("uc6447")) return rc;
+    if (!cp1 || !cp1[0] || strlen(cp1) > UF_OBJ_NAME_NCHARS + 8) return 2;
+    tag_t t = member_view_named(cp1);
+    MemberView* v = member_view(t);
+    if (!v) return 1;
+    if (ip2 == 1) {
+        v->own_layers = false;  // back to the part's layer settings
+        return 0;
+    }
+    if (ip2 != 2 || !ip3) return ERR_BAD_ARG;
+    for (int i = 0; i < 256; ++i)
+        if (ip3[i] != 0 && ip3[i] != 1) return 31;
+    for (int i = 0; i < 256; ++i) v->layers[i] = (unsigned char)ip3[i];
+    v->own_layers = true;
+    return 0;
+}
+
+int UF_VIEW_map_model_to_drawing(tag_t member_view_tag, double model_pt[3], double map_pt[2]) {
+    if (map_pt) map_pt[0] = map_pt[1] = 0;
+    if (int rc = enter("UF_VIEW_map_model_to_drawing")) return rc;
+    if (!model_pt || !map_pt) return ERR_BAD_ARG;
+    MemberView* v = member_view(member_view_tag);
+    if (!v) return ERR_DRAW_NOT_MEMBER;
+    view_to_drawing(*v, model_pt, map_pt);
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,392 @@
+// Ordinate dimensions of an electrode drawing. They attach to the reference objects left in the
+// work part for the electrode: the origin marker "<name>_ORG" (the ordinate origin), the corner
+// markers named after the electrode (the dimensioned points) and the edge lines "<name>0" to
+// "<name>11" (the margins). Everything is compared in drawing coordinates of the view.
+#include "drawing/ordinate_dims.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+
+namespace {
+
+// Margins lie 5 outside their edge line; dimension texts start 10 beyond their point.
+const double kMarginOffset = 5.0;
+const double kTextDistance = 10.0;
+// Starting extremes when choosing edge lines.
+const double kFar = 9999.0;
+
+/* The margin type, the margin's offset sign and the dimension type of a side. */
+int margin_type_of(int side) { return side == KV_SIDE_TOP || side == KV_SIDE_BOTTOM ? 1 : 2; }
+double offset_of(int side) { return side == KV_SIDE_LEFT || side == KV_SIDE_BOTTOM ? -kMarginOffset : kMarginOffset; }
+
+/* The number of objects of a modelling list (0 when NX cannot say). */
+int list_count(uf_list_p_t list) {
+    int count = 0;
+    if (!list || UF_MODL_ask_list_count(list, &count) != 0 || count < 0) return 0;
+    return count;
+}
+
+tag_t list_object(uf_list_p_t list, int index) {
+    tag_t t = NULL_TAG;
+    if (UF_MODL_ask_list_item(list, index, &t) != 0) return NULL_TAG;
+    return t;
+}
+
+/* A local point of the arc's plane turned into absolute coordinates: the inverse of the arc's
+ * matrix (as a 4 x 4 matrix) applied to it. */
+void to_absolute(const double inverse3[9], const double local[3], double out[3]) {
+    UF_MTX3_vec_multiply(local, inverse3, out);
+}
+
+/* centre + radius (cos a, sin a, 0), in the arc's plane. */
+void point_on_arc(const UF_CURVE_arc_t &a, double angle, double out[3]) {
+    double offset[3] = {a.radius * cos(angle), a.radius * sin(angle), 0};
+    UF_VEC3_add(a.arc_center, offset, out);
+}
+
+/* Fills an object record of the drafting calls. */
+void fill_object(UF_DRF_object_t *rec, tag_t object, tag_t view, UF_DRF_assoc_type_t assoc) {
+    UF_DRF_init_object_structure(rec);
+    rec->object_tag = object;
+    rec->object_view_tag = view;
+    rec->object_assoc_type = assoc;
+    rec->object_assoc_modifier = 0;
+}
+
+}  // namespace
+
+/* 0, or -1 (outputs untouched past what was computed). */
+int arc_points(tag_t arc, double centre[3], double start[3], double at40[3], double end[3]) {
+    if (arc == NULL_TAG) return -1;
+    UF_CURVE_arc_t a;
+    memset(&a, 0, sizeof a);
+    if (UF_CURVE_ask_arc_data(arc, &a) != 0) return -1;
+    double local[4][3];
+    UF_VEC3_copy(a.arc_center, local[0]);
+    point_on_arc(a, a.start_angle, local[1]);
+    point_on_arc(a, a.start_angle + 0.4 * (a.end_angle - a.start_angle), local[2]);
+    point_on_arc(a, a.end_angle, local[3]);
+    double m3[9], m4[16], inverse4[16];
+    if (UF_CSYS_ask_matrix_values(a.matrix_tag, m3) != 0) return -1;
+    UF_MTX3_mtx4(m3, m4);
+    if (UF_MTX4_invert(m4, inverse4) != 0) return -1;
+    double inverse3[9];
+    UF_MTX4_x_vec(inverse4, inverse3);
+    UF_MTX4_y_vec(inverse4, inverse3 + 3);
+    UF_MTX4_z_vec(inverse4, inverse3 + 6);
+    double *outs[4] = {centre, start, at40, end};
+    for (int i = 0; i < 4; ++i)
+        if (outs[i]) to_absolute(inverse3, local[i], outs[i]);
+    return 0;
+}
+
+/* 0, or -1. */
+int arc_center(tag_t arc, double centre[3]) { return arc_points(arc, centre, NULL, NULL, NULL); }
+
+/* 0, or -1 and (0, 0). */
+int arc_in_drawing(tag_t view, tag_t arc, double point[2]) {
+    if (!point) return -1;
+    point[0] = point[1] = 0;
+    double centre[3];
+    if (view == NULL_TAG || arc_center(arc, centre) != 0) return -1;
+    if (UF_VIEW_map_model_to_drawing(view, centre, point) != 0) {
+        point[0] = point[1] = 0;
+        return -1;
+    }
+    return 0;
+}
+
+/* The number of corner markers appended. */
+int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
+    if (origin) *origin = NULL_TAG;
+    if (!name || !arcs || !origin) return 0;
+    char wanted[KV_ORD_NAME_SIZE];
+    char wanted_origin[KV_ORD_NAME_SIZE];
+    int n = snprintf(wanted, sizeof wanted, "%s", name);
+    int m = snprintf(wanted_origin, sizeof wanted_origin, "%s_ORG", name);
+    // A name that does not fit would match another electrode's markers.
+    if (n < 0 || (size_t)n >= sizeof wanted || m < 0 || (size_t)m >= sizeof wanted_origin) return 0;
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return 0;
+    int found = 0;
+    tag_t arc = NULL_TAG;
+    while (UF_OBJ_cycle_objs_in_part(part, UF_circle_type, &arc) == 0 && arc != NULL_TAG) {
+        char arc_name[UF_OBJ_NAME_BUFSIZE + 1];
+        memset(arc_name, 0, sizeof arc_name);
+        if (UF_OBJ_ask_name(arc, arc_name) != 0 || arc_name[0] == '\0') continue;
+        if (kv_equal_nocase(arc_name, wanted)) {
+            if (UF_MODL_put_list_item(arcs, arc) == 0) ++found;
+        } else if (kv_equal_nocase(arc_name, wanted_origin)) {
+            *origin = arc;  // a later one replaces an earlier one
+        }
+    }
+    return found;
+}
+
+/* The number of lines appended. */
+int find_edge_lines(const char *name, uf_list_p_t lines) {
+    if (!name || !lines) return 0;
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return 0;
+    int found = 0;
+    for (int i = 0; i < 12; ++i) {
+        char line_name[KV_ORD_NAME_SIZE];
+        int n = snprintf(line_name, sizeof line_name, "%s%d", name, i);
+        if (n < 0 || (size_t)n >= sizeof line_name) continue;
+        tag_t line = NULL_TAG;
+        if (UF_OBJ_cycle_by_name_and_type(part, line_name, UF_line_type, FALSE, &line) != 0 || line == NULL_TAG)
+            continue;
+        if (UF_MODL_put_list_item(lines, line) == 0) ++found;
+    }
+    return found;
+}
+
+/* Always 0. */
+int corner_marker(tag_t view, uf_list_p_t arcs, int corner, tag_t *marker, double position[2]) {
+    if (marker) *marker = NULL_TAG;
+    if (position) position[0] = position[1] = 0;
+    if (!marker || !position) return 0;
+    int count = list_count(arcs);
+    double lo[2] = {0, 0}, hi[2] = {0, 0};
+    int any = 0;
+    for (int i = 0; i < count; ++i) {
+        double p[2];
+        if (arc_in_drawing(view, list_object(arcs, i), p) != 0) continue;
+        for (int k = 0; k < 2; ++k) {
+            if (!any || p[k] < lo[k]) lo[k] = p[k];
+            if (!any || p[k] > hi[k]) hi[k] = p[k];
+        }
+        any = 1;
+    }
+    if (!any) return 0;
+    double target[2];
+    target[0] = corner == KV_CORNER_LOWER_LEFT || corner == KV_CORNER_UPPER_LEFT ? lo[0] : hi[0];
+    target[1] = corner == KV_CORNER_LOWER_LEFT || corner == KV_CORNER_LOWER_RIGHT ? lo[1] : hi[1];
+    for (int i = 0; i < count; ++i) {
+        tag_t arc = list_object(arcs, i);
+        double p[2], distance = 0;
+        if (arc_in_drawing(view, arc, p) != 0) continue;
+        UF_VEC2_distance(p, target, &distance);
+        if (distance < KV_SAME_POSITION) {
+            *marker = arc;
+            position[0] = p[0];
+            position[1] = p[1];
+            return 0;
+        }
+    }
+    return 0;
+}
+
+/* 1 or 0. */
+int same_drawing_x(tag_t view, tag_t a, tag_t b) {
+    double pa[2], pb[2];
+    if (arc_in_drawing(view, a, pa) != 0 || arc_in_drawing(view, b, pb) != 0) return 0;
+    return fabs(pa[0] - pb[0]) < KV_SAME_POSITION ? 1 : 0;
+}
+
+/* 1 or 0. */
+int same_drawing_y(tag_t view, tag_t a, tag_t b) {
+    double pa[2], pb[2];
+    if (arc_in_drawing(view, a, pa) != 0 || arc_in_drawing(view, b, pb) != 0) return 0;
+    return fabs(pa[1] - pb[1]) < KV_SAME_POSITION ? 1 : 0;
+}
+
+/* 1 or 0. */
+int near_in_drawing(tag_t view, tag_t a, tag_t b) {
+    double pa[2], pb[2], distance = 0;
+    if (arc_in_drawing(view, a, pa) != 0 || arc_in_drawing(view, b, pb) != 0) return 0;
+    UF_VEC2_distance(pa, pb, &distance);
+    return distance < KV_NEAR_MARKERS ? 1 : 0;
+}
+
+/* 0 and the origin; -1 and the null tag. */
+int create_ordinate_origin(tag_t view, tag_t arc, tag_t *origin) {
+    if (origin) *origin = NULL_TAG;
+    if (arc == NULL_TAG || !origin) return -1;
+    UF_DRF_object_t rec;
+    fill_object(&rec, arc, view, UF_DRF_arc_center);
+    char origin_name[KV_ORD_NAME_SIZE];
+    kv_copy(origin_name, sizeof origin_name, KV_ORDINATE_ORIGIN_NAME);
+    tag_t made = NULL_TAG;
+    if (UF_DRF_create_ordorigin(&rec, 5, 1, 2, origin_name, &made) != 0 || made == NULL_TAG) return -1;
+    *origin = made;
+    return 0;
+}
+
+/* 0 and the points; -1 and zeros. */
+int line_in_drawing(tag_t view, tag_t line, double points[4]) {
+    if (!points) return -1;
+    for (int i = 0; i < 4; ++i) points[i] = 0;
+    UF_CURVE_line_t data;
+    memset(&data, 0, sizeof data);
+    if (line == NULL_TAG || UF_CURVE_ask_line_data(line, &data) != 0) return -1;
+    if (UF_VIEW_map_model_to_drawing(view, data.start_point, points) != 0 ||
+        UF_VIEW_map_model_to_drawing(view, data.end_point, points + 2) != 0) {
+        for (int i = 0; i < 4; ++i) points[i] = 0;
+        return -1;
+    }
+    return 0;
+}
+
+/* The chosen line, or the null tag. */
+tag_t extreme_edge_line(tag_t view, uf_list_p_t lines, int side) {
+    tag_t chosen[4] = {NULL_TAG, NULL_TAG, NULL_TAG, NULL_TAG};
+    double left = kFar, right = -kFar, bottom = kFar, top = -kFar;
+    int count = list_count(lines);
+    for (int i = 0; i < count; ++i) {
+        tag_t line = list_object(lines, i);
+        double p[4], length = 0;
+        if (line_in_drawing(view, line, p) != 0) continue;
+        UF_VEC2_distance(p, p + 2, &length);
+        if (length <= KV_SAME_POSITION) continue;  // seen end-on
+        if (fabs(p[0] - p[2]) < KV_SAME_POSITION) {
+            if (p[0] < left) {
+                chosen[KV_SIDE_LEFT] = line;
+                left = p[0];
+            }
+            if (p[0] > right) {
+                chosen[KV_SIDE_RIGHT] = line;
+                right = p[0];
+            }
+        } else if (fabs(p[1] - p[3]) < KV_SAME_POSITION) {
+            if (p[1] < bottom) {
+                chosen[KV_SIDE_BOTTOM] = line;
+                bottom = p[1];
+            }
+            if (p[1] > top) {
+                chosen[KV_SIDE_TOP] = line;
+                top = p[1];
+            }
+        }
+    }
+    return side >= 0 && side < 4 ? chosen[side] : NULL_TAG;
+}
+
+/* 0 and the margin; -1 and the null tag. */
+int create_margin(tag_t view, tag_t ordinate_origin, tag_t line, int side, tag_t *margin) {
+    if (margin) *margin = NULL_TAG;
+    if (ordinate_origin == NULL_TAG || line == NULL_TAG || !margin || side < 0 || side > 3) return -1;
+    UF_DRF_object_t rec;
+    fill_object(&rec, line, view, UF_DRF_end_point);
+    double point[3] = {0, 0, 0};
+    double direction[2] = {0, 0};
+    tag_t made = NULL_TAG;
+    if (UF_DRF_create_ordmargin(margin_type_of(side), ordinate_origin, &rec, point, direction, offset_of(side), &made) !=
+            0 ||
+        made == NULL_TAG)
+        return -1;
+    *margin = made;
+    return 0;
+}
+
+/* No result. */
+void create_view_margins(tag_t view, tag_t ordinate_origin, uf_list_p_t lines, tag_t margins[4]) {
+    if (!margins) return;
+    for (int side = 0; side < 4; ++side) margins[side] = NULL_TAG;
+    for (int side = 0; side < 4; ++side) {
+        tag_t line = extreme_edge_line(view, lines, side);
+        if (line != NULL_TAG) create_margin(view, ordinate_origin, line, side, &margins[side]);
+    }
+}
+
+/* 0 and the dimension; -1 and the null tag. */
+int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag_t *dimension) {
+    if (dimension) *dimension = NULL_TAG;
+    // Without a margin or a point there is nothing NX could dimension.
+    if (margin == NULL_TAG || arc == NULL_TAG || !dimension || side < 0 || side > 3) return -1;
+    UF_DRF_object_t rec;
+    fill_object(&rec, arc, view, UF_DRF_arc_center);
+    char user_text[1] = "";
+    UF_DRF_text_t text;
+    memset(&text, 0, sizeof text);
+    text.user_dim_text = user_text;
+    text.lines_app_text = 0;
+    text.appended_text = NULL;
+    double point[2];
+    arc_in_drawing(view, arc, point);
+    double origin[3] = {point[0], point[1], 0};
+    switch (side) {
+        case KV_SIDE_LEFT: origin[0] -= kTextDistance; break;
+        case KV_SIDE_TOP: origin[1] += kTextDistance; break;
+        case KV_SIDE_RIGHT: origin[0] += kTextDistance; break;
+        default: origin[1] -= kTextDistance; break;
+    }
+    int type = side == KV_SIDE_LEFT || side == KV_SIDE_RIGHT ? 2 : 1;
+    tag_t made = NULL_TAG;
+    // No dogleg (angle 0; its distance 0.1 is then not used); text origin at the dimension text's
+    // centre (2).
+    if (UF_DRF_create_orddimension(margin, type, &rec, 0.0, 0.1, &text, 2, origin, &made) != 0 || made == NULL_TAG)
+        return -1;
+    *dimension = made;
+    return 0;
+}
+
+/* No result. */
+void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
+    if (!name) return;
+    uf_list_p_t arcs = NULL, lines = NULL;
+    if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
+        // Without both lists nothing can be dimensioned.
+        if (arcs) UF_MODL_delete_list(&arcs);
+        if (lines) UF_MODL_delete_list(&lines);
+        return;
+    }
+    tag_t origin = NULL_TAG;
+    find_marker_arcs(name, arcs, &origin);
+    find_edge_lines(name, lines);
+    double at[2];
+    if (origin == NULL_TAG) corner_marker(view1, arcs, KV_CORNER_LOWER_LEFT, &origin, at);
+
+    tag_t made = NULL_TAG;
+    if (view1 != NULL_TAG && origin != NULL_TAG) {
+        tag_t ordinate_origin = NULL_TAG;
+        tag_t margins[4];
+        create_ordinate_origin(view1, origin, &ordinate_origin);
+        create_view_margins(view1, ordinate_origin, lines, margins);
+        create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], origin, KV_SIDE_LEFT, &made);
+        create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], origin, KV_SIDE_BOTTOM, &made);
+
+        tag_t lower = NULL_TAG;
+        corner_marker(view1, arcs, KV_CORNER_LOWER_LEFT, &lower, at);
+        if (lower != NULL_TAG) {
+            int same_x = same_drawing_x(view1, lower, origin);
+            int same_y = same_drawing_y(view1, lower, origin);
+            if (same_x && !same_y) {
+                create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], lower, KV_SIDE_LEFT, &made);
+            } else if (!same_x && same_y) {
+                create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM, &made);
+            } else if (!near_in_drawing(view1, lower, origin)) {
+                create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], lower, KV_SIDE_LEFT, &made);
+                create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM, &made);
+            }
+        }
+        tag_t upper = NULL_TAG;
+        corner_marker(view1, arcs, KV_CORNER_UPPER_LEFT, &upper, at);
+        if (upper != NULL_TAG && !same_drawing_y(view1, upper, origin))
+            create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], upper, KV_SIDE_LEFT, &made);
+        tag_t right = NULL_TAG;
+        corner_marker(view1, arcs, KV_CORNER_LOWER_RIGHT, &right, at);
+        if (right != NULL_TAG && !same_drawing_x(view1, right, origin))
+            create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM, &made);
+    }
+
+    if (view2 != NULL_TAG && origin != NULL_TAG) {
+        tag_t ordinate_origin = NULL_TAG;
+        tag_t margins[4];
+        create_ordinate_origin(view2, origin, &ordinate_origin);
+        create_view_margins(view2, ordinate_origin, lines, margins);
+        create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], origin, KV_SIDE_BOTTOM, &made);
+        tag_t lower = NULL_TAG, right = NULL_TAG;
+        corner_marker(view2, arcs, KV_CORNER_LOWER_LEFT, &lower, at);
+        if (lower != NULL_TAG && !same_drawing_x(view2, lower, origin))
+            create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM, &made);
+        corner_marker(view2, arcs, KV_CORNER_LOWER_RIGHT, &right, at);
+        if (right != NULL_TAG && !same_drawing_x(view2, right, origin))
+            create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM, &made);
+    }
+    UF_MODL_delete_list(&arcs);
+    UF_MODL_delete_list(&lines);
+}
