@@ -87,11 +87,16 @@ std::string dashes(int font) {
 
 class Canvas {
 public:
-    Canvas(double height, bool mono) : h_(height), mono_(mono) {}
+    Canvas(double height, const UF_DISP_drawing_display_data_t& display) : h_(height), display_(display) {}
 
     std::string X(double x) const { return num(x); }
     std::string Y(double y) const { return num(h_ - y); }
-    std::string colour(int c) const { return mono_ ? "#000000" : rgb(c); }
+    // Monochrome drawings are drawn in the foreground colour; in colour, an object of the
+    // background's colour is drawn in the foreground colour too, as NX shows it.
+    std::string colour(int c) const {
+        if (display_.monochrome_display || c == display_.background_color) return rgb(display_.foreground_color);
+        return rgb(c);
+    }
 
     // Opens a path of polylines with a stroke style.
     void begin_path(const std::string& colour, double width, const std::string& dash) {
@@ -138,7 +143,7 @@ public:
 
 private:
     double h_;
-    bool mono_;
+    UF_DISP_drawing_display_data_t display_;
     std::string path_;
     bool empty_ = true;
 };
@@ -348,13 +353,13 @@ std::string sheet_svg(tag_t drawing) {
     if (!d) return "";
     const Sheet& sh = sheet_of(drawing);
     DraftingSettings& ds = drafting();
-    Canvas c(sh.height, ds.display.monochrome_display);
+    Canvas c(sh.height, ds.display);
     c.out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     c.out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(sh.length) + "mm\" height=\"" + num(sh.height) +
              "mm\" viewBox=\"0 0 " + num(sh.length) + " " + num(sh.height) + "\" font-family=\"" + kFonts + "\">\n";
     c.out += "<title>" + escape(to_utf8(d->name)) + "</title>\n";
     c.out += "<rect x=\"0\" y=\"0\" width=\"" + num(sh.length) + "\" height=\"" + num(sh.height) +
-             "\" fill=\"#ffffff\" stroke=\"#808080\" stroke-width=\"0.1\"/>\n";
+             "\" fill=\"" + rgb(ds.display.background_color) + "\" stroke=\"#808080\" stroke-width=\"0.1\"/>\n";
     if (ds.grids[UF_DISP_DRAWING_GRID].show_grid) draw_grid(c, sh, ds.grids[UF_DISP_DRAWING_GRID]);
     draw_sheet_objects(c, sh);
     for (tag_t t : sh.views) {

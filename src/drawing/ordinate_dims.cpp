@@ -47,6 +47,11 @@ void point_on_arc(const UF_CURVE_arc_t &a, double angle, double out[3]) {
     UF_VEC3_add(a.arc_center, offset, out);
 }
 
+/* Deletes a modelling list, once more when NX refuses: the list is this routine's to release. */
+void delete_list(uf_list_p_t *list) {
+    if (*list && UF_MODL_delete_list(list) != 0 && *list) UF_MODL_delete_list(list);
+}
+
 /* Fills an object record of the drafting calls. */
 void fill_object(UF_DRF_object_t *rec, tag_t object, tag_t view, UF_DRF_assoc_type_t assoc) {
     UF_DRF_init_object_structure(rec);
@@ -330,8 +335,8 @@ void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
     uf_list_p_t arcs = NULL, lines = NULL;
     if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
         // Without both lists nothing can be dimensioned.
-        if (arcs) UF_MODL_delete_list(&arcs);
-        if (lines) UF_MODL_delete_list(&lines);
+        delete_list(&arcs);
+        delete_list(&lines);
         return;
     }
     tag_t origin = NULL_TAG;
@@ -387,6 +392,6 @@ void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
         if (right != NULL_TAG && !same_drawing_x(view2, right, origin))
             create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM, &made);
     }
-    UF_MODL_delete_list(&arcs);
-    UF_MODL_delete_list(&lines);
+    delete_list(&arcs);
+    delete_list(&lines);
 }

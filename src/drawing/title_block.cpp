@@ -35,6 +35,9 @@ int trim_real_text(char *text) {
     if (!text) return -1;
     const char *point = strrchr(text, '.');
     if (!point || point == text) return 0;
+    // Only decimals are trimmed: the zeros of an exponent ("1.5e+10") are no decimals.
+    for (const char *c = point + 1; *c; ++c)
+        if (*c < '0' || *c > '9') return 0;
     size_t len = strlen(text);
     while (len > 0 && text[len - 1] == '0') text[--len] = '\0';
     if (len > 0 && text[len - 1] == '.') text[--len] = '\0';

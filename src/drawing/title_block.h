@@ -31,8 +31,9 @@ int format_today(char *text, size_t size);
 int format_date(int year, int month, int day, char *text, size_t size);
 
 /* Drops the zeros after the last decimal point of a number's text, and the point when nothing
- * follows it ("0.300000" -> "0.3", "2.000000" -> "2"). A text without a point, or whose only
- * point comes first, stays. 0, or -1 for a null text. */
+ * follows it ("0.300000" -> "0.3", "2.000000" -> "2"). A text without a point, whose last point
+ * comes first, or with anything but digits after it (an exponent) stays. 0, or -1 for a null
+ * text. */
 int trim_real_text(char *text);
 
 /* A gap's text: "%f" of value, trimmed. 0, or -1 when text is null. */
