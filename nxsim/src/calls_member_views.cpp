@@ -10,7 +10,11 @@
 #include <cmath>
 #include <cstring>
 
+#include <map>
+#include <memory>
+
 #include "drafting.h"
+#include "nxsim/nxsim.h"
 
 using namespace nxsim;
 
@@ -64,6 +68,7 @@ Object& make_member_view(Object& drawing, const std::string& base) {
     o.name = base + "@" + std::to_string(next_view_number(drawing.part));
     if (o.name.size() > UF_OBJ_NAME_NCHARS) o.name = "VIEW@" + std::to_string(next_view_number(drawing.part));
     sheet_of(drawing.tag).views.push_back(t);
+    s.member_view_names[{drawing.part, upper_ascii(o.name)}] = t;
     MemberView& v = s.member_views[t];
     v.drawing = drawing.tag;
     v.prefs = default_prefs();
@@ -143,16 +148,37 @@ bool is_current(const Object& d) {
 tag_t member_view_named(const char* name) {
     Part* p = part(S().display_part);
     if (!p || !name) return NULL_TAG;
-    std::string want = upper_ascii(name);
-    for (tag_t d : p->drawings) {
-        auto sh = S().sheets.find(d);
-        if (!live_drawing(d) || sh == S().sheets.end()) continue;
-        for (tag_t t : sh->second.views) {
-            Object* o = live_obj(t);
-            if (o && upper_ascii(o->name) == want) return t;
+    auto it = S().member_view_names.find({p->tag, upper_ascii(name)});
+    if (it == S().member_view_names.end() || !member_view(it->second)) return NULL_TAG;
+    return it->second;
+}
+
+// The part's model objects by layer, kept while no model object is made, moved or brought back
+// by an undo (sheet objects are none of the model's): a view then looks only at the layers it
+// shows instead of every object of the part.
+struct LayerIndex {
+    std::array<size_t, 3> key{};
+    std::array<std::vector<tag_t>, 257> by_layer;
+};
+
+const std::array<std::vector<tag_t>, 257>& objects_by_layer(const Part& p) {
+    std::shared_ptr<void>& holder = S().layer_index;
+    if (!holder) holder = std::make_shared<std::map<tag_t, LayerIndex>>();
+    LayerIndex& index = (*static_cast<std::map<tag_t, LayerIndex>*>(holder.get()))[p.tag];
+    std::array<size_t, 3> key = {p.order.size(), (size_t)call_count("UF_OBJ_set_layer"),
+                                 (size_t)call_count("UF_UNDO_undo_to_mark")};
+    if (index.key == key && key[0] != 0) return index.by_layer;
+    index.key = key;
+    for (auto& l : index.by_layer) l.clear();
+    for (int type : {T_POINT, T_LINE, T_ARC, T_SOLID}) {
+        auto bt = p.by_type.find(type);
+        if (bt == p.by_type.end()) continue;
+        for (tag_t t : bt->second) {
+            const Object* o = obj(t);
+            if (o && o->layer >= 1 && o->layer <= 256) index.by_layer[o->layer].push_back(t);
         }
     }
-    return NULL_TAG;
+    return index.by_layer;
 }
 
 // The orientation of a view projected from a parent with orientation m, placed in direction dir
@@ -209,19 +235,16 @@ std::vector<const Object*> view_objects(const MemberView& v) {
     const Object* d = obj(v.drawing);
     const Part* p = d ? part(d->part) : nullptr;
     if (!p) return out;
-    const auto& all = S().objects;
-    for (int type : {T_POINT, T_LINE, T_ARC, T_SOLID}) {
-        auto bt = p->by_type.find(type);
-        if (bt == p->by_type.end()) continue;
-        for (tag_t t : bt->second) {
-            auto it = all.find(t);
-            if (it == all.end()) continue;
-            const Object& o = it->second;
-            if (!o.alive || o.temporary || o.blank || o.layer < 1 || o.layer > 256) continue;
-            if (o.type == T_SOLID && o.subtype != 0) continue;
-            bool shown = v.own_layers ? v.layers[o.layer - 1] != 0
-                                      : p->layer_status[o.layer] != UF_LAYER_INACTIVE_LAYER;
-            if (shown) out.push_back(&o);
+    const auto& by_layer = objects_by_layer(*p);
+    for (int layer = 1; layer <= 256; ++layer) {
+        bool shown = v.own_layers ? v.layers[layer - 1] != 0 : p->layer_status[layer] != UF_LAYER_INACTIVE_LAYER;
+        if (!shown) continue;
+        for (tag_t t : by_layer[layer]) {
+            const Object* o = obj(t);
+            // The index may be older than a deletion or a blanking: the object decides.
+            if (!o || !o->alive || o->temporary || o->blank || o->layer != layer) continue;
+            if (o->type == T_SOLID && o->subtype != 0) continue;
+            out.push_back(o);
         }
     }
     std::sort(out.begin(), out.end(), [](const Object* a, const Object* b) { return a->tag < b->tag; });

@@ -268,6 +268,8 @@ struct Session {
     DraftingSettings drafting;
     std::map<tag_t, int> member_view_numbers;
     std::shared_ptr<void> hlr_cache;      // geom_hlr.cpp: hidden-line results of this session
+    std::shared_ptr<void> layer_index;    // calls_member_views.cpp: model objects by layer
+    std::map<std::pair<tag_t, std::string>, tag_t> member_view_names;  // (part, upper-case name)
 };
 
 Session& S();
