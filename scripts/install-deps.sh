@@ -10,6 +10,7 @@ pkgs=(
   libocct-data-exchange-dev libtbb-dev
   clang libclang-rt-14-dev
   librsvg2-bin
+  fonts-wqy-microhei
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -219,6 +219,19 @@ TEST_F(Sheet, ViewsOfNothingKeepTheirScaleAndPosition) {
     EXPECT_EQ(-1, place_view(drawing_named("E1"), NULL_TAG, box, 1.0));
 }
 
+TEST_F(Sheet, BoxesOfNoSizeGiveScalesNxRefuses) {
+    config("ELECTRODE_PREFIX_NAME=E\nELECTRODE_FIRST_VIEW_X_POSI=70\nELECTRODE_FIRST_VIEW_Y_POSI=135\n");
+    open_two();
+    ASSERT_EQ(0, make_electrode_drawing("E1", data_for("E1")));
+    std::vector<tag_t> v = views_of(drawing_named("E1"));
+    ASSERT_EQ(3u, v.size());
+    // Scale 0 is passed on and refused: views 1 and 2 keep their scale; the isometric view, 100
+    // wide, is larger than its box of no size both ways and is refused 0 too.
+    for (tag_t t : v) EXPECT_DOUBLE_EQ(1.0, scale(t));
+    EXPECT_DOUBLE_EQ(70, mv(v[0]).ref[0]);
+    EXPECT_DOUBLE_EQ(0, mv(v[2]).ref[0]);
+}
+
 TEST_F(Sheet, DraftingUnitsFollowThePart) {
     open_two();
     EXPECT_EQ(0, set_drafting_units());
