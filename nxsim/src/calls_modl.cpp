@@ -229,7 +229,6 @@ int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t
     m.id = s.next_undo_mark++;
     m.name = mark_name ? mark_name : "";
     m.next_tag = s.next_tag;
-    m.objects = s.objects;
     m.parts = s.parts;
     s.undo_marks.push_back(std::move(m));
     *mark_id = s.undo_marks.back().id;
@@ -246,10 +245,13 @@ int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_n
     }
     // The model goes back to the mark: objects made since are gone, the others as they were.
     // Parts opened since the mark are not the mark's business and stay.
-    std::map<tag_t, Object> objects = m->objects;
-    for (auto& kv : s.objects)
-        if (kv.first >= m->next_tag && !m->parts.count(kv.second.part)) objects.insert(kv);
-    s.objects.swap(objects);
+    for (auto it = s.objects.lower_bound(m->next_tag); it != s.objects.end();) {
+        if (m->parts.count(it->second.part))
+            it = s.objects.erase(it);
+        else
+            ++it;
+    }
+    for (auto& kv : m->objects) s.objects[kv.first] = kv.second;
     for (auto& kv : m->parts) s.parts[kv.first] = kv.second;
     // Later marks are dropped; this one stays until deleted.
     size_t keep = (size_t)(m - s.undo_marks.data()) + 1;

@@ -145,10 +145,21 @@ void error(const std::string& utf8_text) { S().errors.push_back(utf8_text); }
 
 // ---------------------------------------------------------------- objects and parts
 
+// Keeps the object's state for every open undo mark that does not hold it yet. A mark that
+// holds it implies every older mark does too, so the walk stops at the first one found.
+static void keep_for_undo(Session& s, const Object& o) {
+    for (auto m = s.undo_marks.rbegin(); m != s.undo_marks.rend(); ++m) {
+        if (o.tag >= m->next_tag) continue;  // made after this mark: undo removes it
+        if (!m->objects.emplace(o.tag, o).second) break;
+    }
+}
+
 Object* obj(tag_t t) {
-    auto& o = S().objects;
-    auto it = o.find(t);
-    return it == o.end() ? nullptr : &it->second;
+    Session& s = S();
+    auto it = s.objects.find(t);
+    if (it == s.objects.end()) return nullptr;
+    if (!s.undo_marks.empty()) keep_for_undo(s, it->second);
+    return &it->second;
 }
 
 Object* live_obj(tag_t t) {

@@ -123,6 +123,8 @@ struct UndoMark {
     int id = 0;
     std::string name;
     tag_t next_tag = 0;                 // objects from this tag on were made after the mark
+    // Objects older than the mark, as they were when first reached after it (copy on first
+    // access through obj(), so a mark costs what the work inside it touches, not the model).
     std::map<tag_t, Object> objects;
     std::map<tag_t, Part> parts;
 };
