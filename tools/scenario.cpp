@@ -218,7 +218,6 @@ bool write_file(const std::string& path, const std::string& content) {
     return (bool)out;
 }
 
-void make_dir(const std::string& p) { mkdir(p.c_str(), 0755); }
 
 }  // namespace
 
@@ -238,7 +237,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
     }
     Reader r(scenario_path);
     nxsim::reset();
-    make_dir(out_dir);
+    make_dirs(out_dir);
     if (char* abs = realpath(out_dir.c_str(), nullptr)) {
         r.out_ = abs;
         free(abs);
@@ -358,7 +357,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         printed.close();
         write_file(stdout_path, hide_out(text.str(), r.out_));
     }
-    make_dir(out_dir + "/parts");
+    make_dirs(out_dir + "/parts");
     for (tag_t p : nxsim::parts()) {
         std::string name = nxsim::part_file_name(p);
         size_t dot = name.rfind('.');
@@ -368,7 +367,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
     // Every drawing sheet of every part, rendered.
     std::vector<nxsim::SheetImage> sheets = nxsim::render_sheets();
     if (!sheets.empty()) {
-        make_dir(out_dir + "/sheets");
+        make_dirs(out_dir + "/sheets");
         for (auto& sheet : sheets) write_file(out_dir + "/sheets/" + sheet.file, sheet.svg);
     }
     if (!nxsim::errors().empty()) {

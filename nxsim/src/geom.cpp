@@ -59,7 +59,7 @@ bool read_step(const std::string& path, TopoDS_Shape* out, std::string* why) {
         *out = it->second;
         return true;
     }
-    StepSetUpNotALeak quiet;
+    [[maybe_unused]] StepSetUpNotALeak quiet;
     // The reader reports to OCCT's default printers (standard output): keep the run's output clean.
     Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_Printer));
     STEPControl_Reader reader;

@@ -78,8 +78,12 @@ TEST_F(Ordinate, OriginAtTheCentreGivesSixDimensionsInTheFirstView) {
     for (auto& kv : nxsim::S().ordinates) {
         const nxsim::Ordinate& d = kv.second;
         if (d.kind != nxsim::Ordinate::Dimension || d.view != top_) continue;
-        if (d.dim_type == 2) EXPECT_DOUBLE_EQ(d.point[0] - 10, d.text_origin[0]);
-        if (d.dim_type == 1) EXPECT_DOUBLE_EQ(d.point[1] - 10, d.text_origin[1]);
+        if (d.dim_type == 2) {
+            EXPECT_DOUBLE_EQ(d.point[0] - 10, d.text_origin[0]);
+        }
+        if (d.dim_type == 1) {
+            EXPECT_DOUBLE_EQ(d.point[1] - 10, d.text_origin[1]);
+        }
     }
     // Named "ORD ORG", one per view.
     int origins = 0;

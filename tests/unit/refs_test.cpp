@@ -173,7 +173,9 @@ TEST_F(Refs, FlatElectrodeGetsItsMarkersAndTheLinesNxCanMake) {
         UF_CURVE_ask_line_data(lines[0], &l);
         double len = std::hypot(l.end_point[0] - l.start_point[0], l.end_point[1] - l.start_point[1],
                                 l.end_point[2] - l.start_point[2]);
-        if (i >= 4 && i <= 7) EXPECT_LT(len, KV_POINT_BOX_TOLERANCE) << i;
+        if (i >= 4 && i <= 7) {
+            EXPECT_LT(len, KV_POINT_BOX_TOLERANCE) << i;
+        }
     }
     // A box that is a point in all three axes gets neither.
     double point[6] = {1, 1, 1, 1.000001, 1.000001, 1.000001};
