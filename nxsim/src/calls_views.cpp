@@ -240,6 +240,21 @@ bool default_layout(const Part& p) {
     return w && w->name == "TOP";
 }
 
+// The display part and the named view of its current layout, for the calls that change a view:
+// 0, or the code such a call returns (no part, a drawing shown, no such view, not in the layout).
+int view_to_change(const char* name, Part** p, Object** v) {
+    *p = display();
+    *v = nullptr;
+    if (!*p) return ERR_NO_WORK_PART;
+    if ((*p)->current_drawing) return V_DRAWING_SHOWN;
+    ensure_views(**p);
+    int rc = 0;
+    *v = find_view(**p, name, &rc);
+    if (!*v) return rc;
+    if (!in_layout(**p, (*v)->tag)) return V_NOT_ACTIVE;
+    return 0;
+}
+
 }  // namespace
 
 namespace nxsim {
@@ -438,14 +453,9 @@ int uc6433(const char* cp1, double* rr2) {
 
 int uc6434(const char* cp1, int ip2, tag_t np3, double rp4[6]) {
     if (int rc = enter("uc6434")) return rc;
-    Part* p = display();
-    if (!p) return ERR_NO_WORK_PART;
-    if (p->current_drawing) return V_DRAWING_SHOWN;
-    ensure_views(*p);
-    int rc = 0;
-    Object* v = find_view(*p, cp1, &rc);
-    if (!v) return rc;
-    if (!in_layout(*p, v->tag)) return V_NOT_ACTIVE;
+    Part* p = nullptr;
+    Object* v = nullptr;
+    if (int rc = view_to_change(cp1, &p, &v)) return rc;
     std::array<double, 9> m{};
     switch (ip2) {
         case 1: m = {1, 0, 0, 0, 1, 0, 0, 0, 1}; break;
@@ -487,14 +497,9 @@ int uc6449(const char* cp1) {
 
 int uc6450(const char* cp1, const char* cp2, const int ip3, const int ip4) {
     if (int rc = enter("uc6450")) return rc;
-    Part* p = display();
-    if (!p) return ERR_NO_WORK_PART;
-    if (p->current_drawing) return V_DRAWING_SHOWN;
-    ensure_views(*p);
-    int rc = 0;
-    Object* v = find_view(*p, cp1, &rc);
-    if (!v) return rc;
-    if (!in_layout(*p, v->tag)) return V_NOT_ACTIVE;
+    Part* p = nullptr;
+    Object* v = nullptr;
+    if (int rc = view_to_change(cp1, &p, &v)) return rc;
     if (!cp2 || !cp2[0]) {
         // Save the view's modifications under its own name; the standard views stay as NX made them.
         if (v->canned) return V_CANNED;
@@ -502,6 +507,7 @@ int uc6450(const char* cp1, const char* cp2, const int ip3, const int ip4) {
         return V_OK;
     }
     if (!valid_new_name(cp2)) return V_BAD_NAME;
+    int rc = 0;
     if (find_view(*p, cp2, &rc)) return V_EXISTS;
     ViewState st = ip3 ? v->shown : v->saved;
     Object& n = make_view(*p, upper_ascii(cp2));
