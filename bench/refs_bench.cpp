@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "drawing/dimension_refs.h"
+#include "electrode/electrode.h"
 #include "drawing/model_views.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
@@ -64,7 +65,7 @@ KV_TIMED(int, UF_CURVE_create_arc, (UF_CURVE_arc_p_t arc_coords, tag_t *arc), (a
 KV_TIMED(int, UF_CURVE_create_line, (UF_CURVE_line_p_t line_coords, tag_t *line), (line_coords, line))
 KV_TIMED(int, UF_DISP_set_display, (int display_code), (display_code))
 KV_TIMED(int, UF_LAYER_ask_category_info, (tag_t category, UF_LAYER_category_info_p_t category_info), (category, category_info))
-KV_TIMED(int, UF_LAYER_ask_category_tag, (const char *category_name, tag_t *category), (category_name, category))
+KV_TIMED(int, UF_LAYER_ask_category_tag, (char *category_name, tag_t *category), (category_name, category))
 KV_TIMED(int, UF_LAYER_cycle_by_layer, (int layer_number, tag_t *object_tag), (layer_number, object_tag))
 KV_TIMED(int, UF_LAYER_set_status, (const int layer_number, const int layer_status), (layer_number, layer_status))
 KV_TIMED(int, UF_MODL_ask_bounding_box_aligned, (tag_t object, tag_t csys_tag, logical expand, double min_corner[3], double directions[3][3], double distances[3]), (object, csys_tag, expand, min_corner, directions, distances))
@@ -97,7 +98,7 @@ KV_TIMED(int, uc6432, (const char *cp1, int ip2), (cp1, ip2))
 KV_TIMED(int, uc6433, (const char *cp1, double *rr2), (cp1, rr2))
 KV_TIMED(int, uc6434, (const char *cp1, int ip2, tag_t np3, double rp4[6]), (cp1, ip2, np3, rp4))
 KV_TIMED(int, uc6450, (const char *cp1, const char *cp2, const int ip3, const int ip4), (cp1, cp2, ip3, ip4))
-KV_TIMED(int, uc6454, (const char *cp1), (cp1))
+KV_TIMED(int, uc6454, (char *cp1), (cp1))
 KV_TIMED(int, uc6464, (const char *layout_name, const char *old_view_name, const char *new_view_name), (layout_name, old_view_name, new_view_name))
 KV_TIMED(int, UF_translate_variable, (const char *variable, char **translation), (variable, translation))
 KV_TIMED(int, UF_OBJ_cycle_objs_in_part, (tag_t part_tag, int type, tag_t *object), (part_tag, type, object))
@@ -190,7 +191,7 @@ double probe_bound(tag_t ecs, const char* name) {
     uf_list_p_t list = nullptr;
     UF_MODL_create_list(&list);
     tag_t cat = NULL_TAG;
-    UF_LAYER_ask_category_tag(name, &cat);
+    find_category(name, &cat);
     UF_LAYER_category_info_t info;
     UF_LAYER_ask_category_info(cat, &info);
     for (int l = 0; l < 256; ++l)

@@ -122,8 +122,10 @@ int UF_UI_set_status(char* status_text) {
     return 0;
 }
 
-int uc1601(char* message, int option) {
-    if (int rc = enter("uc1601")) return rc;
+/* Shows a message (option 1: acknowledged box) or the status line (0). NX declares it void, so
+ * a failure shows nothing and tells nothing. */
+void uc1601(char* message, int option) {
+    if (enter("uc1601")) return;
     std::string text = message ? message : "";
     if (option == 1) {
         add_transcript("message", text);
@@ -134,7 +136,6 @@ int uc1601(char* message, int option) {
         S().status = text;
         add_transcript("status", text);
     }
-    return 0;
 }
 
 tag_t UF_ASSEM_ask_work_part(void) {

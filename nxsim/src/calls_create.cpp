@@ -91,7 +91,7 @@ std::string component_name(const std::string& utf8_path) {
     size_t keep = 0;
     for (size_t i = 0; i < name.size();) {
         size_t w = ((unsigned char)name[i] >= 0x81 && i + 1 < name.size()) ? 2 : 1;
-        if (i + w > UF_OBJ_NAME_NCHARS) break;
+        if (i + w > UF_OBJ_NAME_LEN) break;
         i += w;
         keep = i;
     }
@@ -126,7 +126,7 @@ int UF_PART_new(const char* part_name, int units, tag_t* part_tag) {
     if (int rc = enter("UF_PART_new")) return rc;
     if (!part_name || !part_tag) return ERR_BAD_ARG;
     size_t n = strlen(part_name);
-    if (n == 0 || n > MAX_FSPEC_NCHARS) return ERR_PART_NAME;
+    if (n == 0 || n > MAX_FSPEC_SIZE) return ERR_PART_NAME;
     if (units != UF_PART_METRIC && units != UF_PART_ENGLISH) return ERR_BAD_ARG;
     std::string path = to_utf8(part_name);
     if (leaf_of(path).empty() || loaded_part(leaf_of(path))) return ERR_PART_NAME;

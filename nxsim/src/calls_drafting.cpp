@@ -164,7 +164,7 @@ int UF_DRAW_create_drawing(const char* drawing_name, const UF_DRAW_info_p_t draw
     Part* p = part(S().work_part);
     if (!p) return ERR_NO_WORK_PART;
     if (!drawing_name || !drawing_info || !drawing_tag || !drawing_name[0]) return ERR_BAD_ARG;
-    if (strlen(drawing_name) > UF_OBJ_NAME_NCHARS) return ERR_NAME_TOO_LONG;
+    if (strlen(drawing_name) > UF_OBJ_NAME_LEN) return ERR_NAME_TOO_LONG;
     // Drawing names are unique in a part, letter case ignored.
     for (tag_t t : p->drawings) {
         Object* o = live_drawing(t);
@@ -228,22 +228,22 @@ int UF_DISP_set_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display
     return 0;
 }
 
-int UF_DISP_ask_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP_grid_p_t output_grid) {
-    if (output_grid) memset(output_grid, 0, sizeof *output_grid);
-    if (int rc = enter("UF_DISP_ask_grid_parameters")) return rc;
-    if (!output_grid || (int)product_context < 0 || (int)product_context >= (int)UF_DISP_NULL_GRID) return ERR_BAD_ARG;
+/* The grid of a context. NX declares it void: on failure (or a context out of range) the
+ * record is left as the caller had it (the host's choice). */
+void UF_DISP_ask_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP_grid_p_t output_grid) {
+    if (enter("UF_DISP_ask_grid_parameters")) return;
+    if (!output_grid || (int)product_context < 0 || (int)product_context >= (int)UF_DISP_NULL_GRID) return;
     *output_grid = drafting().grids[product_context];
-    return 0;
 }
 
-int UF_DISP_set_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP_grid_p_t input_grid) {
-    if (int rc = enter("UF_DISP_set_grid_parameters")) return rc;
-    if (!input_grid || (int)product_context < 0 || (int)product_context >= (int)UF_DISP_NULL_GRID) return ERR_BAD_ARG;
+/* Sets the grid of a context. NX declares it void: a grid without positive spacing is ignored
+ * (the host's choice; NX reports nothing either way). */
+void UF_DISP_set_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP_grid_p_t input_grid) {
+    if (enter("UF_DISP_set_grid_parameters")) return;
+    if (!input_grid || (int)product_context < 0 || (int)product_context >= (int)UF_DISP_NULL_GRID) return;
     const UF_DISP_grid_t& g = *input_grid;
-    if (!(g.grid_unit_x > 0) || !(g.grid_unit_y > 0) || g.grid_line_every_x < 1 || g.grid_line_every_y < 1)
-        return ERR_BAD_ARG;
+    if (!(g.grid_unit_x > 0) || !(g.grid_unit_y > 0) || g.grid_line_every_x < 1 || g.grid_line_every_y < 1) return;
     drafting().grids[product_context] = g;
-    return 0;
 }
 
 int UF_DRAW_set_border_display(logical border_display) {
@@ -437,7 +437,7 @@ int UF_DRF_create_ordorigin(UF_DRF_object_p_t object, int positive_quad_id, int 
     if (positive_quad_id < 1 || positive_quad_id > 5 || arr_dim_line_display < 1 || arr_dim_line_display > 2 ||
         origin_symbol_display < 1 || origin_symbol_display > 2)
         return ERR_BAD_ARG;
-    if (user_object_name && strlen(user_object_name) > UF_OBJ_NAME_NCHARS) return ERR_NAME_TOO_LONG;
+    if (user_object_name && strlen(user_object_name) > UF_OBJ_NAME_LEN) return ERR_NAME_TOO_LONG;
     Ordinate ord;
     int rc = associate(*object, &ord);
     if (rc) return rc;

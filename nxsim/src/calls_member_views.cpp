@@ -66,7 +66,7 @@ Object& make_member_view(Object& drawing, const std::string& base) {
     o.type = T_VIEW;
     o.layer = 0;
     o.name = base + "@" + std::to_string(next_view_number(drawing.part));
-    if (o.name.size() > UF_OBJ_NAME_NCHARS) o.name = "VIEW@" + std::to_string(next_view_number(drawing.part));
+    if (o.name.size() > UF_OBJ_NAME_LEN) o.name = "VIEW@" + std::to_string(next_view_number(drawing.part));
     sheet_of(drawing.tag).views.push_back(t);
     s.member_view_names[{drawing.part, upper_ascii(o.name)}] = t;
     MemberView& v = s.member_views[t];
@@ -332,10 +332,11 @@ bool associated_point(const Ordinate& ord, double out[3]) {
 
 extern "C" {
 
-int UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
-    if (view_info) memset(view_info, 0, sizeof *view_info);
-    if (int rc = enter("UF_DRAW_initialize_view_info")) return rc;
-    if (!view_info) return ERR_BAD_ARG;
+/* Fills the record with NX's defaults. NX declares it void: a failure leaves the record as
+ * the caller had it (the host's choice). */
+void UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
+    if (enter("UF_DRAW_initialize_view_info") || !view_info) return;
+    memset(view_info, 0, sizeof *view_info);
     view_info->view_status = UF_DRAW_ACTIVE_VIEW;
     view_info->anchor_point = NULL_TAG;
     view_info->view_scale = 1.0;
@@ -344,7 +345,6 @@ int UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
     view_info->inherit_boundary = false;
     view_info->transfer_annotation = true;
     view_info->inherit_pmi = false;
-    return 0;
 }
 
 int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dwg_reference_point[2],
@@ -516,7 +516,7 @@ int UF_DRAW_set_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
 
 int uc6447(const char* cp1, int ip2, int* ip3) {
     if (int rc = enter("uc6447")) return rc;
-    if (!cp1 || !cp1[0] || strlen(cp1) > UF_OBJ_NAME_NCHARS + 8) return 2;
+    if (!cp1 || !cp1[0] || strlen(cp1) > UF_OBJ_NAME_LEN + 8) return 2;
     tag_t t = member_view_named(cp1);
     MemberView* v = member_view(t);
     if (!v) return 1;

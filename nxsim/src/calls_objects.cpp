@@ -81,7 +81,7 @@ int UF_OBJ_ask_name(tag_t object_id, char* name) {
     Object* o = live_obj(object_id);
     if (!o) return ERR_BAD_TAG;
     if (o->name.empty()) return UF_OBJ_NAME_NOT_FOUND;
-    copy_out(name, UF_OBJ_NAME_BUFSIZE, o->name);
+    copy_out(name, (UF_OBJ_NAME_LEN + 1), o->name);
     return 0;
 }
 
@@ -90,7 +90,7 @@ int UF_OBJ_set_name(tag_t object_id, const char* name) {
     Object* o = live_obj(object_id);
     if (!o || !nameable(*o)) return ERR_BAD_TAG;
     if (!name) return ERR_BAD_ARG;
-    if (strlen(name) > UF_OBJ_NAME_NCHARS) return ERR_NAME_TOO_LONG;
+    if (strlen(name) > UF_OBJ_NAME_LEN) return ERR_NAME_TOO_LONG;
     o->name = name;
     return 0;
 }
@@ -211,7 +211,7 @@ int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t catego
     return 0;
 }
 
-int UF_LAYER_ask_category_tag(const char* category_name, tag_t* category) {
+int UF_LAYER_ask_category_tag(char* category_name, tag_t* category) {
     if (category) *category = NULL_TAG;
     if (int rc = enter("UF_LAYER_ask_category_tag")) return rc;
     Part* p = work();
@@ -288,12 +288,12 @@ int UF_GROUP_ask_group_data(const tag_t group_tag, tag_t** group_members, int* c
     return 0;
 }
 
-int UF_PART_ask_part_name(tag_t part_tag, char part_fspec[MAX_FSPEC_BUFSIZE]) {
+int UF_PART_ask_part_name(tag_t part_tag, char part_fspec[MAX_FSPEC_SIZE + 1]) {
     if (part_fspec) part_fspec[0] = '\0';
     if (int rc = enter("UF_PART_ask_part_name")) return rc;
     Part* p = part(part_tag);
     if (!p || !part_fspec) return ERR_BAD_TAG;
-    copy_out(part_fspec, MAX_FSPEC_BUFSIZE, to_gbk(p->path));  // the session keeps paths UTF-8
+    copy_out(part_fspec, (MAX_FSPEC_SIZE + 1), to_gbk(p->path));  // the session keeps paths UTF-8
     return 0;
 }
 

@@ -15,7 +15,7 @@ size_t last_sep(const std::string& s) { return s.find_last_of("/\\"); }
 
 extern "C" {
 
-int uc4574(const char* fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE]) {
+int uc4574(const char* fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]) {
     if (fname) fname[0] = '\0';
     if (int rc = enter("uc4574")) return rc;
     if (!fspec || !fname) return ERR_BAD_ARG;
@@ -27,12 +27,12 @@ int uc4574(const char* fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE
         size_t dot = name.rfind('.');
         if (dot != std::string::npos && dot > 0) name.resize(dot);
     }
-    copy_out(fname, UF_CFI_MAX_FILE_NAME_BUFSIZE, name);
+    copy_out(fname, (UF_CFI_MAX_FILE_NAME_LEN + 1), name);
     return 0;
 }
 
-int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_BUFSIZE],
-           char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE]) {
+int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
+           char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]) {
     (void)ftype;
     if (dspec) dspec[0] = '\0';
     if (fname) fname[0] = '\0';
@@ -41,14 +41,14 @@ int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_BUFSIZE],
     std::string s = fspec;
     size_t sep = last_sep(s);
     if (sep == std::string::npos) {
-        copy_out(fname, UF_CFI_MAX_FILE_NAME_BUFSIZE, s);
+        copy_out(fname, (UF_CFI_MAX_FILE_NAME_LEN + 1), s);
         return 0;
     }
     // The folder has no trailing separator, except a root: "/" or a drive such as "C:\".
     std::string dir = s.substr(0, sep);
     if (dir.empty() || (dir.size() == 2 && dir[1] == ':')) dir += s[sep];
-    copy_out(dspec, MAX_FSPEC_BUFSIZE, dir);
-    copy_out(fname, UF_CFI_MAX_FILE_NAME_BUFSIZE, s.substr(sep + 1));
+    copy_out(dspec, (MAX_FSPEC_SIZE + 1), dir);
+    copy_out(fname, (UF_CFI_MAX_FILE_NAME_LEN + 1), s.substr(sep + 1));
     return 0;
 }
 

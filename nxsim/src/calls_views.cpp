@@ -516,7 +516,7 @@ int uc6450(const char* cp1, const char* cp2, const int ip3, const int ip4) {
     return V_OK;
 }
 
-int uc6454(const char* cp1) {
+int uc6454(char* cp1) {
     if (int rc = enter("uc6454")) return rc;
     Part* p = display();
     if (!p) return ERR_NO_WORK_PART;

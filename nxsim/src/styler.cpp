@@ -494,7 +494,7 @@ char** string_array(const std::vector<std::string>& texts, const char* call) {
 
 extern "C" {
 
-int UF_STYLER_create_dialog(const char* dialog_file, UF_STYLER_callback_info_t* cbs,
+int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
                             int number_of_cbs, void* client_data, int* response) {
     (void)client_data;
     if (int rc = enter("UF_STYLER_create_dialog")) return rc;

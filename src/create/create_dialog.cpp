@@ -40,10 +40,10 @@ void work_part_folder(char *folder, size_t size) {
     folder[0] = '\0';
     tag_t work = UF_ASSEM_ask_work_part();
     if (work == NULL_TAG) return;
-    char path[MAX_FSPEC_BUFSIZE] = "";
+    char path[KV_FSPEC_BUFSIZE] = "";
     if (UF_PART_ask_part_name(work, path) != 0) return;
-    char dspec[MAX_FSPEC_BUFSIZE] = "";
-    char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    char dspec[KV_FSPEC_BUFSIZE] = "";
+    char fname[KV_FILE_NAME_BUFSIZE] = "";
     if (uc4576(path, 2, dspec, fname) != 0) return;
     kv_copy_n(folder, size, dspec, strnlen(dspec, sizeof dspec));
 }

@@ -7,6 +7,7 @@
 
 #include "config/kv_text.h"
 #include "config/settings.h"
+#include "electrode/electrode.h"
 #include "electrode/text_source.h"
 
 namespace {
@@ -93,7 +94,7 @@ void carry_over(tag_t part, tag_t object) {
  * when the category is unknown. */
 int link_electrode(tag_t part, const char *name) {
     tag_t category = NULL_TAG;
-    if (UF_LAYER_ask_category_tag(name, &category) != 0 || category == NULL_TAG) return -1;
+    if (find_category(name, &category) != 0) return -1;
     UF_LAYER_category_info_t info;
     memset(&info, 0, sizeof info);
     if (UF_LAYER_ask_category_info(category, &info) != 0) return -1;

@@ -13,8 +13,6 @@
 
 namespace {
 
-// Room for an object name as NX gives it (the old releases' 30 characters and more).
-const size_t kDrawingNameSize = 256;
 // The question's message buffer: 127 bytes and the terminator.
 const size_t kQuestionSize = 128;
 
@@ -33,7 +31,7 @@ int find_drawing(const char *name, tag_t *drawing) {
         return -1;
     }
     for (int i = 0; i < count && drawings; ++i) {
-        char found[kDrawingNameSize] = "";
+        char found[KV_OBJ_NAME_BUFSIZE] = "";
         UF_OBJ_ask_name(drawings[i], found);
         found[sizeof found - 1] = '\0';
         if (kv_equal_nocase(found, name)) {
@@ -72,7 +70,7 @@ int question_box(const char *title, const char *text, int *answer) {
     char *message = (char *)malloc(kQuestionSize);
     if (!message) return 0;  // unasked counts as not confirmed
     kv_copy(message, kQuestionSize, text);
-    char title_copy[MAX_LINE_BUFSIZE];
+    char title_copy[KV_LINE_BUFSIZE];
     kv_copy(title_copy, sizeof title_copy, title);
     char ok[] = "OK", back[] = "BACK", cancel[] = "CANCEL";
     UF_UI_message_buttons_t buttons;

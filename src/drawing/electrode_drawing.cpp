@@ -72,7 +72,9 @@ void prepare_drawing_display(void) {
     }
     UF_DISP_grid_t grid;
     memset(&grid, 0, sizeof grid);
-    if (UF_DISP_ask_grid_parameters(UF_DISP_DRAWING_GRID, &grid) == 0) {
+    // NX reports nothing from this call: a grid read back has a positive spacing.
+    UF_DISP_ask_grid_parameters(UF_DISP_DRAWING_GRID, &grid);
+    if (grid.grid_unit_x > 0 && grid.grid_unit_y > 0) {
         // Named members: older headers have no show_labels between the two switches.
         grid.show_grid = FALSE;
         grid.snap_to_grid = FALSE;
@@ -253,7 +255,7 @@ int set_view_layers(tag_t view, const char *name) {
         for (int l = start; l <= end; ++l) table[l - 1] = 0;
     }
     if (electrode_layer >= UF_LAYER_MIN_LAYER && electrode_layer <= UF_LAYER_MAX_LAYER) table[electrode_layer - 1] = 1;
-    char view_name[UF_OBJ_NAME_BUFSIZE + 1];
+    char view_name[KV_OBJ_NAME_BUFSIZE];
     memset(view_name, 0, sizeof view_name);
     UF_OBJ_ask_name(view, view_name);
     return uc6447(view_name, 2, table);

@@ -123,9 +123,9 @@ int mould_no_of_work_part(char *text, size_t size) {
     text[0] = '\0';
     tag_t work = UF_ASSEM_ask_work_part();
     if (work == NULL_TAG) return 0;
-    char path[MAX_FSPEC_BUFSIZE] = "";
-    char folder[MAX_FSPEC_BUFSIZE] = "";
-    char file[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    char path[KV_FSPEC_BUFSIZE] = "";
+    char folder[KV_FSPEC_BUFSIZE] = "";
+    char file[KV_FILE_NAME_BUFSIZE] = "";
     UF_PART_ask_part_name(work, path);
     path[sizeof path - 1] = '\0';
     uc4576(path, 2, folder, file);

@@ -102,7 +102,7 @@ tag_t find_electrode_csys(const char *name) {
         int type = 0, subtype = 0;
         if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0 || type != UF_coordinate_system_type)
             continue;
-        char object_name[UF_OBJ_NAME_BUFSIZE + 1];
+        char object_name[KV_OBJ_NAME_BUFSIZE];
         memset(object_name, 0, sizeof object_name);
         if (UF_OBJ_ask_name(object, object_name) != 0) continue;
         if (kv_equal_nocase(object_name, wanted)) return object;
@@ -195,9 +195,12 @@ tag_t make_iso_view(const char *name, tag_t ecs) {
 
 /* 0 deleted, -1 not. */
 int remove_model_view(const char *view_name) {
-    if (!view_name) return -1;
+    // The 32-bit releases take the view name as a writable text.
+    char name[KV_OBJ_NAME_BUFSIZE];
+    if (!view_name || strlen(view_name) >= sizeof name) return -1;
+    kv_copy(name, sizeof name, view_name);
     uc6464("", "", KV_TOP_VIEW);
-    return uc6454(view_name) == 0 ? 0 : -1;
+    return uc6454(name) == 0 ? 0 : -1;
 }
 
 /* 0, or -1 with zero outputs. */

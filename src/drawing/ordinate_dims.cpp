@@ -119,7 +119,7 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     int found = 0;
     tag_t arc = NULL_TAG;
     while (UF_OBJ_cycle_objs_in_part(part, UF_circle_type, &arc) == 0 && arc != NULL_TAG) {
-        char arc_name[UF_OBJ_NAME_BUFSIZE + 1];
+        char arc_name[KV_OBJ_NAME_BUFSIZE];
         memset(arc_name, 0, sizeof arc_name);
         if (UF_OBJ_ask_name(arc, arc_name) != 0 || arc_name[0] == '\0') continue;
         if (kv_equal_nocase(arc_name, wanted)) {

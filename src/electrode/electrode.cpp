@@ -58,14 +58,27 @@ int category_of_layer(int layer, char *name, size_t size) {
     return 0;
 }
 
+int find_category(const char *name, tag_t *category) {
+    if (!category) return -1;
+    *category = NULL_TAG;
+    // The 32-bit releases take the name as a writable text.
+    char copy[KV_OBJ_NAME_BUFSIZE];
+    if (!name || strlen(name) >= sizeof copy) return -1;
+    kv_copy(copy, sizeof copy, name);
+    if (UF_LAYER_ask_category_tag(copy, category) != 0 || *category == NULL_TAG) {
+        *category = NULL_TAG;
+        return -1;
+    }
+    return 0;
+}
+
 /* 0 and the lowest layer of the category; -1 and 0 when it is unknown or holds no layer. */
 int first_layer_of_category(const char *name, int *first_layer) {
     int dummy = 0;
     if (!first_layer) first_layer = &dummy;
     *first_layer = 0;
-    if (!name) return -1;
     tag_t category = NULL_TAG;
-    if (UF_LAYER_ask_category_tag(name, &category) != 0 || category == NULL_TAG) return -1;
+    if (find_category(name, &category) != 0) return -1;
     UF_LAYER_category_info_t info;
     memset(&info, 0, sizeof info);
     if (UF_LAYER_ask_category_info(category, &info) != 0) return -1;

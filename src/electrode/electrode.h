@@ -10,6 +10,10 @@
 /* A category name: at most 30 characters and the terminator. */
 #define KV_CATEGORY_NAME_BUFSIZE 31
 
+/* 0 and the tag of the work part's layer category of that name; -1 and the null tag when there
+ * is none or the name cannot be a category's. */
+int find_category(const char *name, tag_t *category);
+
 /* 1 when name begins with ELECTRODE_PREFIX_NAME (ASCII case ignored), else 0. */
 int is_electrode_name(const char *name);
 

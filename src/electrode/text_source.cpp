@@ -8,8 +8,8 @@
 
 namespace {
 
-// NX writes up to MAX_FSPEC_BUFSIZE bytes of a path; keep room for 1023 characters at least.
-const size_t kPathBufsize = MAX_FSPEC_BUFSIZE > 1024 ? MAX_FSPEC_BUFSIZE : 1024;
+// NX writes up to KV_FSPEC_BUFSIZE bytes of a path; keep room for 1023 characters at least.
+const size_t kPathBufsize = KV_FSPEC_BUFSIZE > 1024 ? KV_FSPEC_BUFSIZE : 1024;
 
 /* 0 and the work part's full file name; -1 and the empty text when there is none. */
 int work_part_path(char *path) {
@@ -37,7 +37,7 @@ int work_part_name(char *text, size_t size) {
     text[0] = '\0';
     char path[kPathBufsize];
     if (work_part_path(path) != 0) return 0;
-    char name[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    char name[KV_FILE_NAME_BUFSIZE] = "";
     if (uc4574(path, 2, name) != 0) return 0;
     kv_copy_n(text, size, name, strnlen(name, sizeof name));
     return 0;
@@ -49,8 +49,8 @@ int work_part_folder_name(char *text, size_t size) {
     text[0] = '\0';
     char path[kPathBufsize];
     if (work_part_path(path) != 0) return 0;
-    char folder[MAX_FSPEC_BUFSIZE] = "";
-    char name[UF_CFI_MAX_FILE_NAME_BUFSIZE] = "";
+    char folder[KV_FSPEC_BUFSIZE] = "";
+    char name[KV_FILE_NAME_BUFSIZE] = "";
     if (uc4576(path, 2, folder, name) != 0) return 0;
     size_t len = strnlen(folder, sizeof folder);
     if (len > 0 && kv_is_path_sep(folder[len - 1])) --len;  // one trailing separator

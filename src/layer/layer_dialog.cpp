@@ -31,7 +31,7 @@ int g_count = 0;
 tag_t *g_objects = nullptr;
 
 void show(const char *text) {
-    char message[MAX_LINE_BUFSIZE];
+    char message[KV_LINE_BUFSIZE];
     snprintf(message, sizeof message, "%s", text);
     uc1601(message, 1);
 }
@@ -130,7 +130,7 @@ int apply_layer_dialog(int dialog_id) {
     }
     if ((int)strlen(name) > KV_ELECTRODE_NAME_MAX) {
         // The category record cannot hold it; a cut name would be another electrode's.
-        char message[MAX_LINE_BUFSIZE];
+        char message[KV_LINE_BUFSIZE];
         snprintf(message, sizeof message, KV_NAME_TOO_LONG_TEXT, KV_ELECTRODE_NAME_MAX);
         uc1601(message, 1);
         return -2;

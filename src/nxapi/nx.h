@@ -37,6 +37,7 @@
 #include <uf_ui.h>
 #include <uf_undo.h>
 #include <uf_view.h>
+#include <uf_layout.h>
 #include <uf_wave.h>
 
 #else /* !KELVORA_NX_SDK */
@@ -72,21 +73,19 @@ struct uf_list_s {
 };
 typedef struct uf_list_s uf_list_t;
 
-/* Bytes needed for n characters that may be multibyte. */
-#define NX_BUFSIZE(n) (3 * (n) + 1)
-
-/*
- * Name and path sizes of the 32-bit NX releases the plug-in is built for: object and layer
- * category names of at most 30 characters, file paths of at most 256, text lines of
- * 132. Those releases count these limits in bytes, so a buffer is the size plus one.
+/* ---- sizes (begin) ----
+ * Names and paths as the 32-bit releases (NX4 to NX7.5) declare them: limits counted in bytes,
+ * and no *_BUFSIZE macro (those arrived with NX9's multibyte sizes). The plug-in sizes its
+ * buffers with the KV_*_BUFSIZE macros at the end of this file, which take whichever the SDK
+ * has, so the same sources build for both eras.
  */
-#define MAX_FSPEC_NCHARS   256
-#define MAX_FSPEC_SIZE     256
-#define MAX_FSPEC_BUFSIZE  257
-#define MAX_LINE_NCHARS    132
-#define MAX_LINE_SIZE      132
-#define MAX_LINE_BUFSIZE   133
-#define MAX_ENTITY_NAME_SIZE 30
+#define UF_OBJ_NAME_LEN           30
+#define MAX_ENTITY_NAME_SIZE      30
+#define MAX_FSPEC_SIZE            256
+#define MAX_LINE_SIZE             132
+#define UF_CFI_MAX_FILE_NAME_LEN  128
+#define UF_CFI_MAX_PATH_NAME_SIZE 256
+/* ---- sizes (end) ---- */
 
 #ifndef PI
 #define PI 3.14159265358979324
@@ -142,11 +141,6 @@ typedef struct uf_list_s uf_list_t;
 #define UF_OBJ_WIDTH_8        12
 #define UF_OBJ_WIDTH_9        13
 #define UF_OBJ_MAX_WIDTH      14
-
-/* 30-character names (see the size note above). */
-#define UF_OBJ_NAME_NCHARS  30
-#define UF_OBJ_NAME_BUFSIZE 31
-#define UF_OBJ_NAME_LEN     (UF_OBJ_NAME_BUFSIZE - 1)
 
 #define UF_OBJ_OK             0
 #define UF_OBJ_NAME_NOT_FOUND 1
@@ -213,10 +207,7 @@ typedef struct UF_ATTR_value_s UF_ATTR_value_t, *UF_ATTR_value_p_t;
 
 /* ---- uf_cfi.h ---- */
 
-#define UF_CFI_MAX_FILE_NAME_NCHARS  256
-#define UF_CFI_MAX_FILE_NAME_BUFSIZE 257
-#define UF_CFI_MAX_FILE_NAME_LEN     (UF_CFI_MAX_FILE_NAME_BUFSIZE - 1)
-#define UF_CFI_MAX_PATH_NAME_SIZE    257
+/* File name and path sizes: see the sizes block above. */
 
 /* ---- uf_csys.h ---- */
 
@@ -515,7 +506,7 @@ typedef struct UF_DRF_text_s UF_DRF_text_t, *UF_DRF_text_p_t;
 #define UF_LAYER_CAT_DESC_LEN (80)
 
 struct UF_LAYER_category_info_s {
-    char    name[UF_OBJ_NAME_BUFSIZE];
+    char    name[MAX_ENTITY_NAME_SIZE + 1];
     logical layer_mask[UF_LAYER_MAX_LAYER];      /* [n-1] is layer n */
     char    descr[UF_LAYER_CAT_DESC_LEN + 1];
 };
@@ -961,9 +952,9 @@ int UF_ATTR_read_value(tag_t object, char *title, int type, UF_ATTR_value_p_t va
 
 /* ---- uf_cfi.h ---- */
 int UF_CFI_ask_file_exist(const char *file_spec, int *status);
-int uc4574(const char *fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE]);
-int uc4576(const char *fspec, int ftype, char dspec[MAX_FSPEC_BUFSIZE],
-           char fname[UF_CFI_MAX_FILE_NAME_BUFSIZE]);
+int uc4574(const char *fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]);
+int uc4576(const char *fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
+           char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]);
 
 /* ---- uf_csys.h ---- */
 int UF_CSYS_map_point(int input_csys, double input_point[3], int output_csys,
@@ -987,13 +978,13 @@ int UF_DISP_ask_closest_color(int clr_model, double clr_values[3], int clr_cmp_m
 int UF_DISP_load_color_table(void);
 int UF_DISP_set_display(int display_code);
 int UF_DISP_set_highlight(tag_t object_id, int action_switch);
-int UF_DISP_refresh(void);
+void UF_DISP_refresh(void);
 int UF_DISP_ask_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display);
 int UF_DISP_set_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display);
-int UF_DISP_ask_grid_parameters(UF_DISP_grid_context_t product_context,
-                                UF_DISP_grid_p_t output_grid);
-int UF_DISP_set_grid_parameters(UF_DISP_grid_context_t product_context,
-                                UF_DISP_grid_p_t input_grid);
+void UF_DISP_ask_grid_parameters(UF_DISP_grid_context_t product_context,
+                                 UF_DISP_grid_p_t output_grid);
+void UF_DISP_set_grid_parameters(UF_DISP_grid_context_t product_context,
+                                 UF_DISP_grid_p_t input_grid);
 
 /* ---- uf_draw.h ---- */
 int UF_DRAW_create_drawing(const char *drawing_name, const UF_DRAW_info_p_t drawing_info,
@@ -1005,7 +996,7 @@ int UF_DRAW_ask_drawings(int *num_drawings, tag_p_t *drawing_tags);
 int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag,
                         double dwg_reference_point[2], UF_DRAW_view_info_t *view_info,
                         tag_t *draw_view_tag);
-int UF_DRAW_initialize_view_info(UF_DRAW_view_info_t *view_info);
+void UF_DRAW_initialize_view_info(UF_DRAW_view_info_t *view_info);
 int UF_DRAW_add_orthographic_view(const tag_t drawing_tag, const tag_t parent_view_tag,
                                   const UF_DRAW_proj_dir_t projection_direction,
                                   double dwg_reference_point[2], tag_t *ortho_view_tag);
@@ -1045,7 +1036,7 @@ int UF_LAYER_ask_status(const int layer_number, int *layer_status);
 int UF_LAYER_set_status(const int layer_number, const int layer_status);
 int UF_LAYER_cycle_by_layer(int layer_number, tag_t *object_tag);
 int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t category_info);
-int UF_LAYER_ask_category_tag(const char *category_name, tag_t *category);
+int UF_LAYER_ask_category_tag(char *category_name, tag_t *category);
 int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t *category);
 
 /* ---- uf_mb.h ---- */
@@ -1097,7 +1088,7 @@ int UF_OBJ_set_line_width(tag_t object_id, int line_width);
 /* ---- uf_part.h ---- */
 tag_t UF_PART_ask_display_part(void);
 int   UF_PART_set_display_part(tag_t part);
-int   UF_PART_ask_part_name(tag_t part, char part_fspec[MAX_FSPEC_BUFSIZE]);
+int   UF_PART_ask_part_name(tag_t part, char part_fspec[MAX_FSPEC_SIZE + 1]);
 tag_t UF_PART_ask_part_tag(const char *part_name);
 int   UF_PART_ask_units(tag_t part, int *part_units);
 int   UF_PART_new(const char *part_name, int units, tag_t *part);
@@ -1108,7 +1099,7 @@ int   UF_PART_import(const char *file_name, UF_import_part_modes_t *modes, doubl
 /* ---- uf_styler.h ---- */
 int UF_STYLER_ask_value(int dialog_id, UF_STYLER_item_value_type_p_t value);
 int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value);
-int UF_STYLER_create_dialog(const char *dialog_file, UF_STYLER_callback_info_t *cbs,
+int UF_STYLER_create_dialog(char *dialog_file, UF_STYLER_callback_info_t *cbs,
                             int number_of_cbs, void *client_data, int *response);
 int UF_STYLER_free_value(UF_STYLER_item_value_type_p_t data);
 
@@ -1122,8 +1113,7 @@ int UF_UI_message_dialog(char *title_string, UF_UI_MESSAGE_DIALOG_TYPE dialog_ty
                          UF_UI_message_buttons_t *buttons, int *response);
 int UF_UI_select_by_class(char *message, UF_UI_selection_options_p_t opts, int *response,
                           int *count, tag_p_t *object);
-/* Callers ignore the result, so int is compatible with releases that declare it void. */
-int uc1601(char *message, int option);
+void uc1601(char *message, int option);
 
 /* ---- uf_undo.h ---- */
 int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t mark_name,
@@ -1140,7 +1130,10 @@ int uc6434(const char *cp1, int ip2, tag_t np3, double rp4[6]);
 int uc6447(const char *cp1, int ip2, int *ip3);
 int uc6449(const char *cp1);
 int uc6450(const char *cp1, const char *cp2, const int ip3, const int ip4);
-int uc6454(const char *cp1);
+int uc6454(char *cp1);
+
+/* ---- uf_layout.h (uf_view.h includes it only from NX10) ---- */
+
 int uc6464(const char *layout_name, const char *old_view_name, const char *new_view_name);
 
 /* ---- uf_wave.h ---- */
@@ -1154,5 +1147,30 @@ int UF_WAVE_create_linked_curve(const tag_t curve, const tag_t xform, const tag_
 #endif
 
 #endif /* KELVORA_NX_SDK */
+
+/* ===================================================================== the plug-in's sizes
+ * Buffers the plug-in hands to NX, sized from what the SDK provides: the *_BUFSIZE macro where
+ * it exists (NX9 and later, where a name of 128 characters may take 384 bytes), otherwise the
+ * old byte limit plus the terminator. */
+#ifdef UF_OBJ_NAME_BUFSIZE
+#define KV_OBJ_NAME_BUFSIZE UF_OBJ_NAME_BUFSIZE
+#else
+#define KV_OBJ_NAME_BUFSIZE (UF_OBJ_NAME_LEN + 1)
+#endif
+#ifdef MAX_FSPEC_BUFSIZE
+#define KV_FSPEC_BUFSIZE MAX_FSPEC_BUFSIZE
+#else
+#define KV_FSPEC_BUFSIZE (MAX_FSPEC_SIZE + 1)
+#endif
+#ifdef MAX_LINE_BUFSIZE
+#define KV_LINE_BUFSIZE MAX_LINE_BUFSIZE
+#else
+#define KV_LINE_BUFSIZE (MAX_LINE_SIZE + 1)
+#endif
+#ifdef UF_CFI_MAX_FILE_NAME_BUFSIZE
+#define KV_FILE_NAME_BUFSIZE UF_CFI_MAX_FILE_NAME_BUFSIZE
+#else
+#define KV_FILE_NAME_BUFSIZE (UF_CFI_MAX_FILE_NAME_LEN + 1)
+#endif
 
 #endif /* KELVORA_NXAPI_NX_H */

@@ -47,7 +47,10 @@ int check_work_part(void) {
 
 int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int rows, int *response) {
     if (UF_initialize() != 0) return 0;
-    int rc = UF_STYLER_create_dialog(dlg_file, table, rows, nullptr, response);
+    // The 32-bit releases take the file name as a writable text.
+    char file[KV_FSPEC_BUFSIZE];
+    snprintf(file, sizeof file, "%s", dlg_file ? dlg_file : "");
+    int rc = UF_STYLER_create_dialog(file, table, rows, nullptr, response);
     if (rc != 0) {
         char message[133] = "";
         if (UF_get_fail_message(rc, message) != 0) snprintf(message, sizeof message, "NX error %d", rc);

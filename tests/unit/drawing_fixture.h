@@ -67,7 +67,7 @@ protected:
             {(char*)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
         };
         int response = 0;
-        ASSERT_EQ(0, UF_STYLER_create_dialog("edmDrfDlg.dlg", table, 2, nullptr, &response));
+        ASSERT_EQ(0, UF_STYLER_create_dialog((char*)"edmDrfDlg.dlg", table, 2, nullptr, &response));
     }
 
 private:

@@ -102,7 +102,7 @@ TEST_F(DrawingHost, DeletingTheCurrentDrawingLeavesTheModelShown) {
     EXPECT_EQ(NULL_TAG, current);
     EXPECT_NE(0, UF_DRAW_delete_drawing(current));  // the null tag is no drawing
     tag_t category = NULL_TAG;
-    UF_LAYER_ask_category_tag("E01", &category);
+    UF_LAYER_ask_category_tag((char*)"E01", &category);
     EXPECT_NE(0, UF_DRAW_delete_drawing(category));
     EXPECT_EQ(std::string::npos, nxsim::part_json(UF_ASSEM_ask_work_part()).find("current_drawing"));
 }

@@ -42,7 +42,7 @@ protected:
             {(char*)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
         };
         int response = 0;
-        ASSERT_EQ(0, UF_STYLER_create_dialog("fields.dlg", table, 2, nullptr, &response));
+        ASSERT_EQ(0, UF_STYLER_create_dialog((char*)"fields.dlg", table, 2, nullptr, &response));
     }
     static nxsim::DialogItem& item(const char* id) { return *nxsim::S().dialogs.back()->find(id); }
     static std::string text(int d, const char* object, size_t size = 64) {

@@ -51,13 +51,13 @@ TEST_F(Host, CyclesObjectsInCreationOrderWithAllFirst) {
 
 TEST_F(Host, CategoryLookupIgnoresCaseAndUnknownIsNoError) {
     tag_t t = NULL_TAG;
-    EXPECT_EQ(0, UF_LAYER_ask_category_tag("e01", &t));
+    EXPECT_EQ(0, UF_LAYER_ask_category_tag((char*)"e01", &t));
     EXPECT_NE(NULL_TAG, t);
-    EXPECT_EQ(0, UF_LAYER_ask_category_tag("all", &t));
+    EXPECT_EQ(0, UF_LAYER_ask_category_tag((char*)"all", &t));
     UF_LAYER_category_info_t info;
     ASSERT_EQ(0, UF_LAYER_ask_category_info(t, &info));
     for (int l = 0; l < 256; ++l) EXPECT_TRUE(info.layer_mask[l]);
-    EXPECT_EQ(0, UF_LAYER_ask_category_tag("E99", &t));
+    EXPECT_EQ(0, UF_LAYER_ask_category_tag((char*)"E99", &t));
     EXPECT_EQ(NULL_TAG, t);
 }
 
@@ -84,12 +84,12 @@ TEST_F(Host, LayerCyclingAndNames) {
     tag_t t = NULL_TAG;
     std::vector<std::string> names;
     while (UF_LAYER_cycle_by_layer(101, &t) == 0 && t != NULL_TAG) {
-        char name[UF_OBJ_NAME_BUFSIZE];
+        char name[KV_OBJ_NAME_BUFSIZE];
         UF_OBJ_ask_name(t, name);
         names.push_back(name);
     }
     EXPECT_EQ((std::vector<std::string>{"BODY_A", "E01_CSYS"}), names);
-    char name[UF_OBJ_NAME_BUFSIZE] = "x";
+    char name[KV_OBJ_NAME_BUFSIZE] = "x";
     tag_t unnamed = NULL_TAG;
     UF_LAYER_cycle_by_layer(5, &unnamed);
     ASSERT_NE(NULL_TAG, unnamed);

@@ -109,7 +109,7 @@ TEST_F(LayerRules, CategoriesHoldTheirOneLayerAndWholeNamesOnly) {
               category_names());
     UF_LAYER_category_info_t info{};
     tag_t cat = NULL_TAG;
-    UF_LAYER_ask_category_tag("E09", &cat);
+    UF_LAYER_ask_category_tag((char*)"E09", &cat);
     UF_LAYER_ask_category_info(cat, &info);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(i == 255, info.layer_mask[i]) << i;
 }

@@ -58,7 +58,7 @@ protected:
     int run(std::vector<nxsim::DialogEvent> events, int* response = nullptr) {
         nxsim::queue_events(events);
         int r = 0;
-        int rc = UF_STYLER_create_dialog("test.dlg", kTable, 6, nullptr, &r);
+        int rc = UF_STYLER_create_dialog((char*)"test.dlg", kTable, 6, nullptr, &r);
         if (response) *response = r;
         return rc;
     }
@@ -76,13 +76,13 @@ TEST_F(Styler, CallbacksFireInNxOrderAndOkClosesOnOne) {
 
 TEST_F(Styler, MissingFileAndBadTablesAreRefused) {
     int r = 0;
-    EXPECT_NE(0, UF_STYLER_create_dialog("missing.dlg", kTable, 6, nullptr, &r));
-    EXPECT_NE(0, UF_STYLER_create_dialog("test.dlg", kTable, 5, nullptr, &r));  // no terminator
+    EXPECT_NE(0, UF_STYLER_create_dialog((char*)"missing.dlg", kTable, 6, nullptr, &r));
+    EXPECT_NE(0, UF_STYLER_create_dialog((char*)"test.dlg", kTable, 5, nullptr, &r));  // no terminator
     UF_STYLER_callback_info_t bad[] = {
         {(char*)"NO_SUCH_OBJECT", UF_STYLER_ACTIVATE_CB, 0, press},
         {(char*)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
     };
-    EXPECT_NE(0, UF_STYLER_create_dialog("test.dlg", bad, 2, nullptr, &r));
+    EXPECT_NE(0, UF_STYLER_create_dialog((char*)"test.dlg", bad, 2, nullptr, &r));
     EXPECT_TRUE(g_calls.empty());  // nothing was shown
 }
 

@@ -46,18 +46,18 @@ TEST_F(ViewsHost, StandardViewsHaveNxOrientationsAndTopIsTheWorkView) {
 }
 
 TEST_F(ViewsHost, DeletingRefusesStandardWorkAndLayoutViews) {
-    EXPECT_EQ(3, uc6454("FRONT"));
-    EXPECT_EQ(1, uc6454("NOSUCH"));
-    EXPECT_EQ(2, uc6454(""));
-    EXPECT_EQ(5, uc6454("TOP@1"));
+    EXPECT_EQ(3, uc6454((char*)"FRONT"));
+    EXPECT_EQ(1, uc6454((char*)"NOSUCH"));
+    EXPECT_EQ(2, uc6454((char*)""));
+    EXPECT_EQ(5, uc6454((char*)"TOP@1"));
     ASSERT_EQ(0, uc6450("", "MINE", 1, 0));
     EXPECT_EQ(4, uc6450("", "mine", 1, 0));  // the name exists
     EXPECT_EQ(2, uc6450("", "A@B", 1, 0));
     EXPECT_EQ(9, uc6450("FRONT", "OTHER", 1, 0));  // not in the layout
     ASSERT_EQ(0, uc6464("", "", "MINE"));
-    EXPECT_EQ(4, uc6454("MINE"));  // the work view
+    EXPECT_EQ(4, uc6454((char*)"MINE"));  // the work view
     ASSERT_EQ(0, uc6464("", "", "TOP"));
-    EXPECT_EQ(0, uc6454("MINE"));
+    EXPECT_EQ(0, uc6454((char*)"MINE"));
     tag_t t = NULL_TAG;
     EXPECT_NE(0, UF_VIEW_ask_tag_of_view_name("MINE", &t));
 }
