@@ -260,4 +260,24 @@ TEST_F(Sheet, ElectrodeBodyIsTheFirstSolidOnTheFirstLayer) {
     EXPECT_EQ(-1, electrode_body("E9", &body));
 }
 
+// NX reports nothing from the grid calls: a grid it did not hand back must not be written over
+// the user's with zeros, and a grid it did is turned off.
+TEST_F(Sheet, GridIsOnlyWrittenBackWhenNxHandedItOver) {
+    open_two();
+    UF_DISP_grid_t grid;
+    nxsim::fail("UF_DISP_ask_grid_parameters", nxsim::FaultMode::Once);
+    prepare_drawing_display();
+    for (const std::string& call : nxsim::call_log()) EXPECT_NE("UF_DISP_set_grid_parameters", call);
+    UF_DISP_ask_grid_parameters(UF_DISP_DRAWING_GRID, &grid);
+    EXPECT_TRUE(grid.show_grid);
+    EXPECT_TRUE(grid.snap_to_grid);
+    EXPECT_DOUBLE_EQ(1.0, grid.grid_unit_x);
+
+    prepare_drawing_display();
+    UF_DISP_ask_grid_parameters(UF_DISP_DRAWING_GRID, &grid);
+    EXPECT_FALSE(grid.show_grid);
+    EXPECT_FALSE(grid.snap_to_grid);
+    EXPECT_DOUBLE_EQ(1.0, grid.grid_unit_x);
+}
+
 }  // namespace
