@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the build, the tests and the sheet previews need.
+# Installs every Debian 12 package the build, the tests and the sheet previews need, with
+# the Windows DLLs: mingw-w64 builds them, Wine (64-bit only) and Xvfb run their smoke test.
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
 pkgs=(
@@ -11,6 +12,9 @@ pkgs=(
   clang libclang-rt-14-dev
   librsvg2-bin
   fonts-wqy-microhei
+  python3 make zip
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine64 xvfb xauth
 )
 missing=()
 for p in "${pkgs[@]}"; do
