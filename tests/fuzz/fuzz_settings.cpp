@@ -59,7 +59,7 @@ int UF_translate_variable(const char *variable, char **translation) {
     if (strcmp(variable, "UGII_ROOT_DIR") == 0 && g_root_defined) *translation = (char *)g_nx_root.c_str();
     return 0;
 }
-int uc1601(char *, int) { return 0; }
+void uc1601(char *, int) {}
 int ws_module_file_path(char path[1024]) {
     path[0] = '\0';
     return -1;
