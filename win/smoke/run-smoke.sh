@@ -67,7 +67,7 @@ standin() {  # LIB OUTDIR [--omit NAME]
   python3 "$here/gen_standins.py" "$build/def/$lib.def" "$src" "$build/obj/$tag-stubs.c" "$@" >/dev/null &&
     $cc -O2 -Wall -I"$here" -c "$build/obj/$tag-stubs.c" -o "$build/obj/$tag-stubs.o" &&
     $cxx "${flags[@]}" -c "$src" -o "$build/obj/$lib.o" &&
-    $cxx -shared -static-libgcc -static-libstdc++ -o "$dest/$lib.dll" "$build/obj/$lib.o" "$build/obj/$tag-stubs.o"
+    $cxx -shared -static -o "$dest/$lib.dll" "$build/obj/$lib.o" "$build/obj/$tag-stubs.o"
 }
 standin libufun "$build/bin" || fail "stand-in libufun.dll"
 standin libugopenint "$build/bin" || fail "stand-in libugopenint.dll"
@@ -80,7 +80,7 @@ for lib in libufun libugopenint; do
   $dlltool -d "$build/def/$lib.def" -l "$build/obj/$lib.a" || fail "import library $lib.a"
 done
 for plugin in bad_table stuck; do
-  $cxx "${flags[@]}" -shared -static-libgcc -static-libstdc++ -o "$build/plugin/$plugin.dll" \
+  $cxx "${flags[@]}" -shared -static -o "$build/plugin/$plugin.dll" \
     "$here/${plugin}_plugin.cpp" "$build/obj/libufun.a" "$build/obj/libugopenint.a" -luser32 || fail "$plugin.dll"
 done
 
@@ -164,5 +164,6 @@ run_case missing_call "$build/bin-missing" "$dll" KV_SMOKE_WORK_PART=42 --
 run_case bad_table "$build/bin" "$build/plugin/bad_table.dll" --
 run_case stuck "$build/bin" "$build/plugin/stuck.dll" -- --timeout 3
 
-echo "smoke: $passed passed, $failed failed ($(( $(date +%s) - started )) s)"
+echo "smoke: run took $(( $(date +%s) - started )) s"
+echo "smoke: $passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -42,13 +42,14 @@ bool readable(const void *p, size_t n) {
     return true;
 }
 
-// 0: an action name (1 to kMaxName-1 printable characters); -1 unreadable; -2 not a name.
-int check_name(const char *name) {
-    for (int i = 0; i < kMaxName; i++) {
-        if (!readable(name + i, 1)) return -1;
-        unsigned char c = static_cast<unsigned char>(name[i]);
+// 0: a text of 1 to max-1 printable ASCII characters (spaces only where allowed); -1 unreadable;
+// -2 not such a text.
+int check_text(const char *text, int max, bool spaces) {
+    for (int i = 0; i < max; i++) {
+        if (!readable(text + i, 1)) return -1;
+        unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == '\0') return i > 0 ? 0 : -2;
-        if (c < 0x21 || c > 0x7e) return -2;
+        if (c > 0x7e || c < 0x20 || (c == 0x20 && !spaces)) return -2;
     }
     return -2;
 }
@@ -67,7 +68,7 @@ int validate(const UF_MB_action_t *table, int *rows) {
             *rows = i;
             return 0;
         }
-        int name = row->action_name ? check_name(row->action_name) : -3;
+        int name = row->action_name ? check_text(row->action_name, kMaxName, false) : -3;
         bool code = row->action_cb.cb &&
                     (page_protection(reinterpret_cast<const void *>(row->action_cb.cb)) & kExecutable);
         if (name == 0 && code) continue;
@@ -109,7 +110,7 @@ extern "C" KV_EXPORT int UF_STYLER_create_dialog(char *dialog_file, UF_STYLER_ca
     char file[MAX_PATH] = "(unreadable)";
     if (!dialog_file) {
         snprintf(file, sizeof file, "(none)");
-    } else if (check_name(dialog_file) == 0) {
+    } else if (check_text(dialog_file, MAX_PATH, true) == 0) {
         snprintf(file, sizeof file, "%s", dialog_file);
     }
     bool rows_ok = number_of_cbs > 0 && cbs && readable(cbs, sizeof *cbs * (size_t)number_of_cbs);
