@@ -14,7 +14,7 @@ pkgs=(
   fonts-wqy-microhei
   python3 make zip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine64 xvfb xauth
+  wine64 xvfb xauth locales
 )
 missing=()
 for p in "${pkgs[@]}"; do
