@@ -11,6 +11,14 @@ namespace {
 // The position of the last '/' or '\', or npos: part paths may carry either separator.
 size_t last_sep(const std::string& s) { return s.find_last_of("/\\"); }
 
+// uc5566 answers in codes of its own, success included.
+enum {
+    UC5566_DONE = 1,
+    UC5566_FAILED = 2,
+    UC5566_NULL_TAG = 3,
+    UC5566_LINE_TOO_LONG = 4,
+};
+
 }  // namespace
 
 extern "C" {
@@ -52,16 +60,23 @@ int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
     return 0;
 }
 
+// Replaces a note's text by lines: 1 done, 2 failed, 3 null tag, 4 line too long (NX's codes).
 int uc5566(tag_t np1, int ip2, int ip3, char cp4[][133]) {
     if (int rc = enter("uc5566")) return rc;
+    if (np1 == NULL_TAG) return UC5566_NULL_TAG;
     Object* o = live_obj(np1);
     // The host keeps the texts of notes only.
-    if (!o || o->type != T_NOTE || o->subtype != UF_draft_note_subtype) return ERR_BAD_TAG;
-    if (ip2 != 1 || ip3 < 1 || !cp4) return ERR_BAD_ARG;
+    if (!o || o->type != T_NOTE || o->subtype != UF_draft_note_subtype) return UC5566_FAILED;
+    if (ip2 != 1 || ip3 < 1 || !cp4) return UC5566_FAILED;
     std::vector<std::string> lines;
-    for (int i = 0; i < ip3; ++i) lines.emplace_back(cp4[i], strnlen(cp4[i], 132));
+    for (int i = 0; i < ip3; ++i) {
+        // A line is 132 characters and its terminator; one without a terminator is too long.
+        size_t len = strnlen(cp4[i], 133);
+        if (len > 132) return UC5566_LINE_TOO_LONG;
+        lines.emplace_back(cp4[i], len);
+    }
     o->note = lines;
-    return 0;
+    return UC5566_DONE;
 }
 
 }  // extern "C"

@@ -113,11 +113,13 @@ tag_t find_named_note(tag_t group, const char *name) {
     return found;
 }
 
-/* NX's result of replacing the note's text by text as its one line (at most 132 characters;
- * an empty text becomes one space, which NX keeps where it would drop an empty line). */
+/* 0; -1 null note; -2 refused. */
 int set_note_text(tag_t note, const char *text) {
+    if (note == NULL_TAG) return -1;
     char lines[1][133];  // NX's note line: 132 characters and the terminator
+    // NX keeps an empty line out of a note; one space holds its place.
     if (!text || text[0] == '\0') text = " ";
     kv_copy(lines[0], sizeof lines[0], text);
-    return uc5566(note, 1, 1, lines);
+    // uc5566 reports success as 1, not 0.
+    return uc5566(note, 1, 1, lines) == 1 ? 0 : -2;
 }

@@ -22,7 +22,9 @@ int work_part_folder_name(char *text, size_t size);
  * or the null tag. */
 tag_t find_named_note(tag_t group, const char *name);
 
-/* Replaces the note's text (an empty text becomes one space). NX's result. */
+/* Replaces the note's text by text as its one line, cut to NX's 132 characters (an empty text
+ * becomes one space). 0; -1 for the null note (NX not called); -2 when NX refuses (its text
+ * stays). */
 int set_note_text(tag_t note, const char *text);
 
 /* The number of items of a comma list (the number of commas). */
