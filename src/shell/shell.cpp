@@ -52,7 +52,7 @@ int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int ro
     snprintf(file, sizeof file, "%s", dlg_file ? dlg_file : "");
     int rc = UF_STYLER_create_dialog(file, table, rows, nullptr, response);
     if (rc != 0) {
-        char message[133] = "";
+        char message[KV_LINE_BUFSIZE] = "";  // 133 bytes in the old releases, more from NX9
         if (UF_get_fail_message(rc, message) != 0) snprintf(message, sizeof message, "NX error %d", rc);
         UF_UI_set_status(message);
         printf("%s\n", message);
