@@ -417,14 +417,15 @@ int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double 
     return 0;
 }
 
+// Fills an object record with NX's defaults: no objects, the first end point.
 int UF_DRF_init_object_structure(UF_DRF_object_p_t object) {
     if (object) memset(object, 0, sizeof *object);
     if (int rc = enter("UF_DRF_init_object_structure")) return rc;
     if (!object) return ERR_BAD_ARG;
     object->object_tag = NULL_TAG;
     object->object_view_tag = NULL_TAG;
-    object->object_assoc_type = UF_DRF_assoc_type_none;
-    object->object_assoc_modifier = 0;
+    object->object_assoc_type = UF_DRF_end_point;
+    object->object_assoc_modifier = UF_DRF_first_end_point;
     object->object2_tag = NULL_TAG;
     return 0;
 }

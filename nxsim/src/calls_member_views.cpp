@@ -296,6 +296,12 @@ int associate(const UF_DRF_object_t& rec, Ordinate* ord) {
     if (!o || o->sheet || o->part != d->part) return ERR_BAD_TAG;
     bool ok = (rec.object_assoc_type == UF_DRF_arc_center && o->type == T_ARC) ||
               (rec.object_assoc_type == UF_DRF_end_point && (o->type == T_LINE || o->type == T_ARC));
+    // An end point is the first or the last: NX has no default end.
+    if (ok && rec.object_assoc_type == UF_DRF_end_point && rec.object_assoc_modifier != UF_DRF_first_end_point &&
+        rec.object_assoc_modifier != UF_DRF_last_end_point) {
+        say(ERR_DRF_MODIFIER, "Invalid associativity modifier for an end point");
+        return ERR_DRF_MODIFIER;
+    }
     if (!ok || rec.object_assoc_modifier < 0 || rec.object_assoc_modifier > 2) {
         say(ERR_DRF_OBJECT, "The object cannot be associated that way");
         return ERR_DRF_OBJECT;
@@ -318,7 +324,7 @@ bool associated_point(const Ordinate& ord, double out[3]) {
         arc_centre_abs(*o, out);
         return true;
     }
-    // End points: modifier 2 the last, 0 and 1 the first.
+    // End points: modifier 1 the first, 2 the last (associate refuses any other).
     if (o->type == T_LINE) {
         const auto& p = ord.modifier == UF_DRF_last_end_point ? o->p2 : o->p1;
         for (int k = 0; k < 3; ++k) out[k] = p[k];

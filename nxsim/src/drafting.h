@@ -16,6 +16,7 @@ enum DraftingError {
     ERR_DRAW_NOT_MEMBER = 1315003,   // not a member view (of that drawing)
     ERR_DRAW_NO_DIRECTION = 1315004, // a projected view placed on its parent's reference point
     ERR_DRF_OBJECT = 1320001,        // the object cannot be associated that way
+    ERR_DRF_MODIFIER = 1320002,      // an end point's modifier is neither first (1) nor last (2)
 };
 
 // Subtypes the host gives its ordinate objects: origins and margins are drafting entities

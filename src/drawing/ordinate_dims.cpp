@@ -54,11 +54,15 @@ void delete_list(uf_list_p_t *list) {
 
 /* Fills an object record of the drafting calls. */
 void fill_object(UF_DRF_object_t *rec, tag_t object, tag_t view, UF_DRF_assoc_type_t assoc) {
+    // Cleared first: the record is whole even when NX's initialisation fails.
+    memset(rec, 0, sizeof *rec);
     UF_DRF_init_object_structure(rec);
     rec->object_tag = object;
     rec->object_view_tag = view;
     rec->object_assoc_type = assoc;
-    rec->object_assoc_modifier = 0;
+    // NX takes an end point as the first (1) or the last (2), never 0. A margin's line runs the
+    // margin's way, so either end places it alike; an arc's centre is NX's default modifier too.
+    rec->object_assoc_modifier = UF_DRF_first_end_point;
 }
 
 }  // namespace
