@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -32,6 +35,37 @@ std::string dir_of(const std::string& path) {
 }
 
 bool is_absolute(const std::string& p) { return !p.empty() && p[0] == '/'; }
+
+// NX names a loaded part by its full path, and the plug-in reads the mould number and $DIR from
+// it: every path given to the session is absolute, without ".", ".." or doubled slashes, however
+// the runner was started. ".." is taken by name, as the shell's cd takes it.
+std::string absolute(const std::string& p, const std::string& from) {
+    std::vector<std::string> names;
+    std::stringstream whole(is_absolute(p) ? p : from + "/" + p);
+    std::string name;
+    while (std::getline(whole, name, '/')) {
+        if (name.empty() || name == ".") continue;
+        if (name != "..")
+            names.push_back(name);
+        else if (!names.empty())
+            names.pop_back();
+    }
+    std::string out;
+    for (auto& n : names) out += "/" + n;
+    return out.empty() ? "/" : out;
+}
+
+// The folder the runner was started in, named as the shell names it ($PWD) while that is still
+// this folder, so that paths through a symbolic link read as the user typed them.
+std::string working_dir() {
+    struct stat here, named;
+    const char* pwd = getenv("PWD");
+    if (pwd && is_absolute(pwd) && stat(pwd, &named) == 0 && stat(".", &here) == 0 &&
+        named.st_dev == here.st_dev && named.st_ino == here.st_ino)
+        return pwd;
+    char buf[PATH_MAX];
+    return getcwd(buf, sizeof buf) ? buf : "";
+}
 
 // Creates a folder and the folders above it that are missing.
 void make_dirs(const std::string& p) {
@@ -63,8 +97,7 @@ public:
 
     // A path in the scenario is relative to the scenario's folder; ${KIT} stands for the kit.
     std::string path(const json& j, const std::string& where) const {
-        std::string p = expand(text(j, where));
-        return is_absolute(p) ? p : base_ + "/" + p;
+        return absolute(expand(text(j, where)), base_);
     }
 
     std::string expand(std::string s) const {
@@ -96,6 +129,8 @@ public:
                 a.cancel = true;
             else
                 a.text = expand(text(j["folder"], where + ".folder"));
+            // The browser answers with a full path; an absolute one is passed exactly as written.
+            if (!a.cancel && !a.text.empty() && !is_absolute(a.text)) a.text = absolute(a.text, base_);
             // A browser picks existing folders: one under the run's output is made for it.
             if (!a.cancel && !out_.empty() && a.text.compare(0, out_.size() + 1, out_ + "/") == 0)
                 make_dirs(a.text);
@@ -180,6 +215,8 @@ public:
         return e;
     }
 
+    const std::string& file() const { return file_; }
+
     std::string kit_;
     std::string out_;  // the --out folder, absolute
 
@@ -235,7 +272,13 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         res.message = scenario_path + ": not a JSON object";
         return res;
     }
-    Reader r(scenario_path);
+    std::string cwd = is_absolute(scenario_path) ? "/" : working_dir();
+    if (cwd.empty()) {
+        res.exit_code = 2;
+        res.message = scenario_path + ": the working folder cannot be read to resolve the scenario's path";
+        return res;
+    }
+    Reader r(absolute(scenario_path, cwd));
     nxsim::reset();
     make_dirs(out_dir);
     if (char* abs = realpath(out_dir.c_str(), nullptr)) {
@@ -291,24 +334,40 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
             if (s.contains("action")) {
                 std::string name = r.text(s["action"], w + ".action");
                 std::vector<nxsim::DialogEvent> events;
+                std::vector<std::string> written;  // each event as the scenario wrote it
                 if (s.contains("events")) {
                     const json& ev = s["events"];
                     if (!ev.is_array()) r.fail(w + ".events", "expected an array");
-                    for (size_t k = 0; k < ev.size(); ++k)
+                    for (size_t k = 0; k < ev.size(); ++k) {
                         events.push_back(r.event(ev[k], w + ".events[" + std::to_string(k) + "]"));
+                        written.push_back(ev[k].dump());
+                    }
                 }
                 if (s.contains("answers"))
                     for (auto& a : r.answers(s["answers"], w + ".answers")) nxsim::push_answer(a);
                 nxsim::queue_events(events);
+                size_t seen = nxsim::transcript().size();
                 if (nxsim::run_action(name) < 0) r.fail(w + ".action", "no menu action '" + name + "' is registered");
-                if (nxsim::pending_events() > 0)
-                    nxsim::add_error(scenario_path + ": " + w + ": " + std::to_string(nxsim::pending_events()) +
-                                     " scripted event(s) left unused (no dialog took them)");
+                // The host keeps what no dialog took, and the next step's dialogs would take it
+                // as their own: the run stops at the first step that leaves any.
+                size_t left = nxsim::pending_events();
+                if (left > 0) {
+                    std::string dialog;
+                    const auto& said = nxsim::transcript();
+                    for (size_t k = seen; k < said.size(); ++k)
+                        if (said[k].compare(0, 14, "dialog: close ") == 0) dialog = said[k].substr(14);
+                    nxsim::add_error(r.file() + ": " + w + ": " + std::to_string(left) + " scripted event(s) left unused " +
+                                     (dialog.empty() ? "(the action opened no dialog)"
+                                                     : "after the dialog " + dialog + " closed") +
+                                     "; the run stops here");
+                    // The queue is empty when a step starts, so what is left is this step's last events.
+                    for (size_t k = events.size() - std::min(left, events.size()); k < events.size(); ++k)
+                        nxsim::add_error(events[k].where + ": " + written[k] + " unused");
+                }
                 if (nxsim::pending_answers() > 0)
-                    nxsim::add_error(scenario_path + ": " + w + ": " + std::to_string(nxsim::pending_answers()) +
-                                     " scripted answer(s) left unused");
-                nxsim::queue_events({});
-                while (nxsim::pending_events()) nxsim::queue_events({});
+                    nxsim::add_error(r.file() + ": " + w + ": " + std::to_string(nxsim::pending_answers()) +
+                                     " scripted answer(s) left unused; the run stops here");
+                if (left > 0 || nxsim::pending_answers() > 0) break;
             } else if (s.contains("open_part")) {
                 std::string err;
                 if (nxsim::open_part(r.path(s["open_part"], w + ".open_part"), &err) != 0) r.fail(w + ".open_part", err);
