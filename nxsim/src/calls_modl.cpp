@@ -166,6 +166,13 @@ int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t* dpl
     return 0;
 }
 
+// Brings the work part's model up to date; links are whole when made, so nothing changes.
+int UF_MODL_update(void) {
+    if (int rc = enter("UF_MODL_update")) return rc;
+    if (!work()) return ERR_NO_WORK_PART;
+    return 0;
+}
+
 int UF_MODL_intersect_objects(tag_t object_1, tag_t object_2, double tolerance, int* num_intersections,
                               UF_MODL_intersect_info_p_t** intersections) {
     if (num_intersections) *num_intersections = 0;
@@ -212,6 +219,12 @@ int UF_DISP_set_display(int display_code) {
     if (int rc = enter("UF_DISP_set_display")) return rc;
     if (display_code != UF_DISP_SUPPRESS_DISPLAY && display_code != UF_DISP_UNSUPPRESS_DISPLAY) return ERR_BAD_ARG;
     S().display = display_code;
+    return 0;
+}
+
+// Redraws the graphics from the model; the host keeps no graphics, so nothing changes.
+int UF_DISP_regenerate_display(void) {
+    if (int rc = enter("UF_DISP_regenerate_display")) return rc;
     return 0;
 }
 

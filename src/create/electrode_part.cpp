@@ -68,25 +68,25 @@ int make_part_file(const char *path) {
     return rc == 0 ? 0 : -1;
 }
 
-// Brings one object of the electrode's layers into the part; failures are passed over.
-void carry_over(tag_t part, tag_t object) {
+// Brings one object of the electrode's layers into the part; failures are passed over. 1 when
+// a WAVE link was made, else 0.
+int carry_over(tag_t part, tag_t object) {
     int type = 0, subtype = 0;
-    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 0;
     tag_t feature = NULL_TAG;
     switch (type) {
         case UF_solid_type:
             if (subtype == UF_solid_body_subtype)
-                UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature);
-            break;
+                return UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 0;
+            return 0;
         case UF_coordinate_system_type:
             copy_csys_to_part(part, object, KV_ECS_NAME);
-            break;
+            return 0;
         case UF_point_type:
         case UF_line_type:
-            UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature);
-            break;
+            return UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 0;
         default:
-            break;
+            return 0;
     }
 }
 
@@ -98,11 +98,15 @@ int link_electrode(tag_t part, const char *name) {
     UF_LAYER_category_info_t info;
     memset(&info, 0, sizeof info);
     if (UF_LAYER_ask_category_info(category, &info) != 0) return -1;
+    int links = 0;
     for (int layer = UF_LAYER_MIN_LAYER; layer <= UF_LAYER_MAX_LAYER; ++layer) {
         if (!info.layer_mask[layer - 1]) continue;
         tag_t object = NULL_TAG;
-        while (UF_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) carry_over(part, object);
+        while (UF_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) links += carry_over(part, object);
     }
+    // NX (from NX10) wants the model updated once WAVE links are made; one update serves them
+    // all. When it fails the links stay as made: NX's next update completes them.
+    if (links > 0) UF_MODL_update();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 /* Electrode part files: for one electrode, a new part "<folder>/<prefix><name>.prt" saved at
  * once, added to the work part as a component at the absolute origin, with the electrode's
- * bodies, points and lines WAVE-linked into it and its coordinate systems copied as "ECS". */
+ * bodies, points and lines WAVE-linked into it (the model updated once after the links, as NX
+ * asks) and its coordinate systems copied as "ECS". */
 #ifndef KELVORA_ELECTRODE_PART_H
 #define KELVORA_ELECTRODE_PART_H
 

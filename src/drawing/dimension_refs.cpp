@@ -217,6 +217,9 @@ int measure_electrode_box(uf_list_p_t list, double box[6]) {
     if (!have_mark || UF_UNDO_undo_to_mark(mark, NULL) != 0) delete_logged_probes(&log);
     if (have_mark && UF_UNDO_delete_mark(mark, NULL) != 0) UF_UNDO_delete_mark(mark, NULL);
     free(log.tags);
+    // NX wants the graphics regenerated once display is resumed; done when the probes are gone,
+    // so that none is drawn. A failure costs only stale graphics until NX's next redraw.
+    UF_DISP_regenerate_display();
     return measured;
 }
 

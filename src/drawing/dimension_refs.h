@@ -31,8 +31,9 @@ int create_origin_marker(const char *name, double point[3]);
 int collect_solid_bodies(int layer, uf_list_p_t list);
 
 /* The box of the listed bodies in WCS coordinates: x_min, y_min, z_min, x_max, y_max, z_max,
- * all 0 when no body could be measured. Display is suppressed while probing and every probe
- * plane is removed again. The number of bodies measured. */
+ * all 0 when no body could be measured. Display is suppressed while probing, resumed and
+ * regenerated afterwards, and every probe plane is removed again. The number of bodies
+ * measured. */
 int measure_electrode_box(uf_list_p_t list, double box[6]);
 
 /* The X, Y and Z axes of the WCS in absolute coordinates. 0, or -1 (and zero vectors). */

@@ -977,6 +977,7 @@ int UF_CURVE_ask_arc_data(tag_t arc, UF_CURVE_arc_p_t arc_coords);
 int UF_DISP_ask_closest_color(int clr_model, double clr_values[3], int clr_cmp_mtd, int *clr_num);
 int UF_DISP_load_color_table(void);
 int UF_DISP_set_display(int display_code);
+int UF_DISP_regenerate_display(void);
 int UF_DISP_set_highlight(tag_t object_id, int action_switch);
 void UF_DISP_refresh(void);
 int UF_DISP_ask_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display);
@@ -1054,6 +1055,7 @@ int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expan
                                      double min_corner[3], double directions[3][3],
                                      double distances[3]);
 int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t *dplane_tag);
+int UF_MODL_update(void);
 
 /* ---- uf_mtx.h ---- */
 void UF_MTX3_mtx4(const double mtx_3D[9], double mtx_4D[16]);
