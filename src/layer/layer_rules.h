@@ -7,8 +7,18 @@
 
 #include "nx.h"
 
+/* The longest suffix the plug-in appends to an electrode's name to name the electrode's objects:
+ * the ECS's "_CSYS" (the others are "_ORG", "_TOP", "_ISO" and the edge lines' "0" to "11"). */
+#define KV_LONGEST_NAME_SUFFIX "_CSYS"
 /* The longest electrode name the category record holds (30 in the NX releases we build for). */
-#define KV_ELECTRODE_NAME_MAX ((int)sizeof(((UF_LAYER_category_info_t *)0)->name) - 1)
+#define KV_CATEGORY_NAME_MAX ((int)sizeof(((UF_LAYER_category_info_t *)0)->name) - 1)
+/* The longest electrode name whose derived names all fit NX's object names (25 in the releases we
+ * build for), and which its category can hold. What NX does with a longer object name is not
+ * documented, so the plug-in never asks for one. */
+#define KV_ELECTRODE_NAME_MAX                                                                   \
+    (UF_OBJ_NAME_LEN - (int)(sizeof KV_LONGEST_NAME_SUFFIX - 1) < KV_CATEGORY_NAME_MAX            \
+         ? UF_OBJ_NAME_LEN - (int)(sizeof KV_LONGEST_NAME_SUFFIX - 1)                             \
+         : KV_CATEGORY_NAME_MAX)
 
 /* The number after the highest electrode number found on the layers of the configured range,
  * so 1 when there is none. */
@@ -29,7 +39,7 @@ int make_electrode_name(int n, char *name, size_t size);
 
 /* Creates the layer category name holding only layer (NX's result is not looked at). 0; -1 for
  * a null or empty name or a layer outside 1 to 256; -2 for a name longer than
- * KV_ELECTRODE_NAME_MAX. */
+ * KV_CATEGORY_NAME_MAX. */
 int create_electrode_category(const char *name, int layer);
 
 /* A setting as an integer (0 when missing or not a number; out-of-range values are clamped)

@@ -67,12 +67,13 @@ TEST_F(LayerDialog, TheLayerIsCheckedBeforeTheNameAndTheDialogStaysOpen) {
                           set("INT_1", 300), set("STR_0", "X01"), ok(),
                           set("INT_1", 0), ok(),
                           set("INT_1", 150), apply(),
-                          set("STR_0", "e" + std::string(30, '1')), ok(),
-                          set("STR_0", "e" + std::string(29, '1')), ok()});
+                          set("STR_0", "e" + std::string(25, '1')), ok(),
+                          set("STR_0", "e" + std::string(24, '1')), ok()});
+    // 25 characters at most: "<name>_CSYS", the longest name made from it, must fit NX's 30.
     EXPECT_EQ((std::vector<std::string>{"图层数值超出范围", "图层数值超出范围", "电极命名不正确！",
-                                        "电极名称过长，最多30个字符！"}),
+                                        "电极名称过长，最多25个字符！"}),
               messages());
-    EXPECT_EQ((std::vector<std::string>{"e" + std::string(29, '1') + "@150"}), categories());
+    EXPECT_EQ((std::vector<std::string>{"e" + std::string(24, '1') + "@150"}), categories());
     EXPECT_EQ(150, layer_of("BODY1"));
 }
 
