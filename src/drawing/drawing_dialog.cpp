@@ -3,6 +3,7 @@
 
 #include "drawing/drawing_batch.h"
 #include "drawing/electrode_record.h"
+#include "drawing/job_sheet.h"
 #include "drawing/process_listing.h"
 #include "shell/shell.h"
 #include "shell/win_services.h"
@@ -22,6 +23,7 @@ UF_STYLER_callback_info_t g_table[DRAWING_DIALOG_ROWS] = {
     {(char *)"COPY_ACTION", UF_STYLER_ACTIVATE_CB, 0, copy_process_data_cb},
     {(char *)"PASTE_ACTION", UF_STYLER_ACTIVATE_CB, 0, paste_process_data_cb},
     {(char *)"INFO_ACTION", UF_STYLER_ACTIVATE_CB, 1, write_process_listing},
+    {(char *)"JOB_SHEET_ACTION", UF_STYLER_ACTIVATE_CB, 1, job_sheet_cb},
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
 

@@ -5,7 +5,7 @@
 #include "nx.h"
 
 #define DRAWING_DIALOG_FILE "edmDrfDlg.dlg"
-#define DRAWING_DIALOG_ROWS 12
+#define DRAWING_DIALOG_ROWS 13
 
 /* Shown when the process data buttons find no electrode selected, GBK. */
 #define KV_NO_ELECTRODE_SELECTED_TEXT "没有选择电极"

@@ -1,0 +1,280 @@
+// The job sheet of the drawing dialog's electrodes: the datum, each electrode's placement and
+// box (measured by the plane probes of the drawing's reference geometry, the WCS set to the
+// electrode's system meanwhile and given back afterwards), the stock, and the two files.
+#include "drawing/job_sheet.h"
+
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+#include "config/kv_text.h"
+#include "config/settings.h"
+#include "drawing/dimension_refs.h"
+#include "drawing/model_views.h"
+#include "electrode/electrode.h"
+#include "electrode/text_source.h"
+#include "shell/win_services.h"
+
+namespace {
+
+const double kMmPerInch = 25.4;
+// NX's status line holds 132 characters.
+const size_t kStatusSize = 133;
+
+// The item at index of the setting's comma list; empty when there is none.
+void setting_item(const char *setting, int index, char item[KV_LIST_ITEM_SIZE]) {
+    char list[KV_SETTING_BUFSIZE];
+    read_setting(setting, list, sizeof list);
+    list_item(list, index, item, KV_LIST_ITEM_SIZE);
+    drop_split_character(item);
+}
+
+// A size setting in mm: fallback when missing, not a number or negative.
+double size_setting(const char *key, double fallback) {
+    char value[KV_SETTING_BUFSIZE];
+    if (read_setting(key, value, sizeof value) != 0) return fallback;
+    char *end = NULL;
+    double v = strtod(value, &end);
+    return end == value || *end != '\0' || !isfinite(v) || v < 0 ? fallback : v;
+}
+
+// The work part's coordinate system of that name (NX keeps names in upper case), or null.
+tag_t find_named_csys(const char *name) {
+    tag_t part = UF_ASSEM_ask_work_part();
+    char upper[KV_OBJ_NAME_BUFSIZE];
+    kv_copy(upper, sizeof upper, name);
+    kv_upper(upper);
+    const char *names[2] = {name, upper};
+    for (const char *n : names) {
+        tag_t csys = NULL_TAG;
+        if (part != NULL_TAG && UF_OBJ_cycle_by_name_and_type(part, n, UF_coordinate_system_type, FALSE, &csys) == 0 &&
+            csys != NULL_TAG)
+            return csys;
+    }
+    return NULL_TAG;
+}
+
+// The datum frame, the absolute one unless the setting names a usable coordinate system, and
+// the header's words for it.
+void find_datum(job_frame *datum, char *text, size_t size) {
+    absolute_frame(datum);
+    char name[KV_OBJ_NAME_BUFSIZE];
+    if (read_setting(KV_DATUM_SETTING, name, sizeof name) != 0) {
+        snprintf(text, size, "绝对坐标系（未设置 %s）", KV_DATUM_SETTING);
+        return;
+    }
+    drop_split_character(name);
+    job_frame f;
+    tag_t csys = find_named_csys(name);
+    if (csys != NULL_TAG && ask_csys_frame(csys, f.origin, f.matrix) == 0 && frame_is_rotation(&f)) {
+        *datum = f;
+        snprintf(text, size, "坐标系 %s", name);
+        return;
+    }
+    snprintf(text, size, "绝对坐标系（没有可用的坐标系 %s）", name);
+}
+
+// The box of the electrode's solid bodies on its first layer along frame's axes into row.
+void measure_row(job_row *row, const job_frame *frame) {
+    int layer = 0;
+    if (first_layer_of_category(row->data->electrode_name, &layer) != 0) return;
+    job_frame f;
+    right_handed_frame(frame, &f);
+    // Measured in any other system the box would be wrong: none then.
+    if (restore_wcs(f.origin, f.matrix) != 0) return;
+    uf_list_p_t list = NULL;
+    if (UF_MODL_create_list(&list) != 0 || !list) return;
+    double box[6];
+    if (collect_solid_bodies(layer, list) > 0 && measure_electrode_box(list, box) > 0) {
+        row->has_box = 1;
+        for (int a = 0; a < 3; ++a) row->size[a] = box[3 + a] - box[a];
+    }
+    if (UF_MODL_delete_list(&list) != 0 && list) UF_MODL_delete_list(&list);
+}
+
+// One row: texts, placement in datum, and when measure is 1 box and stock.
+void fill_row(job_row *row, const electrode_data *d, const job_frame *datum, const job_sheet *sheet, double mm,
+              int measure) {
+    row->data = d;
+    setting_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, row->material);
+    setting_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, row->method);
+    setting_item("ELECTRODE_DRAFT_MACH", d->machine_index, row->machine);
+    job_frame ecs;
+    tag_t csys = find_electrode_csys(d->electrode_name);
+    int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
+                                        ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0);
+    place_electrode(datum, have_ecs ? &ecs : NULL, &row->place);
+    if (measure) measure_row(row, have_ecs ? &ecs : datum);
+    if (!row->has_box) return;
+    const double size_mm[3] = {row->size[0] * mm, row->size[1] * mm, row->size[2] * mm};
+    choose_stock(&sheet->stock, size_mm, size_setting(KV_CLEARANCE_SETTING, KV_DEFAULT_CLEARANCE),
+                 size_setting(KV_CLAMP_SETTING, KV_DEFAULT_CLAMP), &row->stock);
+}
+
+void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
+    kv_copy(sheet->mould_no, sizeof sheet->mould_no, head ? head->data.mould_no : "");
+    kv_copy(sheet->workpiece, sizeof sheet->workpiece, head ? head->data.workpiece_name : "");
+    int units = UF_PART_METRIC;
+    UF_PART_ask_units(UF_ASSEM_ask_work_part(), &units);
+    kv_copy(sheet->units, sizeof sheet->units, units == UF_PART_ENGLISH ? "inch" : "mm");
+    *mm = units == UF_PART_ENGLISH ? kMmPerInch : 1.0;
+    time_t now = time(NULL);
+    struct tm *t = localtime(&now);
+    if (!t || strftime(sheet->date, sizeof sheet->date, "%Y/%m/%d", t) == 0) sheet->date[0] = '\0';
+    char list[KV_SETTING_BUFSIZE];
+    read_setting(KV_STOCK_SETTING, list, sizeof list);
+    parse_stock_list(list, &sheet->stock);
+}
+
+// The WCS as the user had it, and an undo mark that takes away every matrix and system made
+// to turn the WCS to an electrode and gives the WCS back in one step.
+struct saved_state {
+    double origin[3];
+    double matrix[9];
+    tag_t csys;
+    UF_UNDO_mark_id_t mark;
+    int have_mark;
+};
+
+// 0, or -1 when the WCS could not be read (each step is tried twice: a passing failure must
+// not cost the user's WCS).
+int keep_state(saved_state *s) {
+    memset(s, 0, sizeof *s);
+    int wcs = save_wcs(s->origin, s->matrix) == 0 && UF_CSYS_ask_wcs(&s->csys) == 0;
+    if (!wcs) wcs = save_wcs(s->origin, s->matrix) == 0 && UF_CSYS_ask_wcs(&s->csys) == 0;
+    if (!wcs) return -1;
+    s->have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &s->mark) == 0 ||
+                   UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &s->mark) == 0;
+    return 0;
+}
+
+// Undoes to the mark; when there is none or the undo fails, the WCS is set back from the saved
+// values (the matrices made stay in the part then), else the saved system, else once more.
+void give_back_state(const saved_state *s) {
+    if (s->have_mark) {
+        int undone = UF_UNDO_undo_to_mark(s->mark, NULL) == 0 || UF_UNDO_undo_to_mark(s->mark, NULL) == 0;
+        if (UF_UNDO_delete_mark(s->mark, NULL) != 0) UF_UNDO_delete_mark(s->mark, NULL);
+        if (undone) return;
+    }
+    if (restore_wcs(s->origin, s->matrix) == 0) return;
+    if (s->csys != NULL_TAG && UF_CSYS_set_wcs(s->csys) == 0) return;
+    restore_wcs(s->origin, s->matrix);
+}
+
+}  // namespace
+
+/* 0, -1 no work part, -2 no memory. */
+int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
+    if (!sheet) return -2;
+    memset(sheet, 0, sizeof *sheet);
+    if (UF_ASSEM_ask_work_part() == NULL_TAG) return -1;
+    int n = 0;
+    for (const electrode_record *r = head; r; r = r->next) ++n;
+    if (n > 0) {
+        sheet->rows = (job_row *)calloc((size_t)n, sizeof(job_row));
+        if (!sheet->rows) return -2;
+    }
+    double mm = 1.0;
+    fill_header(sheet, head, &mm);
+    job_frame datum;
+    find_datum(&datum, sheet->datum, sizeof sheet->datum);
+    saved_state saved;
+    // Without the user's WCS in hand it is never moved: rows are then written without boxes.
+    int keep = keep_state(&saved) == 0;
+    for (const electrode_record *r = head; r; r = r->next, ++sheet->count)
+        fill_row(&sheet->rows[sheet->count], &r->data, &datum, sheet, mm, keep);
+    if (keep) give_back_state(&saved);
+    return 0;
+}
+
+/* No result. */
+void free_job_sheet(job_sheet *sheet) {
+    if (!sheet) return;
+    free(sheet->rows);
+    sheet->rows = NULL;
+    sheet->count = 0;
+}
+
+namespace {
+
+// The work part's folder into folder (size bytes); empty without a work part.
+void work_part_folder(char *folder, size_t size) {
+    folder[0] = '\0';
+    tag_t work = UF_ASSEM_ask_work_part();
+    char path[KV_FSPEC_BUFSIZE] = "", dspec[KV_FSPEC_BUFSIZE] = "", fname[KV_FILE_NAME_BUFSIZE] = "";
+    if (work == NULL_TAG || UF_PART_ask_part_name(work, path) != 0) return;
+    path[sizeof path - 1] = '\0';
+    if (uc4576(path, 2, dspec, fname) != 0) return;
+    dspec[sizeof dspec - 1] = '\0';
+    kv_copy(folder, size, dspec);
+}
+
+// "<folder>/<work part>_EDM<ext>" into path. 0, or -1 when it does not fit.
+int sheet_path(const char *folder, const char *part, const char *ext, char path[KV_JOB_PATH_SIZE]) {
+    size_t n = strlen(folder);
+    const char *sep = n > 0 && kv_is_path_sep(folder[n - 1]) ? "" : KV_PATH_SEP_STR;
+    int w = snprintf(path, KV_JOB_PATH_SIZE, "%s%s%s_EDM%s", folder, sep, part, ext);
+    return w < 0 || w >= KV_JOB_PATH_SIZE ? -1 : 0;
+}
+
+void tell_not_written(const char *path) {
+    char text[KV_JOB_PATH_SIZE + 128];
+    snprintf(text, sizeof text, "%s%s", KV_JOB_WRITE_FAILED_TEXT, path);
+    ws_message_box(text);
+}
+
+// The paths of both files into csv and html. 0, or -1 (the user told) when one does not fit.
+int sheet_paths(const char *folder, const char *part, char csv[KV_JOB_PATH_SIZE], char html[KV_JOB_PATH_SIZE]) {
+    if (sheet_path(folder, part, ".csv", csv) == 0 && sheet_path(folder, part, ".html", html) == 0) return 0;
+    snprintf(csv, KV_JOB_PATH_SIZE, "%s_EDM.csv", part);
+    tell_not_written(csv);
+    return -1;
+}
+
+}  // namespace
+
+/* 0 written, -1 nothing to write or nowhere, -2 a file not written. */
+int write_job_sheet(const electrode_record *head, const char *folder) {
+    if (!head) {
+        ws_message_box(KV_JOB_NO_ELECTRODE_TEXT);
+        return -1;
+    }
+    char where[KV_SETTING_BUFSIZE] = "";
+    kv_copy(where, sizeof where, folder);
+    if (where[0] == '\0') work_part_folder(where, sizeof where);
+    char part[KV_FILE_NAME_BUFSIZE] = "";
+    work_part_name(part, sizeof part);
+    if (where[0] == '\0' || part[0] == '\0') {
+        ws_message_box(KV_JOB_NO_FOLDER_TEXT);
+        return -1;
+    }
+    char csv[KV_JOB_PATH_SIZE], html[KV_JOB_PATH_SIZE];
+    if (sheet_paths(where, part, csv, html) != 0) return -2;
+    job_sheet sheet;
+    int rc = gather_job_sheet(head, &sheet);
+    const char *failed = rc != 0 ? csv : NULL;
+    if (!failed && write_replacing(csv, write_job_csv, &sheet) != 0) failed = csv;
+    if (!failed && write_replacing(html, write_job_html, &sheet) != 0) failed = html;
+    free_job_sheet(&sheet);
+    if (failed) {
+        tell_not_written(failed);
+        return -2;
+    }
+    char status[kStatusSize];
+    snprintf(status, sizeof status, "%s%s_EDM.csv, %s_EDM.html", KV_JOB_DONE_TEXT, part, part);
+    drop_split_character(status);
+    UF_UI_set_status(status);
+    return 0;
+}
+
+/* Always 0. */
+int job_sheet_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    char folder[1024] = "";
+    // Cancelling the browser leaves the work part's folder, as the title says.
+    if (ws_browse_folder(KV_JOB_FOLDER_TITLE, folder) != 0) folder[0] = '\0';
+    write_job_sheet(electrode_list, folder);
+    UF_terminate();
+    return UF_UI_CB_CONTINUE_DIALOG;
+}

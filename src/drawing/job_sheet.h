@@ -1,0 +1,98 @@
+/* The EDM job sheet: one row per electrode of the drawing dialog's list with its position and
+ * rotation in the workpiece datum, its box, its process data and the blank it is cut from,
+ * written as "<work part>_EDM.csv" (GBK) and "<work part>_EDM.html" (printable on A4
+ * landscape, with the stock cut list and the number of electrodes to make). */
+#ifndef KELVORA_JOB_SHEET_H
+#define KELVORA_JOB_SHEET_H
+
+#include <stdio.h>
+
+#include "nx.h"
+#include "drawing/electrode_record.h"
+#include "drawing/job_sheet_frame.h"
+#include "drawing/job_sheet_stock.h"
+
+/* Settings: the datum's coordinate system name, the stock list, the clearance per side and the
+ * length added for clamping (mm), with their defaults. */
+#define KV_DATUM_SETTING "EDM_DATUM_CSYS"
+#define KV_STOCK_SETTING "ELECTRODE_STOCK_LIST"
+#define KV_CLEARANCE_SETTING "ELECTRODE_STOCK_CLEARANCE"
+#define KV_CLAMP_SETTING "ELECTRODE_STOCK_CLAMP"
+#define KV_DEFAULT_CLEARANCE 1.0
+#define KV_DEFAULT_CLAMP 10.0
+
+/* Texts of the job sheet, GBK. */
+#define KV_JOB_FOLDER_TITLE "加工单文件夹（取消：工件所在文件夹）"
+#define KV_JOB_WRITE_FAILED_TEXT "无法写入文件（文件夹不可写或文件被其它程序打开）："
+#define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"
+#define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
+#define KV_JOB_DONE_TEXT "加工单已写入："
+#define KV_NO_ECS_FLAG "NO_ECS"
+#define KV_TILT_FLAG "TILT"
+#define KV_MIRRORED_FLAG "MIRRORED"
+#define KV_NO_STOCK_TEXT "NO_STOCK"
+
+/* Columns of a row, in file order, and the size of one cell. */
+#define KV_JOB_COLUMNS 31
+#define KV_JOB_CELL_SIZE KV_RECORD_TEXT_SIZE
+/* Paths of the written files and of their temporary names. */
+#define KV_JOB_PATH_SIZE 1200
+
+/* One electrode's row. */
+typedef struct job_row_s {
+    const electrode_data *data;              /* the record's data, as stored */
+    char             material[KV_LIST_ITEM_SIZE];
+    char             method[KV_LIST_ITEM_SIZE];
+    char             machine[KV_LIST_ITEM_SIZE];
+    job_placement    place;
+    int              has_box;                /* 0: no solid body measured, box and stock empty */
+    double           size[3];                /* length, width, height along the ECS axes */
+    job_stock_choice stock;
+} job_row;
+
+/* The whole sheet. Texts GBK. */
+typedef struct job_sheet_s {
+    job_row       *rows;                     /* count rows in list order (malloc) */
+    int            count;
+    job_stock_list stock;
+    char           mould_no[KV_RECORD_TEXT_SIZE];
+    char           workpiece[KV_RECORD_TEXT_SIZE];
+    char           datum[KV_RECORD_TEXT_SIZE];   /* what the positions are measured from */
+    char           units[16];                    /* "mm" or "inch" */
+    char           date[16];                     /* YYYY/MM/DD */
+} job_sheet;
+
+/* The cells of one row, or of the header line when row is null. */
+void job_row_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]);
+
+/* The number of electrodes to make for a row (its three counts; a negative count adds none). */
+int job_row_pieces(const job_row *row);
+
+/* Writers: the sheet to out. 0, or -1 when a write failed. */
+int write_job_csv(FILE *out, const job_sheet *sheet);
+int write_job_html(FILE *out, const job_sheet *sheet);
+typedef int (*job_writer)(FILE *out, const job_sheet *sheet);
+
+/* Writes path through writer by way of a temporary file in the same folder, then puts it in
+ * path's place; a failure leaves no temporary file and any earlier file at path untouched.
+ * 0 written; -1 the temporary file could not be written; -2 path could not be replaced. */
+int write_replacing(const char *path, job_writer writer, const job_sheet *sheet);
+
+/* Fills sheet (cleared first) from the list: settings, datum, each electrode's placement and
+ * measured box, its stock. Leaves the part and the WCS as they were. 0; -1 without a work part;
+ * -2 when the rows could not be allocated (sheet empty). The API must be initialised. */
+int gather_job_sheet(const electrode_record *head, job_sheet *sheet);
+
+/* Releases the rows of sheet. */
+void free_job_sheet(job_sheet *sheet);
+
+/* Writes both files of the list into folder (empty: the work part's folder), telling the user
+ * by a message box which file could not be written, or on the status line what was written.
+ * 0 both written; -1 no folder or no electrode; -2 a file could not be written. */
+int write_job_sheet(const electrode_record *head, const char *folder);
+
+/* The JOB_SHEET_ACTION button: asks for the folder, then write_job_sheet of the list. Always 0
+ * (the dialog stays open). */
+int job_sheet_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+
+#endif

@@ -1,0 +1,161 @@
+// The job sheet as a web page (GBK) printable on A4 landscape: a header, the electrode table,
+// the stock cut list and the number of electrodes to make.
+#include <stdarg.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "drawing/job_sheet.h"
+
+namespace {
+
+const char kStyle[] =
+    "<style>\n"
+    "@page { size: A4 landscape; margin: 8mm; }\n"
+    "body { font-family: \"SimSun\", \"WenQuanYi Zen Hei\", sans-serif; font-size: 9pt; margin: 0; }\n"
+    "h1 { font-size: 15pt; margin: 0 0 2mm 0; }\n"
+    ".head td { padding: 0 6mm 1mm 0; } .head th { text-align: left; padding-right: 2mm; }\n"
+    "table.sheet { border-collapse: collapse; width: 100%; margin-top: 3mm; }\n"
+    ".sheet th, .sheet td { border: 0.3mm solid #444; padding: 0.6mm 1mm; font-size: 7.5pt; }\n"
+    ".sheet th { background: #e4e4e4; } .sheet tr:nth-child(even) td { background: #f6f6f6; }\n"
+    ".n { text-align: right; white-space: nowrap; } .f { color: #b00000; font-weight: bold; }\n"
+    ".foot { display: flex; gap: 12mm; margin-top: 4mm; } .foot table { border-collapse: collapse; }\n"
+    ".foot th, .foot td { border: 0.3mm solid #444; padding: 0.6mm 2mm; }\n"
+    ".total { font-size: 12pt; font-weight: bold; }\n"
+    "tr { page-break-inside: avoid; }\n"
+    "@media screen { body { margin: 8mm; } }\n"
+    "</style>\n";
+
+// Column groups of the table's two header lines: a group of one column spans both lines.
+struct group {
+    const char *label;
+    int first, span;
+};
+const group kGroups[] = {
+    {"", 0, 1},          {"位置（基准坐标）", 1, 4}, {"", 5, 1},      {"Z轴方向", 6, 3},
+    {"电极尺寸", 9, 3},  {"", 12, 1},               {"", 13, 1},     {"", 14, 1},
+    {"火花位", 15, 6},   {"加工要求", 21, 4},       {"人员", 25, 3}, {"备料", 28, 3},
+};
+
+int numeric_column(int c) { return (c >= 1 && c <= 4) || (c >= 6 && c <= 11) || (c >= 15 && c <= 20); }
+
+// The flag column and a missing blank stand out.
+int warning_cell(int c, const char *text) { return c == 5 || (c == 28 && strcmp(text, KV_NO_STOCK_TEXT) == 0); }
+
+#if defined(__GNUC__)
+int put(FILE *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
+#endif
+int put(FILE *out, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = vfprintf(out, format, args);
+    va_end(args);
+    return n < 0 ? -1 : 0;
+}
+
+// text with & < > " written as entities; GBK pairs pass whole (their trail bytes are never one
+// of those).
+int put_text(FILE *out, const char *text) {
+    for (const char *p = text; *p; ++p) {
+        const char *entity = *p == '&' ? "&amp;" : *p == '<' ? "&lt;" : *p == '>' ? "&gt;" : *p == '"' ? "&quot;" : NULL;
+        if (entity ? fputs(entity, out) < 0 : fputc(*p, out) == EOF) return -1;
+        if (!entity && kv_is_gbk_lead((unsigned char)*p) && p[1] != '\0' && fputc(*++p, out) == EOF) return -1;
+    }
+    return 0;
+}
+
+int put_cell(FILE *out, const char *tag, const char *cls, const char *text) {
+    int rc = put(out, "<%s%s%s%s>", tag, cls ? " class=\"" : "", cls ? cls : "", cls ? "\"" : "");
+    if (rc == 0) rc = put_text(out, text);
+    return rc == 0 ? put(out, "</%s>", tag) : -1;
+}
+
+int put_header(FILE *out, const job_sheet *s) {
+    int rc = put(out, "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"gbk\">\n<title>");
+    if (rc == 0) rc = put_text(out, s->workpiece);
+    if (rc == 0) rc = put(out, " EDM加工单</title>\n%s</head><body>\n<h1>EDM加工单</h1>\n<table class=\"head\"><tr>", kStyle);
+    const char *labels[5] = {"模号", "工件", "日期", "基准", "单位"};
+    const char *values[5] = {s->mould_no, s->workpiece, s->date, s->datum, s->units};
+    for (int i = 0; i < 5 && rc == 0; ++i) {
+        rc = put_cell(out, "th", NULL, labels[i]);
+        if (rc == 0) rc = put_cell(out, "td", NULL, values[i]);
+    }
+    return rc == 0 ? put(out, "</tr></table>\n") : -1;
+}
+
+int put_table_head(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
+    int rc = put(out, "<table class=\"sheet\"><thead><tr>");
+    for (const group &g : kGroups) {
+        if (rc != 0) break;
+        rc = g.span == 1 ? put(out, "<th rowspan=\"2\">") : put(out, "<th colspan=\"%d\">", g.span);
+        if (rc == 0) rc = put_text(out, g.span == 1 ? cells[g.first] : g.label);
+        if (rc == 0) rc = put(out, "</th>");
+    }
+    if (rc == 0) rc = put(out, "</tr>\n<tr>");
+    for (const group &g : kGroups)
+        for (int c = g.first; g.span > 1 && c < g.first + g.span && rc == 0; ++c) rc = put_cell(out, "th", NULL, cells[c]);
+    return rc == 0 ? put(out, "</tr></thead>\n<tbody>\n") : -1;
+}
+
+int put_row(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
+    int rc = put(out, "<tr>");
+    for (int c = 0; c < KV_JOB_COLUMNS && rc == 0; ++c)
+        rc = put_cell(out, "td", warning_cell(c, cells[c]) ? "f" : numeric_column(c) ? "n" : NULL, cells[c]);
+    return rc == 0 ? put(out, "</tr>\n") : -1;
+}
+
+// One line of the cut list: the rows cut from blank index (-1: those no blank fits).
+int put_cut_line(FILE *out, const job_sheet *s, int index) {
+    int pieces = 0, rows = 0;
+    for (int r = 0; r < s->count; ++r) {
+        const job_row *row = &s->rows[r];
+        if (!row->has_box || row->stock.index != index) continue;
+        pieces += job_row_pieces(row);
+        ++rows;
+    }
+    if (rows == 0) return 0;
+    char label[KV_SIZE_TEXT_SIZE] = KV_NO_STOCK_TEXT;
+    if (index >= 0) {
+        const double dims[3] = {s->stock.blanks[index].a, s->stock.blanks[index].b, s->stock.blanks[index].l};
+        format_size(dims, label, sizeof label);
+    }
+    int rc = put(out, "<tr>");
+    if (rc == 0) rc = put_cell(out, "td", index < 0 ? "f" : NULL, label);
+    if (rc == 0) rc = put(out, "<td class=\"n\">%d</td><td>", pieces);
+    for (int r = 0; r < s->count && rc == 0; ++r) {
+        const job_row *row = &s->rows[r];
+        if (!row->has_box || row->stock.index != index) continue;
+        rc = put_text(out, row->data->electrode_name);
+        if (rc == 0) rc = put(out, " ");
+    }
+    return rc == 0 ? put(out, "</td></tr>\n") : -1;
+}
+
+int put_footer(FILE *out, const job_sheet *s) {
+    int rc = put(out, "</tbody></table>\n<div class=\"foot\"><table><tr><th>备料（mm）</th><th>数量</th><th>电极</th></tr>\n");
+    for (int i = 0; i < s->stock.count && rc == 0; ++i) rc = put_cut_line(out, s, i);
+    if (rc == 0) rc = put_cut_line(out, s, -1);
+    int total = 0;
+    for (int r = 0; r < s->count; ++r) total += job_row_pieces(&s->rows[r]);
+    if (rc == 0) rc = put(out, "</table>\n<p class=\"total\">电极总数：%d（%d 种）</p></div>\n</body></html>\n", total, s->count);
+    return rc;
+}
+
+}  // namespace
+
+/* 0, or -1. */
+int write_job_html(FILE *out, const job_sheet *sheet) {
+    if (!out || !sheet) return -1;
+    char(*cells)[KV_JOB_CELL_SIZE] = (char(*)[KV_JOB_CELL_SIZE])malloc(sizeof(char[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]));
+    if (!cells) return -1;
+    job_row_cells(sheet, NULL, cells);
+    int rc = put_header(out, sheet);
+    if (rc == 0) rc = put_table_head(out, cells);
+    for (int r = 0; r < sheet->count && rc == 0; ++r) {
+        job_row_cells(sheet, &sheet->rows[r], cells);
+        rc = put_row(out, cells);
+    }
+    if (rc == 0) rc = put_footer(out, sheet);
+    free(cells);
+    return rc == 0 && !ferror(out) ? 0 : -1;
+}

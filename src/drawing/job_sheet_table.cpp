@@ -1,0 +1,94 @@
+// The cells of the job sheet's rows, shared by the CSV and HTML writers so that both files say
+// the same. Gaps, counts, flags and people follow the process listing's order and labels.
+#include <stdio.h>
+#include <string.h>
+
+#include "config/kv_text.h"
+#include "drawing/job_sheet.h"
+
+namespace {
+
+const char *const kHeader[KV_JOB_COLUMNS] = {
+    "电极", "X", "Y", "Z", "C", "标记", "Z向I", "Z向J", "Z向K", "长", "宽", "高",
+    "材料", "方式", "加工中心", "粗", "数量", "特粗", "数量", "精", "数量",
+    "线割", "避空", "清R角", "清直角", "画图", "拆电极", "编电极", "备料", "备料旋转", "最小备料",
+};
+
+enum { kName = 0, kX = 1, kFlag = 5, kDir = 6, kSize = 9, kMaterial = 12, kGaps = 15, kFlags = 21,
+       kPeople = 25, kStock = 28, kTurn = 29, kNeed = 30 };
+
+const char *yes_no(int flag) { return flag ? "Yes" : "No"; }
+
+void put_int(char *cell, int value) { snprintf(cell, KV_JOB_CELL_SIZE, "%d", value); }
+
+void put_reals(char cells[][KV_JOB_CELL_SIZE], const double *v, int n) {
+    for (int i = 0; i < n; ++i) format_fixed3(v[i], cells[i], KV_JOB_CELL_SIZE);
+}
+
+void placement_cells(const job_placement *p, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
+    if (p->kind == KV_PLACE_NO_ECS) kv_copy(cells[kFlag], KV_JOB_CELL_SIZE, KV_NO_ECS_FLAG);
+    if (p->kind == KV_PLACE_MIRRORED) kv_copy(cells[kFlag], KV_JOB_CELL_SIZE, KV_MIRRORED_FLAG);
+    if (p->kind != KV_PLACE_SET && p->kind != KV_PLACE_TILT) return;
+    put_reals(cells + kX, p->position, 3);
+    put_reals(cells + kX + 3, &p->c, 1);
+    if (p->kind != KV_PLACE_TILT) return;
+    kv_copy(cells[kFlag], KV_JOB_CELL_SIZE, KV_TILT_FLAG);
+    put_reals(cells + kDir, p->z_dir, 3);
+}
+
+void stock_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
+    if (!row->has_box) return;
+    const job_stock_choice *s = &row->stock;
+    if (s->index < 0 || s->index >= sheet->stock.count) {
+        kv_copy(cells[kStock], KV_JOB_CELL_SIZE, KV_NO_STOCK_TEXT);
+        format_size(s->need, cells[kNeed], KV_JOB_CELL_SIZE);
+        return;
+    }
+    const job_blank *b = &sheet->stock.blanks[s->index];
+    const double dims[3] = {b->a, b->b, b->l};
+    format_size(dims, cells[kStock], KV_JOB_CELL_SIZE);
+    if (s->turned) kv_copy(cells[kTurn], KV_JOB_CELL_SIZE, "90");
+}
+
+}  // namespace
+
+/* No result. */
+void job_row_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
+    for (int i = 0; i < KV_JOB_COLUMNS; ++i) cells[i][0] = '\0';
+    if (!row) {
+        for (int i = 0; i < KV_JOB_COLUMNS; ++i) kv_copy(cells[i], KV_JOB_CELL_SIZE, kHeader[i]);
+        return;
+    }
+    if (!sheet || !row->data) return;
+    const electrode_data *d = row->data;
+    kv_copy(cells[kName], KV_JOB_CELL_SIZE, d->electrode_name);
+    placement_cells(&row->place, cells);
+    if (row->has_box) put_reals(cells + kSize, row->size, 3);
+    kv_copy(cells[kMaterial], KV_JOB_CELL_SIZE, row->material);
+    kv_copy(cells[kMaterial + 1], KV_JOB_CELL_SIZE, row->method);
+    kv_copy(cells[kMaterial + 2], KV_JOB_CELL_SIZE, row->machine);
+    put_reals(cells + kGaps, &d->supr_coarse_gap, 1);
+    put_int(cells[kGaps + 1], d->supr_coarse_count);
+    put_reals(cells + kGaps + 2, &d->coarse_gap, 1);
+    put_int(cells[kGaps + 3], d->coarse_count);
+    put_reals(cells + kGaps + 4, &d->fine_gap, 1);
+    put_int(cells[kGaps + 5], d->fine_count);
+    kv_copy(cells[kFlags], KV_JOB_CELL_SIZE, yes_no(d->wire_cut));
+    kv_copy(cells[kFlags + 1], KV_JOB_CELL_SIZE, yes_no(d->relief));
+    kv_copy(cells[kFlags + 2], KV_JOB_CELL_SIZE, yes_no(d->clear_r_corner));
+    kv_copy(cells[kFlags + 3], KV_JOB_CELL_SIZE, yes_no(d->clear_square_corner));
+    kv_copy(cells[kPeople], KV_JOB_CELL_SIZE, d->drawn_by);
+    kv_copy(cells[kPeople + 1], KV_JOB_CELL_SIZE, d->split_by);
+    kv_copy(cells[kPeople + 2], KV_JOB_CELL_SIZE, d->electrode_by);
+    stock_cells(sheet, row, cells);
+}
+
+/* The row's pieces. */
+int job_row_pieces(const job_row *row) {
+    if (!row || !row->data) return 0;
+    const int counts[3] = {row->data->supr_coarse_count, row->data->coarse_count, row->data->fine_count};
+    int pieces = 0;
+    for (int c : counts)
+        if (c > 0 && pieces <= 0x3fffffff - c) pieces += c;
+    return pieces;
+}
