@@ -12,10 +12,11 @@ code=$?
 mkdir -p "$out/run"
 sed "s|$case_dir|<case>|g" "$out/stderr.raw" > "$out/run/stderr.txt"
 echo "$code" > "$out/run/exit_code"
-# Drawings carry the date they were made (the title block's DATE): compare it as a date.
-for f in "$out"/run/sheets/*.svg "$out"/run/parts/*.json; do
-  [ -f "$f" ] && sed -i -E 's#[0-9]{4}/[0-9]{2}/[0-9]{2}#YYYY/MM/DD#g' "$f"
-done
+# Drawings carry the date they were made (the title block's DATE), job sheets the date they were
+# written: compare it as a date.
+while IFS= read -r -d '' f; do
+  sed -i -E 's#[0-9]{4}/[0-9]{2}/[0-9]{2}#YYYY/MM/DD#g' "$f"
+done < <(find "$out/run" \( -path "$out/run/sheets/*.svg" -o -path "$out/run/parts/*.json" -o -name '*_EDM.html' \) -type f -print0)
 want_code=0
 [ -f "$case_dir/expected/exit_code" ] && want_code=$(cat "$case_dir/expected/exit_code")
 status=0
