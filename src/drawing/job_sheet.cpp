@@ -59,14 +59,15 @@ tag_t find_named_csys(const char *name) {
 // the header's words for it.
 void find_datum(job_frame *datum, char *text, size_t size) {
     absolute_frame(datum);
-    char name[KV_OBJ_NAME_BUFSIZE];
+    char name[KV_SETTING_BUFSIZE];
     if (read_setting(KV_DATUM_SETTING, name, sizeof name) != 0) {
         snprintf(text, size, "绝对坐标系（未设置 %s）", KV_DATUM_SETTING);
         return;
     }
     drop_split_character(name);
     job_frame f;
-    tag_t csys = find_named_csys(name);
+    // A name longer than NX's object names names no object (cut, it could name another one).
+    tag_t csys = strlen(name) < KV_OBJ_NAME_BUFSIZE ? find_named_csys(name) : NULL_TAG;
     if (csys != NULL_TAG && ask_csys_frame(csys, f.origin, f.matrix) == 0 && frame_is_rotation(&f)) {
         *datum = f;
         snprintf(text, size, "坐标系 %s", name);

@@ -79,7 +79,8 @@ int parse_stock_list(const char *text, job_stock_list *list) {
     if (!text) return 0;
     int n = list_item_count(text);
     for (int i = 0; i < n && list->count < KV_STOCK_MAX; ++i) {
-        char item[KV_SIZE_TEXT_SIZE];
+        // As long as a setting can be: a cut item could read as another, wrong size.
+        char item[1024];
         list_item(text, i, item, sizeof item);
         if (parse_blank(item, &list->blanks[list->count]) == 0) ++list->count;
     }

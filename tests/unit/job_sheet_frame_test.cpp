@@ -109,17 +109,6 @@ TEST(JobSheetFrame, TiltMirrorAndMissingEcsAreFlagged) {
     EXPECT_EQ(KV_PLACE_NO_ECS, p.kind);
 }
 
-TEST(JobSheetFrame, RightHandedFrameKeepsXAndY) {
-    job_frame mirrored = {{1, 2, 3}, {0, 1, 0, 1, 0, 0, 0, 0, 1}};
-    job_frame f;
-    ASSERT_EQ(0, right_handed_frame(&mirrored, &f));
-    EXPECT_EQ(1, frame_is_rotation(&f));
-    EXPECT_EQ(0, frame_is_rotation(&mirrored));
-    EXPECT_EQ(-1.0, f.matrix[8]);
-    EXPECT_EQ(1.0, f.matrix[1]);
-    EXPECT_EQ(3.0, f.origin[2]);
-}
-
 TEST(JobSheetFrame, FixedThreeDecimalsNeverNegativeZero) {
     EXPECT_EQ("0.000", fixed3(-0.0));
     EXPECT_EQ("0.000", fixed3(-0.0004));

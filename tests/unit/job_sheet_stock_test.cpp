@@ -33,6 +33,8 @@ TEST(JobSheetStock, MalformedItemsAreSkipped) {
     EXPECT_EQ(-1, parse_blank("", &b));
     EXPECT_EQ(-1, parse_blank(nullptr, &b));
     EXPECT_EQ(0, stock("").count);
+    // An item too long to read whole is not read cut.
+    EXPECT_EQ(0, stock(("10x10x1" + std::string(80, '0') + ",").c_str()).count);
 }
 
 TEST(JobSheetStock, SmallestFittingBlankStraightOrTurned) {
