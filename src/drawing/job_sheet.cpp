@@ -150,13 +150,25 @@ int keep_state(saved_state *s) {
     return 0;
 }
 
-// Undoes to the mark; when there is none or the undo fails, the WCS is set back from the saved
-// values (the matrices made stay in the part then), else the saved system, else once more.
+// 1 when the WCS has the saved origin and matrix, else 0.
+int wcs_is_saved(const saved_state *s) {
+    double origin[3], matrix[9];
+    if (save_wcs(origin, matrix) != 0) return 0;
+    for (int i = 0; i < 3; ++i)
+        if (fabs(origin[i] - s->origin[i]) > 1e-9) return 0;
+    for (int i = 0; i < 9; ++i)
+        if (fabs(matrix[i] - s->matrix[i]) > 1e-12) return 0;
+    return 1;
+}
+
+// Undoes to the mark; when there is none, the undo fails or it did not bring the WCS back, the
+// WCS is set from the saved values (the matrices made stay in the part then), else the saved
+// system, else once more.
 void give_back_state(const saved_state *s) {
     if (s->have_mark) {
         int undone = UF_UNDO_undo_to_mark(s->mark, NULL) == 0 || UF_UNDO_undo_to_mark(s->mark, NULL) == 0;
         if (UF_UNDO_delete_mark(s->mark, NULL) != 0) UF_UNDO_delete_mark(s->mark, NULL);
-        if (undone) return;
+        if (undone && wcs_is_saved(s)) return;
     }
     if (restore_wcs(s->origin, s->matrix) == 0) return;
     if (s->csys != NULL_TAG && UF_CSYS_set_wcs(s->csys) == 0) return;
