@@ -122,19 +122,32 @@ int UF_UI_set_status(char* status_text) {
     return 0;
 }
 
-/* Shows a message (option 1: acknowledged box) or the status line (0). NX declares it void, so
- * a failure shows nothing and tells nothing. */
+/* Shows a message (option 1: acknowledged box) or the status line (0), at most MAX_LINE_SIZE
+ * bytes of it: NX shows no more. NX declares it void, so a failure shows nothing and tells
+ * nothing. The host cuts a longer message at a character boundary and marks it in the transcript
+ * (where NX cuts a double-byte character is not documented). */
 void uc1601(char* message, int option) {
     if (enter("uc1601")) return;
     std::string text = message ? message : "";
+    bool cut = false;
+    if (text.size() > MAX_LINE_SIZE) {
+        size_t keep = 0;
+        while (keep < text.size()) {
+            size_t next = keep + ((unsigned char)text[keep] >= 0x81 && keep + 1 < text.size() ? 2 : 1);
+            if (next > MAX_LINE_SIZE) break;
+            keep = next;
+        }
+        text.resize(keep);
+        cut = true;
+    }
     if (option == 1) {
-        add_transcript("message", text);
+        add_transcript("message", cut ? text + " [cut]" : text);
     } else {
         // On the status line NX shows '*' (its line break in the box) as '-'.
         for (char& c : text)
             if (c == '*') c = '-';
         S().status = text;
-        add_transcript("status", text);
+        add_transcript("status", cut ? text + " [cut]" : text);
     }
 }
 

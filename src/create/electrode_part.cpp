@@ -26,6 +26,26 @@ void append(char *dst, size_t size, const char *src) {
     if (len + 1 < size) kv_copy(dst + len, size - len, src);
 }
 
+// Appends the first n bytes of src to dst (size bytes) without splitting a character.
+void append_n(char *dst, size_t size, const char *src, size_t n) {
+    size_t len = strlen(dst);
+    if (len + 1 < size) kv_copy_n(dst + len, size - len, src, n);
+}
+
+// The character boundary of text (len bytes) nearest to at: the last at or before it (up = 0)
+// or the first at or after it (up = 1). GBK is read from the start: a trail byte may look like
+// a lead byte, so boundaries cannot be found backwards.
+size_t char_boundary(const char *text, size_t len, size_t at, int up) {
+    if (at >= len) return len;
+    size_t pos = 0;
+    while (pos < at) {
+        size_t next = pos + ((kv_is_gbk_lead((unsigned char)text[pos]) && pos + 1 < len) ? 2 : 1);
+        if (next > at) return up ? next : pos;
+        pos = next;
+    }
+    return pos;
+}
+
 void tell(const char *text, const char *path) {
     char message[KV_PART_MESSAGE_BUFSIZE];
     format_path_message(message, sizeof message, text, path);
@@ -128,20 +148,21 @@ void format_path_message(char *message, size_t size, const char *text, const cha
     }
     size_t room = size - 1 - fixed;
     size_t len = strlen(path);
-    const char *lead = "";
-    const char *shown = path;
+    size_t head = len, tail = len;  // path[0, head) "..." path[tail, len)
     if (len > room) {
-        // The end of the path names the file: keep it, from a character boundary on.
-        lead = room >= 3 ? "..." : "";
-        size_t keep = room - strlen(lead);
-        size_t at = 0;
-        while (at < len && len - at > keep)
-            at += (kv_is_gbk_lead((unsigned char)path[at]) && path[at + 1] != '\0') ? 2 : 1;
-        shown = path + at;
+        const char *sep = kv_last_path_sep(path);
+        size_t name = sep ? len - (size_t)(sep - path) : len;  // the file name and its separator
+        size_t dots = room >= 3 ? 3 : 0;
+        // Folders are read from their start and the file from its name: both ends stay.
+        size_t spare = room >= dots + name ? room - dots - name : 0;
+        size_t head_room = room >= dots + name ? spare / 2 : 0;
+        head = char_boundary(path, len, head_room, 0);
+        tail = char_boundary(path, len, len - (room - dots - head), 1);
     }
     kv_copy_n(message, size, text, before);
-    append(message, size, lead);
-    append(message, size, shown);
+    append_n(message, size, path, head);
+    if (head < len) append(message, size, room >= 3 ? "..." : "");
+    if (head < len) append(message, size, path + tail);
     append(message, size, after);
 }
 

@@ -9,10 +9,11 @@
 
 #include "nx.h"
 
-/* Sizes of the texts involved: the file name prefix, the part file path, a message. */
+/* Sizes of the texts involved: the file name prefix, the part file path, a message (NX's
+ * message box shows one line of MAX_LINE_SIZE at most). */
 #define KV_PART_PREFIX_BUFSIZE 1024
 #define KV_PART_PATH_BUFSIZE 1024
-#define KV_PART_MESSAGE_BUFSIZE 256
+#define KV_PART_MESSAGE_BUFSIZE KV_LINE_BUFSIZE
 
 /* Texts, GBK. */
 #define KV_FILE_EXISTS_TEXT "文件 %s 已存在！"
@@ -37,7 +38,9 @@ int create_electrode_part(char *folder, const char *name);
 int copy_csys_to_part(tag_t part, tag_t csys, const char *name);
 
 /* The message text (a format with one %s) with path into message (size bytes). A path too
- * long for it is shortened at the front to "..." and its end, never inside a character. */
+ * long for it keeps its file name whole and loses the middle of its folder to "..."; when even
+ * the file name does not fit, the path is shortened at the front to "..." and its end. Never
+ * cut inside a character. */
 void format_path_message(char *message, size_t size, const char *text, const char *path);
 
 #endif

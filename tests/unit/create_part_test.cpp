@@ -153,18 +153,20 @@ TEST_F(ElectrodePart, AnEcsIsNeverCopiedIntoTheWrongPart) {
 }
 
 TEST_F(ElectrodePart, LongPathsGiveCleanlyCutMessages) {
-    // 140 two-byte characters: NX refuses the 256-byte limit, the message keeps the file name.
+    // 140 two-byte characters: NX refuses the 256-byte limit. The message fits the 132 bytes NX
+    // shows, with the folder's start, "..." and the whole file name.
     std::string deep;
     for (int i = 0; i < 140; ++i) deep += "模";
     EXPECT_EQ(-1, create("E01", deep));
     ASSERT_EQ(1u, messages().size());
     std::string m = messages()[0];
-    EXPECT_LE(m.size(), 255u);
-    EXPECT_EQ(0u, m.find("文件 ..."));
+    EXPECT_LE(m.size(), 132u);
+    EXPECT_EQ(0u, m.find("文件 " + tmp_.path().substr(0, 12)));
     std::string tail = "模/core_E01.prt 创建失败！";
     EXPECT_EQ(m.size() - tail.size(), m.rfind(tail));
     // Whole characters only: the bytes between "..." and the file name are pairs of "模".
-    size_t from = strlen("文件 ...");
+    size_t from = m.find("...") + 3;
+    ASSERT_LT(from, m.size() - tail.size());
     std::string middle = m.substr(from, m.size() - tail.size() - from);
     EXPECT_EQ(0u, middle.size() % 2);
     for (size_t i = 0; i < middle.size(); i += 2) EXPECT_EQ("模", middle.substr(i, 2));
@@ -173,11 +175,14 @@ TEST_F(ElectrodePart, LongPathsGiveCleanlyCutMessages) {
     size_t news = (size_t)nxsim::call_count("UF_PART_new");
     EXPECT_EQ(-1, create("E01", std::string(1015 - tmp_.path().size(), 'd')));
     EXPECT_EQ(news, (size_t)nxsim::call_count("UF_PART_new"));
-    EXPECT_LE(messages().at(1).size(), 255u);
+    EXPECT_LE(messages().at(1).size(), 132u);
 
-    char small[16];
-    format_path_message(small, sizeof small, "[%s]", "abcdefghijklmnopqrstuvwxyz");
-    EXPECT_STREQ("[...qrstuvwxyz]", small);
+    // The folder loses its middle; a file name too long for the room keeps its end.
+    char small[24];
+    format_path_message(small, sizeof small, "[%s]", "/abcdefghij/klmnopqrst/e.prt");
+    EXPECT_STREQ("[/abcde...opqrst/e.prt]", small);
+    format_path_message(small, sizeof small, "[%s]", "/a/abcdefghijklmnopqrstuvwxyz.prt");
+    EXPECT_STREQ("[...mnopqrstuvwxyz.prt]", small);
     format_path_message(small, sizeof small, "[%s]", "short");
     EXPECT_STREQ("[short]", small);
 }

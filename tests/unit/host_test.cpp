@@ -161,6 +161,16 @@ TEST_F(Host, MessagesAndStatusGoToTheTranscript) {
               kv_test::gbk_lines(nxsim::transcript()));
 }
 
+TEST_F(Host, MessagesShowAtMost132BytesAndNeverHalfACharacter) {
+    std::string full(132, 'a'), over = std::string(131, 'b') + "模";
+    uc1601((char*)full.c_str(), 1);
+    uc1601((char*)over.c_str(), 1);
+    uc1601((char*)(full + "c").c_str(), 0);
+    EXPECT_EQ((std::vector<std::string>{"message: " + full, "message: " + std::string(131, 'b') + " [cut]",
+                                        "status: " + full + " [cut]"}),
+              kv_test::gbk_lines(nxsim::transcript()));
+}
+
 TEST_F(Host, AttributesReadAsStrings) {
     tag_t t = NULL_TAG;
     UF_LAYER_cycle_by_layer(101, &t);
