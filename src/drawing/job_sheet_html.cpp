@@ -122,11 +122,13 @@ int put_cut_line(FILE *out, const job_sheet *s, int index) {
     int rc = put(out, "<tr>");
     if (rc == 0) rc = put_cell(out, "td", index < 0 ? "f" : NULL, label);
     if (rc == 0) rc = put(out, "<td class=\"n\">%d</td><td>", pieces);
+    const char *sep = "";
     for (int r = 0; r < s->count && rc == 0; ++r) {
         const job_row *row = &s->rows[r];
         if (!row->has_box || row->stock.index != index) continue;
-        rc = put_text(out, row->data->electrode_name);
-        if (rc == 0) rc = put(out, " ");
+        rc = put(out, "%s", sep);
+        if (rc == 0) rc = put_text(out, row->data->electrode_name);
+        sep = " ";
     }
     return rc == 0 ? put(out, "</td></tr>\n") : -1;
 }
