@@ -161,12 +161,14 @@ tag_t UF_PART_ask_display_part(void) {
     return S().display_part;
 }
 
+/* Opens NX's listing window (open already: nothing changes). 0. */
 int UF_UI_open_listing_window(void) {
     if (int rc = enter("UF_UI_open_listing_window")) return rc;
     S().listing_open = true;
     return 0;
 }
 
+/* Whether the listing window is open. 0. */
 int UF_UI_is_listing_window_open(logical* response) {
     if (response) *response = false;
     if (int rc = enter("UF_UI_is_listing_window_open")) return rc;
@@ -174,12 +176,11 @@ int UF_UI_is_listing_window_open(logical* response) {
     return 0;
 }
 
+/* Appends the text to the listing window. NX answers a window that is not open with an error
+ * code and goes on, and so does the host (the code is the host's choice: 4, a bad argument). */
 int UF_UI_write_listing_window(const char* string) {
     if (int rc = enter("UF_UI_write_listing_window")) return rc;
-    if (!S().listing_open) {
-        error("UF_UI_write_listing_window: the listing window is not open");
-        return ERR_BAD_ARG;
-    }
+    if (!S().listing_open) return ERR_BAD_ARG;
     if (string) S().listing += string;
     return 0;
 }

@@ -161,6 +161,14 @@ TEST_F(Host, MessagesAndStatusGoToTheTranscript) {
               kv_test::gbk_lines(nxsim::transcript()));
 }
 
+TEST_F(Host, WritingToAListingWindowThatIsNotOpenFailsAndTheRunGoesOn) {
+    EXPECT_EQ(4, UF_UI_write_listing_window("lost"));
+    EXPECT_TRUE(nxsim::errors().empty());
+    EXPECT_EQ(0, UF_UI_open_listing_window());
+    EXPECT_EQ(0, UF_UI_write_listing_window("kept"));
+    EXPECT_EQ("kept", nxsim::listing());
+}
+
 TEST_F(Host, MessagesShowAtMost132BytesAndNeverHalfACharacter) {
     std::string full(132, 'a'), over = std::string(131, 'b') + "模";
     uc1601((char*)full.c_str(), 1);
