@@ -254,6 +254,7 @@ struct Session {
     std::deque<Answer> answers;
     std::deque<DialogEvent> events;
     std::vector<std::string> errors;
+    std::vector<std::string> refused;  // malformed input files met, each naming the file and field
     std::string dialog_folder;
     std::string library_path;
     std::vector<std::unique_ptr<Dialog>> dialogs;  // open dialogs, innermost last
@@ -289,6 +290,9 @@ bool release(const void* p, const char* call);
 
 void add_transcript(const std::string& kind, const std::string& gbk_text);
 void error(const std::string& utf8_text);
+// A malformed input file the host read (a part, a dialog description); the run ends with exit code
+// 2 however the plug-in went on from the NX error it was given.
+void refuse_input(const std::string& utf8_text);
 
 std::string to_gbk(const std::string& utf8);
 std::string to_utf8(const std::string& gbk);

@@ -1,5 +1,8 @@
 // The UIStyler dialog engine: reads our .dlg descriptions, plays the scripted user events,
 // fires the plug-in's callbacks as NX does, and answers the item value calls.
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +96,124 @@ Dialog* current_dialog(int dialog_id) {
     return nullptr;
 }
 
+// Reading a .dlg description: one statement a line; every line is taken whole or refused with
+// the file, the line and the field, so the reader always moves on or stops.
+struct DlgReader {
+    std::string path;
+    Dialog& d;
+    std::string* err;
+    int lineno = 0;
+    bool have_dialog = false;
+
+    bool fail(const std::string& what) {
+        *err = path + ":" + std::to_string(lineno) + ": " + what;
+        return false;
+    }
+
+    bool line(const std::string& text) {
+        size_t bad = utf8_error(text);
+        if (bad != std::string::npos)
+            return fail("not UTF-8 text at byte " + std::to_string(bad + 1) + " (a character cut short?)");
+        std::vector<std::string> w;
+        if (!split_words(text, &w)) return fail("unterminated quote");
+        if (w.empty() || w[0][0] == '#') return true;
+        if (w[0] == "DIALOG") return dialog(w);
+        if (w[0] != "OBJECT") return fail("unknown statement '" + w[0] + "'");
+        if (!have_dialog) return fail("OBJECT before DIALOG");
+        return object(w);
+    }
+
+    bool dialog(const std::vector<std::string>& w) {
+        if (have_dialog) return fail("a second DIALOG statement");
+        have_dialog = true;
+        for (size_t i = 2; i < w.size(); ++i)
+            if (w[i].rfind("title=", 0) == 0) d.title = to_gbk(w[i].substr(6));
+        return true;
+    }
+
+    bool object(const std::vector<std::string>& w) {
+        if (w.size() < 3) return fail("OBJECT needs an identifier and a kind");
+        DialogItem item;
+        item.id = w[1];
+        if (d.find(item.id)) return fail("object " + item.id + " declared twice");
+        item.kind = -1;
+        for (const auto& k : kKinds)
+            if (w[2] == k.name) item.kind = k.kind;
+        if (item.kind < 0) return fail("unknown object kind '" + w[2] + "'");
+        if (item.kind == UF_STYLER_OPTION_MENU_TYPE || item.kind == UF_STYLER_SINGLE_LIST_TYPE) item.ivalue = -1;
+        std::string value;
+        bool has_value = false;
+        for (size_t i = 3; i < w.size(); ++i) {
+            size_t eq = w[i].find('=');
+            if (eq == std::string::npos) return fail("attribute '" + w[i] + "' has no '='");
+            std::string key = w[i].substr(0, eq), val = w[i].substr(eq + 1);
+            std::string where = item.id + "." + key + ": ";
+            if (key == "label") {
+                item.label = to_gbk(val);
+            } else if (key == "items") {
+                if (!is_list(item.kind)) return fail(where + "a " + w[2] + " has no items");
+                for (auto& s : split_items(val)) item.items.push_back(to_gbk(s));
+            } else if (key == "sensitive") {
+                if (val != "0" && val != "1") return fail(where + "expected 0 or 1");
+                item.sensitive = val == "1";
+            } else if (key == "value") {
+                value = val;
+                has_value = true;
+            } else {
+                return fail("unknown attribute '" + key + "'");
+            }
+        }
+        // The value last: a menu's choice must name one of its items, wherever they are written.
+        if (has_value && !initial_value(item, w[2], value)) return false;
+        d.items.push_back(item);
+        return true;
+    }
+
+    // The initial value, of the kind the object holds.
+    bool initial_value(DialogItem& item, const std::string& kind, const std::string& val) {
+        std::string where = item.id + ".value: ";
+        if (is_text(item.kind)) {
+            item.svalue = to_gbk(val);
+            return true;
+        }
+        char* end = nullptr;
+        errno = 0;
+        if (item.kind == UF_STYLER_REAL_TYPE) {
+            item.rvalue = strtod(val.c_str(), &end);
+            if (val.empty() || *end || errno || !std::isfinite(item.rvalue))
+                return fail(where + "value '" + val + "' is not a number");
+            return true;
+        }
+        if (item.kind == UF_STYLER_ACTION_BUTTON_TYPE || item.kind == UF_STYLER_SEPARATOR_TYPE ||
+            item.kind == UF_STYLER_MULTI_LIST_TYPE)
+            return fail(where + "a " + kind + " has no initial value");
+        long v = strtol(val.c_str(), &end, 10);
+        if (val.empty() || *end || errno || v < INT_MIN || v > INT_MAX)
+            return fail(where + "value '" + val + "' is not a number");
+        item.ivalue = (int)v;
+        if (item.kind == UF_STYLER_TOGGLE_TYPE && v != 0 && v != 1) return fail(where + "a TOGGLE is 0 or 1");
+        if (is_list(item.kind)) {
+            if (v < -1 || v >= (long)item.items.size()) return fail(where + "no item " + val + " to choose");
+            if (v >= 0 && item.kind == UF_STYLER_SINGLE_LIST_TYPE) item.selected.insert((int)v);
+        }
+        return true;
+    }
+
+    // The offset of the first byte that does not continue valid UTF-8, or npos.
+    static size_t utf8_error(const std::string& s) {
+        size_t i = 0;
+        while (i < s.size()) {
+            unsigned char c = (unsigned char)s[i];
+            size_t n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+            if (n == 9 || (n == 1 && c < 0xC2)) return i;
+            for (size_t k = 1; k <= n; ++k)
+                if (i + k >= s.size() || ((unsigned char)s[i + k] >> 6) != 2) return i;
+            i += n + 1;
+        }
+        return std::string::npos;
+    }
+};
+
 }  // namespace
 
 namespace nxsim {
@@ -103,90 +224,13 @@ int load_dlg(const std::string& path, Dialog& d, std::string* err) {
         *err = path + ": cannot be opened";
         return -1;
     }
+    DlgReader r{path, d, err};
     std::string line;
-    int lineno = 0;
-    bool have_dialog = false;
     while (std::getline(in, line)) {
-        ++lineno;
-        std::vector<std::string> w;
-        std::string where = path + ":" + std::to_string(lineno) + ": ";
-        if (!split_words(line, &w)) {
-            *err = where + "unterminated quote";
-            return -1;
-        }
-        if (w.empty() || w[0][0] == '#') continue;
-        if (w[0] == "DIALOG") {
-            if (have_dialog) {
-                *err = where + "a second DIALOG statement";
-                return -1;
-            }
-            have_dialog = true;
-            for (size_t i = 2; i < w.size(); ++i)
-                if (w[i].rfind("title=", 0) == 0) d.title = to_gbk(w[i].substr(6));
-            continue;
-        }
-        if (w[0] != "OBJECT") {
-            *err = where + "unknown statement '" + w[0] + "'";
-            return -1;
-        }
-        if (!have_dialog) {
-            *err = where + "OBJECT before DIALOG";
-            return -1;
-        }
-        if (w.size() < 3) {
-            *err = where + "OBJECT needs an identifier and a kind";
-            return -1;
-        }
-        DialogItem item;
-        item.id = w[1];
-        if (d.find(item.id)) {
-            *err = where + "object " + item.id + " declared twice";
-            return -1;
-        }
-        item.kind = -1;
-        for (const auto& k : kKinds)
-            if (w[2] == k.name) item.kind = k.kind;
-        if (item.kind < 0) {
-            *err = where + "unknown object kind '" + w[2] + "'";
-            return -1;
-        }
-        if (item.kind == UF_STYLER_OPTION_MENU_TYPE || item.kind == UF_STYLER_SINGLE_LIST_TYPE)
-            item.ivalue = -1;
-        for (size_t i = 3; i < w.size(); ++i) {
-            size_t eq = w[i].find('=');
-            if (eq == std::string::npos) {
-                *err = where + "attribute '" + w[i] + "' has no '='";
-                return -1;
-            }
-            std::string key = w[i].substr(0, eq), val = w[i].substr(eq + 1);
-            if (key == "label") {
-                item.label = to_gbk(val);
-            } else if (key == "items") {
-                for (auto& s : split_items(val)) item.items.push_back(to_gbk(s));
-            } else if (key == "sensitive") {
-                item.sensitive = val != "0";
-            } else if (key == "value") {
-                char* end = nullptr;
-                if (item.kind == UF_STYLER_REAL_TYPE) {
-                    item.rvalue = strtod(val.c_str(), &end);
-                } else if (is_text(item.kind)) {
-                    item.svalue = to_gbk(val);
-                    end = nullptr;
-                } else {
-                    item.ivalue = (int)strtol(val.c_str(), &end, 10);
-                }
-                if (end && (*end || val.empty())) {
-                    *err = where + "value '" + val + "' is not a number";
-                    return -1;
-                }
-            } else {
-                *err = where + "unknown attribute '" + key + "'";
-                return -1;
-            }
-        }
-        d.items.push_back(item);
+        ++r.lineno;
+        if (!r.line(line)) return -1;
     }
-    if (!have_dialog) {
+    if (!r.have_dialog) {
         *err = path + ": no DIALOG statement";
         return -1;
     }
@@ -490,6 +534,28 @@ char** string_array(const std::vector<std::string>& texts, const char* call) {
     return arr;
 }
 
+// A value the plug-in sets must be of the kind the description declares: a real given to an
+// object declared as text would be read as a text's address. The description is then at fault,
+// not the plug-in, which was built for the dialog NX's UIStyler made.
+bool value_fits_kind(const Dialog& d, const DialogItem& it, int indicator) {
+    int wanted = is_text(it.kind) ? UF_STYLER_STRING_VALUE
+                 : it.kind == UF_STYLER_REAL_TYPE ? UF_STYLER_REAL_VALUE
+                 : it.kind == UF_STYLER_INTEGER_TYPE || it.kind == UF_STYLER_TOGGLE_TYPE ? UF_STYLER_INTEGER_VALUE
+                                                                                         : indicator;
+    if (indicator == wanted) return true;
+    const char* kind = "?";
+    for (const auto& k : kKinds)
+        if (k.kind == it.kind) kind = k.name;
+    const char* given = indicator == UF_STYLER_STRING_VALUE    ? "a text"
+                        : indicator == UF_STYLER_REAL_VALUE    ? "a real"
+                        : indicator == UF_STYLER_INTEGER_VALUE ? "an integer"
+                                                               : "another kind of";
+    std::string folder = S().dialog_folder;
+    refuse_input((folder.empty() ? d.file : folder + "/" + d.file) + ": " + it.id + ": declared " + kind +
+                 ", but the plug-in sets " + given + " value: the description does not match the dialog");
+    return false;
+}
+
 }  // namespace
 
 extern "C" {
@@ -511,7 +577,7 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
     d->id = s.next_dialog_id++;
     std::string err;
     if (load_dlg(path, *d, &err) != 0) {
-        error(err);
+        refuse_input(err);
         return ERR_STYLER_FILE;
     }
     // The table must end with its terminator row at the count the caller gave.
@@ -695,6 +761,7 @@ int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
         default:
             return ERR_STYLER_ATTR;
     }
+    if (!value_fits_kind(*d, *it, value->indicator)) return ERR_STYLER_ATTR;
     if (is_text(it->kind)) {
         it->svalue = value->value.string ? value->value.string : "";
     } else if (it->kind == UF_STYLER_REAL_TYPE) {

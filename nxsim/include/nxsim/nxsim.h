@@ -73,6 +73,9 @@ std::vector<std::string> leaks();
 // Problems the host found: protocol faults of the plug-in and scenario errors.
 const std::vector<std::string>& errors();
 void add_error(const std::string& utf8_text);
+// Malformed input files the host was given (part files, dialog descriptions), each message naming
+// the file and the field; a run that met any ends with exit code 2.
+const std::vector<std::string>& refused_inputs();
 // Calls made so far, in order, and how often one call was made.
 const std::vector<std::string>& call_log();
 int call_count(const std::string& call);
