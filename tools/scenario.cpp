@@ -258,6 +258,17 @@ bool write_file(const std::string& path, const std::string& content) {
 
 }  // namespace
 
+// Malformed input files the host met (a template, a dialog description) are bad input, whatever
+// the plug-in made of NX's error code; a part the runner refused itself is named once.
+static void name_refused_inputs(RunResult* res) {
+    std::string refused;
+    for (auto& e : nxsim::refused_inputs())
+        if (res->message.find(e) == std::string::npos) refused += e + "\n";
+    if (nxsim::refused_inputs().empty()) return;
+    res->message = refused + res->message;
+    res->exit_code = 2;
+}
+
 RunResult run_scenario(const std::string& scenario_path, const std::string& out_dir) {
     RunResult res;
     std::ifstream in(scenario_path);
@@ -436,6 +447,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         res.message = host + res.message;
         if (!res.exit_code) res.exit_code = 1;
     }
+    name_refused_inputs(&res);
     if (res.exit_code) return res;
     auto leaks = nxsim::leaks();
     if (!leaks.empty() && !doc.value("allow_leaks", false)) {

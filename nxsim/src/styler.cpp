@@ -594,8 +594,9 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
             return ERR_BAD_ARG;
         }
         if (strcmp(id, UF_STYLER_DIALOG_INDEX) != 0 && !d->find(id)) {
-            error(file + ": callback row " + std::to_string(i + 1) + " names object " + id +
-                  ", which the dialog does not have");
+            // The description lacks an object of the dialog the plug-in was built for.
+            refuse_input(path + ": " + id + ": not declared, but the plug-in's callback row " +
+                         std::to_string(i + 1) + " names it");
             return ERR_STYLER_ITEM;
         }
     }

@@ -36,7 +36,7 @@ cp "$src/tests/unit/data/layers.prt" "$work/corpus-part/layers"
 for f in "$src"/kit/application/*.dlg "$src/tests/unit/data/test.dlg"; do
   cp "$f" "$work/corpus-dlg/$(basename "$f")"
 done
-for f in "$src"/tests/scenarios/bad_input_*/*; do
+for f in "$src"/tests/scenarios/bad_input_*/* "$src"/tests/scenarios/bad_input_*/kit/template/*; do
   case $f in
     *.prt) cp "$f" "$work/corpus-part/$(basename "$(dirname "$f")")" ;;
     *.dlg) cp "$f" "$work/corpus-dlg/$(basename "$(dirname "$f")")" ;;
