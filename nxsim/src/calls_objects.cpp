@@ -250,16 +250,22 @@ int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* ca
     return 0;
 }
 
+/* The attribute of that title of an object, or of a part when given a part's tag: type 0 when it
+ * has none (no error). The host keeps string attributes only. */
 int UF_ATTR_read_value(tag_t object, char* title, int type, UF_ATTR_value_p_t value) {
     if (value) {
         value->type = 0;
     }
     if (int rc = enter("UF_ATTR_read_value")) return rc;
     if (!value || !title) return ERR_BAD_ARG;
-    Object* o = live_obj(object);
-    if (!o) return ERR_BAD_TAG;
-    auto it = o->attrs.find(title);
-    if (it == o->attrs.end()) return 0;  // not found is no error: type stays 0
+    const std::map<std::string, std::string>* attrs = nullptr;
+    if (Part* p = part(object))
+        attrs = &p->attrs;
+    else if (Object* o = live_obj(object))
+        attrs = &o->attrs;
+    if (!attrs) return ERR_BAD_TAG;
+    auto it = attrs->find(title);
+    if (it == attrs->end()) return 0;  // not found is no error: type stays 0
     if (type != UF_ATTR_string && type != UF_ATTR_any) return 0;
     value->type = UF_ATTR_string;
     if (type == UF_ATTR_string && value->value.string) {

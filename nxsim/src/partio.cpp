@@ -347,6 +347,7 @@ struct Loader : Reader {
 
     bool header(const json& doc) {
         if (has(doc, "work_layer") && !integer(doc["work_layer"], "work_layer", 1, 256, &p.work_layer)) return false;
+        if (has(doc, "attributes") && !attributes(doc["attributes"], "attributes", &p.attrs)) return false;
         p.layer_status[1] = UF_LAYER_ACTIVE_LAYER;
         if (has(doc, "layer_status") && !layer_status(doc["layer_status"])) return false;
         p.layer_status[p.work_layer] = UF_LAYER_WORK_LAYER;
@@ -427,14 +428,17 @@ struct Loader : Reader {
             if (!j["blank"].is_boolean()) return fail(w + ".blank", "expected true or false");
             o.blank = j["blank"].get<bool>() ? 1 : 0;
         }
-        if (has(j, "attributes")) {
-            const json& a = j["attributes"];
-            if (!a.is_object()) return fail(w + ".attributes", "expected an object");
-            for (auto it = a.begin(); it != a.end(); ++it) {
-                std::string v;
-                if (!text(it.value(), w + ".attributes." + it.key(), &v)) return false;
-                o.attrs[to_gbk(it.key())] = v;
-            }
+        if (has(j, "attributes") && !attributes(j["attributes"], w + ".attributes", &o.attrs)) return false;
+        return true;
+    }
+
+    // String attributes {title: text}, of an object or of the part.
+    bool attributes(const json& a, const std::string& w, std::map<std::string, std::string>* out) {
+        if (!a.is_object()) return fail(w, "expected an object");
+        for (auto it = a.begin(); it != a.end(); ++it) {
+            std::string v;
+            if (!text(it.value(), w + "." + it.key(), &v)) return false;
+            (*out)[to_gbk(it.key())] = v;
         }
         return true;
     }
@@ -707,6 +711,11 @@ json part_to_json(const Part& p) {
             ls[std::to_string(l)] = status_name(p.layer_status[l]);
     doc["layer_status"] = ls;
     doc["wcs"] = {{"origin", arr(p.wcs_origin.data(), 3)}, {"matrix", arr(p.wcs_mtx.data(), 9)}};
+    if (!p.attrs.empty()) {
+        json a = json::object();
+        for (auto& kv : p.attrs) a[to_utf8(kv.first)] = to_utf8(kv.second);
+        doc["attributes"] = a;
+    }
     // Ids are renumbered in creation order so that dumps compare across sessions.
     std::map<tag_t, int> id;
     int next = 1;

@@ -116,6 +116,7 @@ struct Part {
     std::vector<tag_t> layout;
     tag_t work_view = 0;
     tag_t wcs = 0;
+    std::map<std::string, std::string> attrs;  // part attributes: title -> string value, GBK
 };
 
 // An undo mark (calls_modl.cpp): the model as it was when the mark was set.
