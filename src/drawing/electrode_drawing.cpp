@@ -83,7 +83,7 @@ void prepare_drawing_display(void) {
     UF_DRAW_set_border_display(FALSE);
 }
 
-/* 0 and the drawing; -1 and the null tag. */
+/* 0 and the drawing; -1 and the null tag; -2 and the null tag when not opened (told). */
 int create_electrode_drawing(const char *name, const double size[2], double scale, tag_t *drawing) {
     if (drawing) *drawing = NULL_TAG;
     if (!name || name[0] == '\0' || !size || !drawing) return -1;
@@ -99,7 +99,16 @@ int create_electrode_drawing(const char *name, const double size[2], double scal
     info.projection_angle = UF_DRAW_FIRST_ANGLE_PROJECTION;
     tag_t made = NULL_TAG;
     if (UF_DRAW_create_drawing(drawing_name, &info, &made) != 0 || made == NULL_TAG) return -1;
-    UF_DRAW_open_drawing(made);
+    // What follows goes onto the current sheet, or into the model when none is shown: on any
+    // other sheet than this one it would spoil another electrode's drawing or the user's part.
+    tag_t current = NULL_TAG;
+    if (UF_DRAW_open_drawing(made) != 0 || (UF_DRAW_ask_current_drawing(&current) == 0 && current != made)) {
+        UF_DRAW_delete_drawing(made);  // an empty sheet would pass for a finished drawing
+        char message[sizeof KV_DRAWING_NOT_OPENED_TEXT + KV_DRAWING_NAME_SIZE];
+        snprintf(message, sizeof message, KV_DRAWING_NOT_OPENED_TEXT, drawing_name);
+        uc1601(message, 1);
+        return -2;
+    }
     *drawing = made;
     return 0;
 }
@@ -244,7 +253,8 @@ int set_view_layers(tag_t view, const char *name) {
     if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
             int status = 0;
-            UF_LAYER_ask_status(l, &status);
+            // A layer of unknown status stays out: it may be the user's hidden model.
+            if (UF_LAYER_ask_status(l, &status) != 0) continue;
             table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
         }
         int start = int_setting("ELECTRODE_START_LAYER");
@@ -317,7 +327,7 @@ int place_view(tag_t drawing, tag_t view, const double position[2], double scale
     return 0;
 }
 
-/* -1 when a view tag is null, else 0. */
+/* -1 when a view tag is null, -2 when the sheet was not opened, else 0. */
 int make_electrode_drawing(const char *name, electrode_data data) {
     if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
     if (!name) return 0;
@@ -329,7 +339,8 @@ int make_electrode_drawing(const char *name, electrode_data data) {
     if (!(height > 0)) height = KV_DEFAULT_SHEET_HEIGHT;
     const double size[2] = {height, length};
     tag_t drawing = NULL_TAG;
-    if (create_electrode_drawing(name, size, 1.0, &drawing) != 0) return 0;
+    int made = create_electrode_drawing(name, size, 1.0, &drawing);
+    if (made != 0) return made == -2 ? -2 : 0;
 
     char path[KV_PATH_BUFSIZE];
     template_path(path, sizeof path);
@@ -347,8 +358,6 @@ int make_electrode_drawing(const char *name, electrode_data data) {
     tag_t body = NULL_TAG;
     electrode_body(name, &body);
     fill_user_defined_notes(body, group);
-
-    UF_DRAW_ask_current_drawing(&drawing);
 
     double position1[2], box1[2];
     read_pair("ELECTRODE_FIRST_VIEW_X_POSI", "ELECTRODE_FIRST_VIEW_Y_POSI", position1);

@@ -10,6 +10,8 @@
 
 /* Shown when the drawing template is not in the tool folder. */
 #define KV_TEMPLATE_MISSING_TEXT "The template file isn't exist"
+/* Shown when an electrode's new sheet cannot be opened (GBK; %s: the electrode). */
+#define KV_DRAWING_NOT_OPENED_TEXT "电极 %s 的图纸无法打开！"
 /* The template under the tool folder. */
 #define KV_TEMPLATE_FOLDER "template"
 #define KV_TEMPLATE_FILE "edmDraft.prt"
@@ -22,8 +24,9 @@
 #define KV_MIN_VIEW_EXTENT 0.0001
 
 /* Makes the drawing named name from the record's data portion. -1 when its top or isometric
- * view tag is null (nothing is done), else 0 (also when NX made no drawing or the template is
- * missing: the user is told about the template). */
+ * view tag is null (nothing is done); -2 when its sheet could not be opened: the sheet is
+ * deleted, nothing is added anywhere and the user is told. Else 0 (also when NX made no drawing
+ * or the template is missing: the user is told about the template). */
 int make_electrode_drawing(const char *name, electrode_data data);
 
 /* Display settings before a sheet is made: full-colour drawings, no grid or snapping, no view
@@ -32,7 +35,8 @@ void prepare_drawing_display(void);
 
 /* A drawing named name of size (height, length), custom size, at scale, metric, first-angle
  * projection, opened. 0 and its tag; -1 and the null tag when the name is missing or NX made no
- * drawing. */
+ * drawing; -2 and the null tag when the drawing made is not the current one afterwards (it is
+ * deleted, and the user told). */
 int create_electrode_drawing(const char *name, const double size[2], double scale, tag_t *drawing);
 
 /* The template's path under the tool folder into path (size bytes). 0, or -1 and the empty text
