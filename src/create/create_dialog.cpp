@@ -33,7 +33,15 @@ UF_STYLER_callback_info_t g_table[CREATE_DIALOG_ROWS] = {
 // part's folder when OK or Apply finds it empty.
 char g_folder[1024] = "";
 
+// NX's message line: 132 characters.
+const size_t kMessageLineMax = 132;
+
 void add_to_list(const char *name, void *context) { list_append(*(int *)context, kList, name); }
+
+void append_text(char *dst, size_t size, const char *src) {
+    size_t len = strlen(dst);
+    if (len + 1 < size) kv_copy(dst + len, size - len, src);
+}
 
 // The work part's folder into folder (size bytes); empty without a work part.
 void work_part_folder(char *folder, size_t size) {
@@ -48,15 +56,52 @@ void work_part_folder(char *folder, size_t size) {
     kv_copy_n(folder, size, dspec, strnlen(dspec, sizeof dspec));
 }
 
-// OK and Apply: one part file per selected electrode; each tells its own failures.
+// The electrodes whose files one OK or Apply made, for the message when it has to stop. An
+// electrode is a category: never more than there are layers.
+char g_made[UF_LAYER_MAX_LAYER][KV_CATEGORY_NAME_BUFSIZE + 1];
+
+// Tells that the batch stopped and which files it made, as many names a message as fit.
+void tell_stopped(int made) {
+    char message[KV_LINE_BUFSIZE];
+    kv_copy(message, sizeof message, KV_PARTS_STOPPED_TEXT);
+    if (made == 0) {
+        append_text(message, sizeof message, KV_PARTS_NONE_TEXT);
+        uc1601(message, 1);
+        return;
+    }
+    append_text(message, sizeof message, KV_PARTS_MADE_TEXT);
+    size_t label = strlen(message);
+    for (int i = 0; i < made; ++i) {
+        size_t len = strlen(message);
+        // A line no longer than NX's message line (132): what does not fit goes to the next.
+        if (len > label && len + 1 + strlen(g_made[i]) > kMessageLineMax) {
+            uc1601(message, 1);
+            kv_copy(message, sizeof message, KV_PARTS_MADE_TEXT);
+            label = len = strlen(message);
+        }
+        if (len > label) append_text(message, sizeof message, " ");
+        append_text(message, sizeof message, g_made[i]);
+    }
+    uc1601(message, 1);
+}
+
+// OK and Apply: one part file per selected electrode; each tells its own failures. When the
+// user's part cannot be made the work part again the batch stops: a further file would be
+// named after, and made from, the electrode part.
 void create_selected(int dialog_id) {
     if (g_folder[0] == '\0') work_part_folder(g_folder, sizeof g_folder);
     int count = list_count(dialog_id, kList);
+    int made = 0;
     for (int i = 0; i < count; ++i) {
         if (!is_item_selected(dialog_id, kList, i)) continue;
         char name[1024];
         list_item_text(dialog_id, kList, i, name, sizeof name);
-        create_electrode_part(g_folder, name);
+        int rc = create_electrode_part(g_folder, name);
+        if (rc == -2) {
+            tell_stopped(made);
+            return;
+        }
+        if (rc == 0 && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
     }
 }
 

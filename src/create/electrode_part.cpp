@@ -57,21 +57,32 @@ int file_exists(const char *path) {
     return UF_CFI_ask_file_exist(path, &status) == 0 && status == 0;
 }
 
+/* Makes work the work part again (and display the display part, unless it is null), once more
+ * when NX did not. 0, or -1 when they are not both back. */
+int put_back(tag_t display, tag_t work) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (display != NULL_TAG) UF_PART_set_display_part(display);
+        UF_ASSEM_set_work_part(work);
+        if ((display == NULL_TAG || UF_PART_ask_display_part() == display) && UF_ASSEM_ask_work_part() == work)
+            return 0;
+    }
+    return -1;
+}
+
 /* Makes the part, saves it empty and adds it to the work part as a component. The display and
- * work part are the same afterwards. 0, or -1 when a step failed (the caller decides by what is
- * loaded and on disk). */
+ * work part are the same afterwards. 0; -1 when a step failed (the caller decides by what is
+ * loaded and on disk); -2 when the display or work part could not be put back. */
 int make_part_file(const char *path) {
     tag_t display = UF_PART_ask_display_part();
     tag_t work = UF_ASSEM_ask_work_part();
-    if (work == NULL_TAG) return -1;
+    // NX moves both to the new part: without them in hand they could not be put back.
+    if (work == NULL_TAG || display == NULL_TAG) return -1;
     int units = 0;
     UF_PART_ask_units(work, &units);
     tag_t created = NULL_TAG;
     int rc = UF_PART_new(path, units, &created);
     if (rc == 0) UF_PART_save();
-    // NX shows the new part and makes it the work part: both go back, whatever happened.
-    if (display != NULL_TAG) UF_PART_set_display_part(display);
-    UF_ASSEM_set_work_part(work);
+    if (put_back(display, work) != 0) return -2;
     if (rc != 0 || created == NULL_TAG || !file_exists(path)) return -1;
 
     double origin[3] = {0.0, 0.0, 0.0};
@@ -89,7 +100,7 @@ int make_part_file(const char *path) {
 }
 
 // Brings one object of the electrode's layers into the part; failures are passed over. 1 when
-// a WAVE link was made, else 0.
+// a WAVE link was made, else 0; -1 when the work part could not be put back.
 int carry_over(tag_t part, tag_t object) {
     int type = 0, subtype = 0;
     if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 0;
@@ -100,8 +111,7 @@ int carry_over(tag_t part, tag_t object) {
                 return UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 0;
             return 0;
         case UF_coordinate_system_type:
-            copy_csys_to_part(part, object, KV_ECS_NAME);
-            return 0;
+            return copy_csys_to_part(part, object, KV_ECS_NAME) == -3 ? -1 : 0;
         case UF_point_type:
         case UF_line_type:
             return UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 0;
@@ -110,8 +120,8 @@ int carry_over(tag_t part, tag_t object) {
     }
 }
 
-/* Walks the category's layers in ascending order and carries their objects over. 0, or -1
- * when the category is unknown. */
+/* Walks the category's layers in ascending order and carries their objects over. 0; -1
+ * when the category is unknown; -2 when the work part could not be put back (the walk stops). */
 int link_electrode(tag_t part, const char *name) {
     tag_t category = NULL_TAG;
     if (find_category(name, &category) != 0) return -1;
@@ -122,7 +132,11 @@ int link_electrode(tag_t part, const char *name) {
     for (int layer = UF_LAYER_MIN_LAYER; layer <= UF_LAYER_MAX_LAYER; ++layer) {
         if (!info.layer_mask[layer - 1]) continue;
         tag_t object = NULL_TAG;
-        while (UF_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) links += carry_over(part, object);
+        while (UF_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) {
+            int carried = carry_over(part, object);
+            if (carried < 0) return -2;  // what follows would go into the electrode's part
+            links += carried;
+        }
     }
     // NX (from NX10) wants the model updated once WAVE links are made; one update serves them
     // all. When it fails the links stay as made: NX's next update completes them.
@@ -166,7 +180,8 @@ void format_path_message(char *message, size_t size, const char *text, const cha
     append(message, size, after);
 }
 
-/* Always 0; prefix holds the prefix text and separator, or the empty text. */
+/* 0 and the prefix text and separator (or the empty text); -1 and the empty text when the
+ * work part's name was asked for and could not be had. */
 int electrode_part_prefix(char *prefix, size_t size) {
     if (!prefix || size == 0) return 0;
     prefix[0] = '\0';
@@ -178,6 +193,8 @@ int electrode_part_prefix(char *prefix, size_t size) {
     char text[KV_PART_PREFIX_BUFSIZE] = "";
     if (strcmp(keyword, kPartNameKeyword) == 0) {
         work_part_name(text, sizeof text);
+        // Every part has a name: without it the file would be named as no part's.
+        if (text[0] == '\0') return -1;
     } else if (keyword[0] != '\0') {
         tag_t work = UF_ASSEM_ask_work_part();
         if (work != NULL_TAG) read_text_attribute(work, keyword, text, sizeof text);
@@ -188,7 +205,7 @@ int electrode_part_prefix(char *prefix, size_t size) {
     return 0;
 }
 
-/* 0 made (and walked); -1 exists, not made, or no such category. */
+/* 0 made (and walked); -1 exists, not made, or no such category; -2 the user's part lost. */
 int create_electrode_part(char *folder, const char *name) {
     if (!folder || !name || name[0] == '\0') return -1;
     size_t len = strlen(folder);
@@ -196,10 +213,10 @@ int create_electrode_part(char *folder, const char *name) {
     while (len > 0 && kv_is_path_sep(folder[len - 1])) folder[--len] = '\0';
 
     char prefix[KV_PART_PREFIX_BUFSIZE];
-    electrode_part_prefix(prefix, sizeof prefix);
+    int named = electrode_part_prefix(prefix, sizeof prefix);
     char path[KV_PART_PATH_BUFSIZE];
     int n = snprintf(path, sizeof path, "%s" KV_PATH_SEP_STR "%s%s%s", folder, prefix, name, kPartExtension);
-    if (n < 0 || (size_t)n >= sizeof path) {
+    if (named != 0 || n < 0 || (size_t)n >= sizeof path) {
         // A cut path would name another file.
         tell(KV_FILE_CREATE_FAILED_TEXT, path);
         return -1;
@@ -210,17 +227,17 @@ int create_electrode_part(char *folder, const char *name) {
         tell(KV_FILE_EXISTS_TEXT, path);
         return -1;
     }
-    make_part_file(path);  // what is loaded and on disk now decides
-    tag_t part = UF_PART_ask_part_tag(path);
+    int made = make_part_file(path);  // else what is loaded and on disk decides
+    tag_t part = made == -2 ? NULL_TAG : UF_PART_ask_part_tag(path);
     // A part that only lives in the session (its save failed) is no part file.
     if (part == NULL_TAG || !file_exists(path)) {
         tell(KV_FILE_CREATE_FAILED_TEXT, path);
-        return -1;
+        return made == -2 ? -2 : -1;
     }
     return link_electrode(part, name);
 }
 
-/* 0 copied; -1 null part or system; -2 NX did not make the copy. */
+/* 0 copied; -1 null part or system; -2 NX did not make the copy; -3 the work part not back. */
 int copy_csys_to_part(tag_t part, tag_t csys, const char *name) {
     if (part == NULL_TAG || csys == NULL_TAG) return -1;
     tag_t matrix = NULL_TAG;
@@ -233,7 +250,7 @@ int copy_csys_to_part(tag_t part, tag_t csys, const char *name) {
     } else if (UF_ASSEM_set_work_part(part) == 0) {
         // Only with the part as work part: else the copy would land in the wrong part.
         UF_CSYS_create_csys(origin, matrix, &made);
-        UF_ASSEM_set_work_part(work);
+        if (put_back(NULL_TAG, work) != 0) return -3;
     }
     if (made == NULL_TAG) return -2;
     if (name) UF_OBJ_set_name(made, name);

@@ -19,22 +19,28 @@
 #define KV_FILE_EXISTS_TEXT "文件 %s 已存在！"
 #define KV_FILE_CREATE_FAILED_TEXT "文件 %s 创建失败！"
 #define KV_ECS_NAME "ECS"
+#define KV_PARTS_STOPPED_TEXT "无法恢复原工作部件，已停止创建电极文件！"
+#define KV_PARTS_MADE_TEXT "已创建的电极文件："
+#define KV_PARTS_NONE_TEXT "本次未创建电极文件。"
 
 /* The file name prefix into prefix (size bytes, possibly empty): the text the keyword
  * ELECTRODE_PART_PREFIX_NAME gives ("$part_name" in any case: the work part's file name; else
  * a token or an attribute of the work part, read with the keyword in lower case), followed by
- * ELECTRODE_PART_SEPARATOR; nothing when the text is empty. Always 0. */
+ * ELECTRODE_PART_SEPARATOR; nothing when the text is empty. 0, or -1 (and the empty text) when
+ * the work part's file name was asked for and NX did not give it. */
 int electrode_part_prefix(char *prefix, size_t size);
 
 /* Makes the part file of electrode name in folder, whose trailing separators are removed in
  * place. 0 when the part was made and the electrode's layers were walked (single links may
- * have failed); -1 when the file exists, could not be made, or the category is unknown (the
- * first two are told to the user). */
+ * have failed); -1 when the file exists, could not be named or made, or the category is unknown
+ * (all but the last are told to the user); -2 when the work part (or the display part) could not
+ * be made the part it was before: no further file may be made, as it would be named after and
+ * made from the wrong part. */
 int create_electrode_part(char *folder, const char *name);
 
 /* Copies coordinate system csys into part as a plain system of the same place and
  * orientation, named name. 0; -1 for a null part or system; -2 when NX did not make it. The
- * work part is the same afterwards. */
+ * work part is the same afterwards, or the result is -3. */
 int copy_csys_to_part(tag_t part, tag_t csys, const char *name);
 
 /* The message text (a format with one %s) with path into message (size bytes). A path too
