@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/settings.h"
 #include "create/electrode_part.h"
 #include "electrode/electrode.h"
 #include "shell/shell.h"
@@ -36,11 +37,47 @@ char g_folder[1024] = "";
 // NX's message line: 132 characters.
 const size_t kMessageLineMax = 132;
 
-void add_to_list(const char *name, void *context) { list_append(*(int *)context, kList, name); }
-
 void append_text(char *dst, size_t size, const char *src) {
     size_t len = strlen(dst);
     if (len + 1 < size) kv_copy(dst + len, size - len, src);
+}
+
+// The category after *category; a failed call is made once more from the same place, so that
+// one passing failure does not cost the electrodes after it. 0, or -1 (and the null tag).
+int next_category(tag_t part, tag_t *category) {
+    tag_t from = *category;
+    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
+    *category = from;
+    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
+    *category = NULL_TAG;
+    return -1;
+}
+
+// Lists the part's electrodes (upper case, NX's order, "ALL" never) as the shared rules name
+// them; a category NX cannot read is read once more before it is left out. The prefix is read
+// once for the whole list: a settings read that fails would make every category an electrode.
+void list_electrodes(int dialog_id, tag_t part) {
+    char prefix[KV_SETTING_BUFSIZE];
+    if (read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix) == -1 &&
+        read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix) == -1)
+        return;
+    size_t plen = strlen(prefix);
+    tag_t category = NULL_TAG;
+    while (next_category(part, &category) == 0 && category != NULL_TAG) {
+        UF_LAYER_category_info_t info;
+        memset(&info, 0, sizeof info);
+        if (UF_LAYER_ask_category_info(category, &info) != 0) {
+            memset(&info, 0, sizeof info);
+            if (UF_LAYER_ask_category_info(category, &info) != 0) continue;
+        }
+        char name[sizeof info.name + 1];
+        kv_copy_n(name, sizeof name, info.name, strnlen(info.name, sizeof info.name));
+        kv_upper(name);
+        if (kv_equal_nocase(name, "ALL") || name[0] == '\0' || strlen(name) < plen ||
+            !kv_equal_nocase_n(name, plen, prefix, plen))
+            continue;
+        list_append(dialog_id, kList, name);
+    }
 }
 
 // The work part's folder into folder (size bytes); empty without a work part.
@@ -121,7 +158,7 @@ int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     g_folder[0] = '\0';
     tag_t work = UF_ASSEM_ask_work_part();
     list_clear(dialog_id, kList);
-    if (work != NULL_TAG) list_electrode_categories(work, add_to_list, &dialog_id);
+    if (work != NULL_TAG) list_electrodes(dialog_id, work);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -46,17 +46,43 @@ void propose(int dialog_id) {
     set_value(dialog_id, kLayerField, layer);
 }
 
-// Moves one picked object; an ECS is coloured and named after the electrode when asked for.
-void move_object(tag_t object, int layer, const char *name, int color_set, const double rgb[3]) {
-    UF_OBJ_set_layer(object, layer);
-    if (!color_set) return;
+// Moves one picked object (a move NX refuses is asked for once more); an ECS is coloured and
+// named after the electrode when asked for. 0, or -1 when the object stayed where it was.
+int move_object(tag_t object, int layer, const char *name, int color_set, const double rgb[3]) {
+    if (UF_OBJ_set_layer(object, layer) != 0 && UF_OBJ_set_layer(object, layer) != 0) return -1;
+    if (!color_set) return 0;
     int type = 0, subtype = 0;
-    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return;
-    if (type != UF_coordinate_system_type) return;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 0;
+    if (type != UF_coordinate_system_type) return 0;
     set_color_from_rgb(object, rgb[0], rgb[1], rgb[2]);
     char ecs_name[KV_CATEGORY_NAME_BUFSIZE + 8];
     snprintf(ecs_name, sizeof ecs_name, KV_ECS_NAME_FORMAT, name);
     UF_OBJ_set_name(object, ecs_name);
+    return 0;
+}
+
+// Moves every held object. An object left behind stays on the user's layers, which every other
+// electrode's views show: then what was moved goes back (by an undo mark) and the electrode is
+// not made. 0 all moved; -4 (told) when one was not. When nothing could be taken back the
+// electrode is made with what was moved, so that its layer is not taken for another's.
+int move_selection(int layer, const char *name, int color_set, const double rgb[3]) {
+    UF_UNDO_mark_id_t mark = 0;
+    int have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &mark) == 0;
+    int moved = 0;
+    while (moved < g_count && move_object(g_objects[moved], layer, name, color_set, rgb) == 0) ++moved;
+    int undone = moved == 0;  // the first one stayed: nothing was changed
+    if (moved < g_count && !undone && have_mark)
+        undone = UF_UNDO_undo_to_mark(mark, NULL) == 0 || UF_UNDO_undo_to_mark(mark, NULL) == 0;
+    if (have_mark && UF_UNDO_delete_mark(mark, NULL) != 0) UF_UNDO_delete_mark(mark, NULL);
+    if (moved == g_count) return 0;
+    char message[KV_LINE_BUFSIZE];
+    snprintf(message, sizeof message, undone ? KV_NOT_MOVED_TEXT : KV_PARTLY_MOVED_TEXT, name, layer);
+    uc1601(message, 1);
+    if (!undone) {
+        create_electrode_category(name, layer);
+        UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);
+    }
+    return -4;
 }
 
 }  // namespace
@@ -106,7 +132,7 @@ int select_electrode_objects(void) {
     return 0;
 }
 
-/* 0 done; -1 layer out of range; -2 name refused. The user is told why. */
+/* 0 done; -1 layer out of range; -2 name refused; -4 not all moved. The user is told why. */
 int apply_layer_dialog(int dialog_id) {
     // The range is taken as configured: with ELECTRODE_END_LAYER missing nothing passes.
     int start = setting_int("ELECTRODE_START_LAYER");
@@ -136,7 +162,7 @@ int apply_layer_dialog(int dialog_id) {
         return -2;
     }
     if (g_count <= 0 || !g_objects) return 0;
-    for (int i = 0; i < g_count; ++i) move_object(g_objects[i], layer, name, color_set, rgb);
+    if (move_selection(layer, name, color_set, rgb) != 0) return -4;
     create_electrode_category(name, layer);
     UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);
     return 0;
@@ -153,9 +179,10 @@ int layer_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
 
 /* Destructor: releases the selection. 0. */
 int layer_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    // UF_free needs no initialised API: the dialog's last chance to release is always taken.
+    int ready = UF_initialize() == 0;
     release_layer_selection();
-    UF_terminate();
+    if (ready) UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 

@@ -32,18 +32,42 @@ void read_range(int *start, int *end) {
     if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
 }
 
-void load_proposal(Proposal *p) {
+// The category after *category. A failed call is made once more from the same place: one
+// passing failure must not hide the categories after it, whose layers would then look free.
+// 0, or -1 (and the null tag) when it failed twice.
+int next_category(tag_t part, tag_t *category) {
+    tag_t from = *category;
+    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
+    *category = from;
+    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
+    *category = NULL_TAG;
+    return -1;
+}
+
+int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
+    memset(info, 0, sizeof *info);
+    if (UF_LAYER_ask_category_info(category, info) == 0) return 0;
+    memset(info, 0, sizeof *info);
+    return UF_LAYER_ask_category_info(category, info) == 0 ? 0 : -1;
+}
+
+// 0, or -1 when a category could not be read: then a layer may look free that is not.
+int load_proposal(Proposal *p) {
     memset(p, 0, sizeof *p);
     read_range(&p->start, &p->end);
     read_setting("ELECTRODE_PREFIX_NAME", p->prefix, sizeof p->prefix);
     tag_t part = UF_ASSEM_ask_work_part();
-    if (part == NULL_TAG) return;
+    if (part == NULL_TAG) return -1;
+    int rc = 0;
     tag_t category = NULL_TAG;
-    while (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, &category) == 0 &&
-           category != NULL_TAG) {
+    for (;;) {
+        if (next_category(part, &category) != 0) return -1;
+        if (category == NULL_TAG) break;
         UF_LAYER_category_info_t info;
-        memset(&info, 0, sizeof info);
-        if (UF_LAYER_ask_category_info(category, &info) != 0) continue;
+        if (read_category_info(category, &info) != 0) {
+            rc = -1;
+            continue;
+        }
         char name[sizeof info.name + 1];
         kv_copy_n(name, sizeof name, info.name, strnlen(info.name, sizeof info.name));
         kv_upper(name);
@@ -55,6 +79,7 @@ void load_proposal(Proposal *p) {
             kv_copy(p->names[i], sizeof p->names[i], name);
         }
     }
+    return rc;
 }
 
 // The electrode test of the shared rules (the name begins with the prefix, ASCII case
@@ -130,13 +155,15 @@ int first_free_layer(int *layer) {
     return free_layer_of(&g_proposal, layer ? layer : &dummy);
 }
 
-/* first_free_layer's result; *number and *layer as the two calls would give them. */
+/* first_free_layer's result, or -2; *number and *layer as the two calls would give them. */
 int propose_electrode(int *number, int *layer) {
     int dummy = 0;
-    load_proposal(&g_proposal);
+    int loaded = load_proposal(&g_proposal);
     if (number) *number = highest_plus_one(&g_proposal);
-    return free_layer_of(&g_proposal, layer ? layer : &dummy);
+    int rc = free_layer_of(&g_proposal, layer ? layer : &dummy);
+    return loaded != 0 ? -2 : rc;
 }
+
 
 /* 0 and the name; -1 for n not above 0; -2 when it does not fit. The name is empty on failure. */
 int make_electrode_name(int n, char *name, size_t size) {

@@ -29,7 +29,8 @@ int next_electrode_number(void);
 int first_free_layer(int *layer);
 
 /* Both of the above from one look at the part: *number and *layer (1 when none is free).
- * Returns first_free_layer's result. */
+ * Returns first_free_layer's result, or -2 when the part's categories could not all be read
+ * (the proposal may then name a taken layer). */
 int propose_electrode(int *number, int *layer);
 
 /* The name of electrode n: the prefix ("N" when none is configured), then n zero-padded to the
