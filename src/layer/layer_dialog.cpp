@@ -85,6 +85,21 @@ int move_selection(int layer, const char *name, int color_set, const double rgb[
     return -4;
 }
 
+// Two electrodes on one layer would go into each other's part files and drawings: a layer held
+// by another electrode is refused, as is one that cannot be vouched for. 0, or -3 (told).
+int refuse_taken_layer(int layer, const char *name) {
+    char other[KV_CATEGORY_NAME_BUFSIZE + 1];
+    int rc = check_electrode_layer(layer, name, other, sizeof other);
+    if (rc == 0) return 0;
+    char message[KV_LINE_BUFSIZE];
+    if (rc == -1)
+        snprintf(message, sizeof message, KV_LAYER_TAKEN_TEXT, layer, other);
+    else
+        snprintf(message, sizeof message, "%s", rc == -2 ? KV_NO_FREE_LAYER_TEXT : KV_LAYERS_UNREAD_TEXT);
+    uc1601(message, 1);
+    return -3;
+}
+
 }  // namespace
 
 UF_STYLER_callback_info_t *layer_dialog_table(void) { return g_table; }
@@ -132,7 +147,8 @@ int select_electrode_objects(void) {
     return 0;
 }
 
-/* 0 done; -1 layer out of range; -2 name refused; -4 not all moved. The user is told why. */
+/* 0 done; -1 layer out of range; -2 name refused; -3 layer not free; -4 not all moved. The user
+ * is told why. */
 int apply_layer_dialog(int dialog_id) {
     // The range is taken as configured: with ELECTRODE_END_LAYER missing nothing passes.
     int start = setting_int("ELECTRODE_START_LAYER");
@@ -162,6 +178,7 @@ int apply_layer_dialog(int dialog_id) {
         return -2;
     }
     if (g_count <= 0 || !g_objects) return 0;
+    if (refuse_taken_layer(layer, name) != 0) return -3;
     if (move_selection(layer, name, color_set, rgb) != 0) return -4;
     create_electrode_category(name, layer);
     UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);

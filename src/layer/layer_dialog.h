@@ -13,6 +13,9 @@
 #define KV_LAYER_RANGE_TEXT "图层数值超出范围"
 #define KV_BAD_NAME_TEXT "电极命名不正确！"
 #define KV_NAME_TOO_LONG_TEXT "电极名称过长，最多%d个字符！"
+#define KV_NO_FREE_LAYER_TEXT "没有空闲的电极图层！"
+#define KV_LAYER_TAKEN_TEXT "图层 %d 已属于电极 %s，请另选图层！"
+#define KV_LAYERS_UNREAD_TEXT "无法读取图层类别，电极未创建！"
 #define KV_NOT_MOVED_TEXT "电极 %s 的对象无法移到图层 %d，电极未创建！"
 #define KV_PARTLY_MOVED_TEXT "电极 %s 有对象未能移到图层 %d，请检查！"
 #define KV_SELECT_CUE "Select Electrode And ECS"
@@ -35,9 +38,10 @@ void release_layer_selection(void);
 
 /* The work of OK and Apply: checks INT_1 and STR_0, then moves the held objects, colours and
  * names the ECS when configured and makes the category. 0 done (also with nothing held);
- * -1 layer outside the configured range (told to the user); -2 name refused (told); -4 an
- * object could not be moved (told; what was moved is taken back, or when that fails the
- * electrode is made with it). */
+ * -1 layer outside the configured range (told to the user); -2 name refused (told); -3 the
+ * layer holds another electrode, none of the range is free, or the part's categories could not
+ * be read (told; nothing is changed); -4 an object could not be moved (told; what was moved is
+ * taken back, or when that fails the electrode is made with it). */
 int apply_layer_dialog(int dialog_id);
 
 /* Callbacks; each returns 0 (the dialog stays open) except OK after success (1). */

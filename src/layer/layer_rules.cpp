@@ -164,6 +164,19 @@ int propose_electrode(int *number, int *layer) {
     return loaded != 0 ? -2 : rc;
 }
 
+/* 0 free; -1 and the other electrode's name; -2 as -1, the range full; -3 unread. */
+int check_electrode_layer(int layer, const char *name, char *other, size_t size) {
+    if (other && size > 0) other[0] = '\0';
+    if (load_proposal(&g_proposal) != 0) return -3;
+    if (layer < g_proposal.start || layer > g_proposal.end || !electrode_on(&g_proposal, layer)) return 0;
+    const char *holder = g_proposal.names[layer - 1];
+    // The electrode's own layer takes more of its objects.
+    if (name && kv_equal_nocase(holder, name)) return 0;
+    if (other && size > 0) kv_copy(other, size, holder);
+    int free_layer = 0;
+    if (free_layer_of(&g_proposal, &free_layer) != 0 || free_layer > g_proposal.end) return -2;
+    return -1;
+}
 
 /* 0 and the name; -1 for n not above 0; -2 when it does not fit. The name is empty on failure. */
 int make_electrode_name(int n, char *name, size_t size) {

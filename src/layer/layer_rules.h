@@ -33,6 +33,13 @@ int first_free_layer(int *layer);
  * (the proposal may then name a taken layer). */
 int propose_electrode(int *number, int *layer);
 
+/* Whether the electrode name may take layer (within the configured range): 0 when no other
+ * electrode lies on it (an electrode of that name may, letter case ignored); -1 when another
+ * electrode's category holds it, whose upper-case name goes into other (size bytes); -2 as -1,
+ * and no layer of the range is free; -3 when the part's categories could not all be read.
+ * Electrodes are recognised as first_free_layer does. */
+int check_electrode_layer(int layer, const char *name, char *other, size_t size);
+
 /* The name of electrode n: the prefix ("N" when none is configured), then n zero-padded to the
  * configured width (2 when not above 0); a longer number is never cut. 0; -1 (empty name) when
  * n is not above 0; -2 (empty name) when the name does not fit in size bytes. */
