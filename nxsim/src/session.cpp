@@ -85,7 +85,7 @@ static int check_fault(const char* call) {
     switch (f.mode) {
         case FaultMode::Once: fire = true; f.spent = true; break;
         case FaultMode::Nth: fire = (f.calls == f.n); if (fire) f.spent = true; break;
-        case FaultMode::Always: fire = true; break;
+        case FaultMode::Always: fire = f.calls >= f.n; break;  // from the n-th call on
     }
     if (!fire) return 0;
     s.call_log.push_back(std::string(call) + " -> injected failure");

@@ -1,5 +1,6 @@
 // The Windows services of the plug-in, as the simulated host shows them: each appears in the
-// transcript, and the user's answers come from the scenario.
+// transcript, and the user's answers come from the scenario. Like every call, each can be made to
+// fail: the service then shows nothing (the Win32 calls behind them can fail without a window).
 #include <cstring>
 
 #include "state.h"
@@ -10,16 +11,23 @@ using namespace nxsim;
 extern "C" {
 
 int ws_message_box(const char* text) {
-    enter_any("ws_message_box");
+    // The plug-in's contract is "always 0": a box that could not be shown is not reported.
+    if (enter_any("ws_message_box") != 0) return 0;
     add_transcript("box", text ? text : "");
     return 0;
 }
 
 int ws_browse_folder(const char* title, char path[1024]) {
-    enter_any("ws_browse_folder");
+    int failed = enter_any("ws_browse_folder");
     if (path) path[0] = '\0';
     std::string t = to_utf8(title ? title : "");
     Session& s = S();
+    if (failed) {
+        // The browser never opened: the folder answer scripted for it is dropped, unseen, so that
+        // the run goes on as the user's would.
+        if (!s.answers.empty() && s.answers.front().kind == Answer::Folder) s.answers.pop_front();
+        return -1;
+    }
     if (s.answers.empty() || s.answers.front().kind != Answer::Folder) {
         error("folder browser \"" + t + "\" opened with no scripted folder answer; cancelled");
         s.transcript.push_back("folder: " + t + " -> cancelled");
@@ -42,15 +50,15 @@ int ws_browse_folder(const char* title, char path[1024]) {
 }
 
 int ws_module_file_path(char path[1024]) {
-    enter_any("ws_module_file_path");
+    int failed = enter_any("ws_module_file_path");
     if (path) path[0] = '\0';
-    if (!path || S().library_path.empty()) return -1;
+    if (failed || !path || S().library_path.empty()) return -1;
     copy_out(path, 1024, S().library_path);
     return 0;
 }
 
 int ws_show_about_dialog(void) {
-    enter_any("ws_show_about_dialog");
+    if (enter_any("ws_show_about_dialog") != 0) return 0;  // "always 0", as the message box
     S().transcript.push_back("about: About box shown (dialog 4000, bitmap 4001); closed by the user");
     return 0;
 }
