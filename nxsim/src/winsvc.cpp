@@ -17,8 +17,14 @@ int ws_message_box(const char* text) {
     return 0;
 }
 
-int ws_browse_folder(const char* title, char path[1024]) {
-    int failed = enter_any("ws_browse_folder");
+}  // extern "C"
+
+namespace {
+
+// The folder browser of both services, named call. An empty scripted folder is OK on the folder
+// shown: start (GBK) when the browser opened on one, else nothing.
+int browse(const char* call, const char* title, const char* start, char path[1024]) {
+    int failed = enter_any(call);
     if (path) path[0] = '\0';
     std::string t = to_utf8(title ? title : "");
     Session& s = S();
@@ -39,14 +45,28 @@ int ws_browse_folder(const char* title, char path[1024]) {
         s.transcript.push_back("folder: " + t + " -> cancelled");
         return -1;
     }
-    std::string gbk = to_gbk(a.text);
+    bool shown = a.text.empty() && start && start[0];
+    std::string gbk = shown ? std::string(start) : to_gbk(a.text);
     if (gbk.size() >= 1024) {
         error(a.where + ": the folder is longer than the browser's 1023 characters");
         gbk.resize(1023);
     }
     copy_out(path, 1024, gbk);
-    s.transcript.push_back("folder: " + t + " -> " + a.text);
+    // The folder shown is the part's, which differs between machines: the transcript says which.
+    s.transcript.push_back("folder: " + t + " -> " + (shown ? std::string("(the folder it opened on)") : a.text));
     return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+/* The folder browser: the scripted folder answer, or a cancel. */
+int ws_browse_folder(const char* title, char path[1024]) { return browse("ws_browse_folder", title, nullptr, path); }
+
+/* The folder browser opened on start: an empty scripted folder answers it. */
+int ws_browse_folder_at(const char* title, const char* start, char path[1024]) {
+    return browse("ws_browse_folder_at", title, start, path);
 }
 
 int ws_module_file_path(char path[1024]) {

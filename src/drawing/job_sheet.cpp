@@ -284,10 +284,10 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
 /* Always 0. */
 int job_sheet_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    char folder[1024] = "";
-    // Cancelling the browser leaves the work part's folder, as the title says.
-    if (ws_browse_folder(KV_JOB_FOLDER_TITLE, folder) != 0) folder[0] = '\0';
-    write_job_sheet(electrode_list, folder);
+    char start[KV_SETTING_BUFSIZE] = "", folder[1024] = "";
+    // The browser opens on the work part's folder; a cancelled browser writes nothing.
+    work_part_folder(start, sizeof start);
+    if (ws_browse_folder_at(KV_JOB_FOLDER_TITLE, start, folder) == 0) write_job_sheet(electrode_list, folder);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -22,7 +22,7 @@
 #define KV_DEFAULT_CLAMP 10.0
 
 /* Texts of the job sheet, GBK. */
-#define KV_JOB_FOLDER_TITLE "加工单文件夹（取消：工件所在文件夹）"
+#define KV_JOB_FOLDER_TITLE "选择加工单保存文件夹"
 #define KV_JOB_WRITE_FAILED_TEXT "无法写入文件（文件夹不可写或文件被其它程序打开）："
 #define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"
 #define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
@@ -91,8 +91,9 @@ void free_job_sheet(job_sheet *sheet);
  * 0 both written; -1 no folder or no electrode; -2 a file could not be written. */
 int write_job_sheet(const electrode_record *head, const char *folder);
 
-/* The JOB_SHEET_ACTION button: asks for the folder, then write_job_sheet of the list. Always 0
- * (the dialog stays open). */
+/* The JOB_SHEET_ACTION button: asks for the folder with the browser opened on the work part's
+ * folder, then write_job_sheet of the list; a cancelled browser writes nothing. Always 0 (the
+ * dialog stays open). */
 int job_sheet_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 
 #endif

@@ -16,6 +16,10 @@ int ws_message_box(const char *text);
  * 0 and the chosen folder in path (1024 bytes); -1 and the empty text when cancelled. */
 int ws_browse_folder(const char *title, char path[1024]);
 
+/* ws_browse_folder with the browser opened on folder start (when given and it exists), so that
+ * OK alone chooses it. */
+int ws_browse_folder_at(const char *title, const char *start, char path[1024]);
+
 /* The full path of the plug-in library file. 0 and the path; -1 and the empty text. */
 int ws_module_file_path(char path[1024]);
 

@@ -39,7 +39,14 @@ INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     return FALSE;
 }
 
+// Selects the start folder (the browser's lParam) as soon as the browser is shown.
+int CALLBACK select_start(HWND window, UINT message, LPARAM, LPARAM start) {
+    if (message == BFFM_INITIALIZED && start) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
+    return 0;
+}
+
 }  // namespace
+
 
 extern "C" int ws_message_box(const char *text) {
     MessageBoxA(nullptr, text ? text : "", kCaption, MB_OK | MB_TASKMODAL);
@@ -47,6 +54,10 @@ extern "C" int ws_message_box(const char *text) {
 }
 
 extern "C" int ws_browse_folder(const char *title, char path[1024]) {
+    return ws_browse_folder_at(title, nullptr, path);
+}
+
+extern "C" int ws_browse_folder_at(const char *title, const char *start, char path[1024]) {
     if (!path) return -1;
     path[0] = '\0';
     char display[MAX_PATH] = "";
@@ -57,6 +68,10 @@ extern "C" int ws_browse_folder(const char *title, char path[1024]) {
     info.pszDisplayName = display;
     info.lpszTitle = title;
     info.ulFlags = BIF_EDITBOX;  // 0x0010
+    if (start && start[0]) {
+        info.lpfn = select_start;
+        info.lParam = reinterpret_cast<LPARAM>(start);
+    }
     LPITEMIDLIST item = SHBrowseForFolderA(&info);
     if (!item) return -1;
     char chosen[MAX_PATH] = "";

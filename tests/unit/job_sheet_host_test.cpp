@@ -169,8 +169,7 @@ TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
     json doc = read_json(case_dir + "/scenario.json");
     ASSERT_FALSE(doc.is_discarded());
     doc["kit"] = kv_test::source_path("kit");
-    // A folder browser that fails leaves the work part's folder: a copy of the part keeps the
-    // files out of the source tree.
+    // A copy of the part: whatever a fault made of the folder, no file lands in the source tree.
     std::ifstream part_in(case_dir + "/core.prt", std::ios::binary);
     std::ofstream(tmp / "core.prt", std::ios::binary) << part_in.rdbuf();
     doc["part"] = tmp / "core.prt";
@@ -186,7 +185,7 @@ TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
     EXPECT_EQ(untouched, read_json(tmp / "plain/parts/core.json"));
     std::vector<std::string> log = nxsim::call_log();
     size_t start = 0, end = 0;
-    while (start < log.size() && log[start] != "ws_browse_folder") ++start;
+    while (start < log.size() && log[start] != "ws_browse_folder_at") ++start;
     for (end = start; end < log.size() && log[end] != "UF_UI_set_status"; ++end) {}
     ASSERT_LT(end, log.size());
     std::map<std::string, int> before;
@@ -206,6 +205,31 @@ TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
         EXPECT_EQ(untouched, read_json(out + "/parts/core.json")) << call;
         EXPECT_FALSE(has_leftover(out + "/jobs")) << call;
     }
+}
+
+// The browser opens on the work part's folder: OK alone writes there, a cancel writes nothing.
+TEST(JobSheetFolder, TheBrowserOpensOnThePartsFolderAndACancelWritesNothing) {
+    kv_test::TempDir tmp;
+    const std::string case_dir = kv_test::source_path("tests/scenarios/jobsheet_demo");
+    json doc = read_json(case_dir + "/scenario.json");
+    ASSERT_FALSE(doc.is_discarded());
+    doc["kit"] = kv_test::source_path("kit");
+    std::ifstream part_in(case_dir + "/core.prt", std::ios::binary);
+    std::ofstream(tmp / "core.prt", std::ios::binary) << part_in.rdbuf();
+    doc["part"] = tmp / "core.prt";
+    json& events = doc["steps"][0]["events"];
+    json& press = events[events.size() - 2];
+
+    press["answers"] = json::array({{{"folder", nullptr}}});
+    std::ofstream(tmp / "cancel.json") << doc.dump();
+    ASSERT_EQ(0, kvsim::run_scenario(tmp / "cancel.json", tmp / "cancel").exit_code);
+    EXPECT_FALSE(std::ifstream(tmp / "core_EDM.csv").good());
+
+    press["answers"] = json::array({{{"folder", ""}}});
+    std::ofstream(tmp / "shown.json") << doc.dump();
+    ASSERT_EQ(0, kvsim::run_scenario(tmp / "shown.json", tmp / "shown").exit_code);
+    EXPECT_TRUE(std::ifstream(tmp / "core_EDM.csv").good());
+    EXPECT_TRUE(std::ifstream(tmp / "core_EDM.html").good());
 }
 
 }  // namespace
