@@ -415,6 +415,12 @@ void play_event(Running& r, const DialogEvent& e) {
     for (auto& a : e.answers) s.answers.push_back(a);
     s.transcript.push_back("user: " + describe_event(e));
     auto bad = [&](const std::string& what) { error(e.where + ": " + what); };
+    // An event the dialog cannot take as written (no such object, a value of another kind) is
+    // bad input in the scenario, not something the plug-in did: the run ends with exit code 2.
+    auto malformed = [&](const std::string& what) {
+        refuse_input(e.where + ": " + what);
+        error(e.where + ": " + what);
+    };
     int rc = 0;
     switch (e.kind) {
         case DialogEvent::Ok:
@@ -451,7 +457,7 @@ void play_event(Running& r, const DialogEvent& e) {
         default: {
             DialogItem* it = r.d->find(e.object);
             if (!it) {
-                bad("the dialog " + r.d->file + " has no object " + e.object);
+                malformed("the dialog " + r.d->file + " has no object " + e.object);
                 break;
             }
             if (!it->sensitive) {
@@ -463,13 +469,13 @@ void play_event(Running& r, const DialogEvent& e) {
             int type = UF_STYLER_ACTIVATE_CB;
             if (e.kind == DialogEvent::Set) {
                 if (!set_field(*it, e.value, &err)) {
-                    bad(e.object + ": " + err);
+                    malformed(e.object + ": " + err);
                     break;
                 }
                 type = UF_STYLER_VALUE_CHANGED_CB;
             } else if (e.kind == DialogEvent::Select) {
                 if (!is_list(it->kind)) {
-                    bad(e.object + " is not a list or option menu");
+                    malformed(e.object + " is not a list or option menu");
                     break;
                 }
                 if (!select_items(*it, e.value, &sub, &err)) {
