@@ -72,7 +72,10 @@ void run_mutants(const char* text, const char* name) {
     kv_test::TempDir tmp;
     std::string base(text);
     base.replace(base.find("KIT"), 3, kv_test::source_path("kit"));
-    base.replace(base.find("PART"), 4, kv_test::source_path("tests/scenarios/create_second_run/core.prt"));
+    // A copy of the part: a mutant's folder may fall back to the part's, never the source tree.
+    std::ifstream part_in(kv_test::source_path("tests/scenarios/create_second_run/core.prt"), std::ios::binary);
+    std::ofstream(tmp / "core.prt", std::ios::binary) << part_in.rdbuf();
+    base.replace(base.find("PART"), 4, tmp / "core.prt");
     json doc = json::parse(base);
     std::vector<json> all = mutants(doc);
     ASSERT_GT(all.size(), 50u);
