@@ -42,17 +42,6 @@ void append_text(char *dst, size_t size, const char *src) {
     if (len + 1 < size) kv_copy(dst + len, size - len, src);
 }
 
-// The category after *category; a failed call is made once more from the same place, so that
-// one passing failure does not cost the electrodes after it. 0, or -1 (and the null tag).
-int next_category(tag_t part, tag_t *category) {
-    tag_t from = *category;
-    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
-    *category = from;
-    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
-    *category = NULL_TAG;
-    return -1;
-}
-
 // Lists the part's electrodes (upper case, NX's order, "ALL" never) as the shared rules name
 // them; a category NX cannot read is read once more before it is left out. The prefix is read
 // once for the whole list: a settings read that fails would make every category an electrode.

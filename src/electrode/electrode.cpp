@@ -98,12 +98,20 @@ int electrode_first_layer(const char *name, int *first_layer) {
     return 0;
 }
 
+int next_category(tag_t part, tag_t *category) {
+    tag_t from = *category;
+    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
+    *category = from;
+    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
+    *category = NULL_TAG;
+    return -1;
+}
+
 /* The number of electrode categories of part; take receives each name in NX's order. */
 int list_electrode_categories(tag_t part, electrode_name_fn take, void *context) {
     int count = 0;
     tag_t category = NULL_TAG;
-    while (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, &category) == 0 &&
-           category != NULL_TAG) {
+    while (next_category(part, &category) == 0 && category != NULL_TAG) {
         UF_LAYER_category_info_t info;
         char name[sizeof info.name + 1];
         if (read_category(category, name, sizeof name, &info) != 0) continue;

@@ -10,6 +10,12 @@
 /* A category name: at most 30 characters and the terminator. */
 #define KV_CATEGORY_NAME_BUFSIZE 31
 
+/* The layer category of part after *category (the first when it is the null tag): 0, the null
+ * tag at the end. A failed step is made once more from the same place, so that one passing
+ * failure does not hide the categories after it (their electrodes would be missing, their layers
+ * would look free); -1 and the null tag when it failed twice. */
+int next_category(tag_t part, tag_t *category);
+
 /* 0 and the tag of the work part's layer category of that name; -1 and the null tag when there
  * is none or the name cannot be a category's. */
 int find_category(const char *name, tag_t *category);

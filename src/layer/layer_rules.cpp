@@ -8,6 +8,7 @@
 
 #include "config/kv_text.h"
 #include "config/settings.h"
+#include "electrode/electrode.h"
 
 namespace {
 
@@ -30,18 +31,6 @@ void read_range(int *start, int *end) {
     *end = setting_int("ELECTRODE_END_LAYER");
     if (*start < UF_LAYER_MIN_LAYER) *start = UF_LAYER_MIN_LAYER;
     if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
-}
-
-// The category after *category. A failed call is made once more from the same place: one
-// passing failure must not hide the categories after it, whose layers would then look free.
-// 0, or -1 (and the null tag) when it failed twice.
-int next_category(tag_t part, tag_t *category) {
-    tag_t from = *category;
-    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
-    *category = from;
-    if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, category) == 0) return 0;
-    *category = NULL_TAG;
-    return -1;
 }
 
 int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {

@@ -100,6 +100,14 @@ TEST_F(Electrodes, ListFollowsNxOrderAndSkipsAll) {
     EXPECT_EQ(5, list_electrode_categories(work(), nullptr, nullptr));
 }
 
+TEST_F(Electrodes, OnePassingCycleFailureHidesNoElectrode) {
+    nxsim::fail("UF_OBJ_cycle_objs_in_part", nxsim::FaultMode::Nth, 3);
+    EXPECT_EQ((std::vector<std::string>{"E01", "E02", "ELEC"}), electrodes());
+    nxsim::fail("UF_OBJ_cycle_objs_in_part", nxsim::FaultMode::Always);
+    EXPECT_EQ(std::vector<std::string>{}, electrodes());
+    nxsim::clear_faults();
+}
+
 TEST_F(Electrodes, CategoryOfLayer) {
     EXPECT_EQ("E01", layer_name(101));  // upper-cased
     EXPECT_EQ("E02", layer_name(103));
