@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "case_fixture.h"
 #include "create/electrode_part.h"
 #include "create_fixture.h"
 #include "drawing/electrode_drawing.h"
@@ -25,10 +26,7 @@ using kv_test::pick;
 using kv_test::press;
 using kv_test::set;
 
-json read_json(const std::string& path) {
-    std::ifstream in(path);
-    return json::parse(in, nullptr, false);
-}
+using kv_test::read_json;
 
 bool fired(const std::string& call) {
     for (const std::string& l : nxsim::call_log())
@@ -40,11 +38,8 @@ bool fired(const std::string& call) {
 
 TEST(ContainedFaults, ASheetThatCannotBeOpenedCostsThatDrawingAloneAndTheUserIsTold) {
     kv_test::TempDir tmp;
-    const std::string case_dir = kv_test::source_path("tests/scenarios/sheet_demo_electrodes");
-    json doc = read_json(case_dir + "/scenario.json");
+    json doc = kv_test::load_case("sheet_demo_electrodes");
     ASSERT_FALSE(doc.is_discarded());
-    doc["kit"] = kv_test::source_path("kit");
-    doc["part"] = case_dir + "/core.prt";
     // The first opening finds no sheet shown (the template would go into the model), the second
     // finds the first electrode's sheet shown (it would take the second's drawing).
     for (int n : {1, 2}) {

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "case_fixture.h"
 #include "nxsim/nxsim.h"
 #include "scenario.h"
 
@@ -20,10 +21,7 @@ namespace {
 
 using json = nlohmann::json;
 
-json read_json(const std::string& path) {
-    std::ifstream in(path);
-    return json::parse(in, nullptr, false);
-}
+using kv_test::read_json;
 
 std::string stem_of(const std::string& file) {
     size_t slash = file.rfind('/');

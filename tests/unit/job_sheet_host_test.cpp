@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "case_fixture.h"
 #include "config_fixture.h"
 #include "drawing/job_sheet.h"
 #include "scenario.h"
@@ -146,10 +147,7 @@ TEST_F(JobSheetHost, FilesWrittenOrTheUserTold) {
     EXPECT_EQ("box: 没有电极，未生成加工单", seen().back());
 }
 
-json read_json(const std::string& path) {
-    std::ifstream in(path);
-    return json::parse(in, nullptr, false);
-}
+using kv_test::read_json;
 
 bool has_leftover(const std::string& folder) {
     DIR* d = opendir(folder.c_str());
@@ -163,22 +161,9 @@ bool has_leftover(const std::string& folder) {
     return found;
 }
 
-// The job sheet demo case with the kit of the source tree and a copy of its part in folder:
-// whatever a run makes of the part's folder, no file lands in the source tree.
-json demo_case_in(const std::string& folder) {
-    const std::string case_dir = kv_test::source_path("tests/scenarios/jobsheet_demo");
-    json doc = read_json(case_dir + "/scenario.json");
-    if (doc.is_discarded()) return doc;
-    doc["kit"] = kv_test::source_path("kit");
-    std::ifstream part_in(case_dir + "/core.prt", std::ios::binary);
-    std::ofstream(folder + "/core.prt", std::ios::binary) << part_in.rdbuf();
-    doc["part"] = folder + "/core.prt";
-    return doc;
-}
-
 TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
     kv_test::TempDir tmp;
-    json doc = demo_case_in(tmp.path());
+    json doc = kv_test::load_case("jobsheet_demo", tmp.path());
     ASSERT_FALSE(doc.is_discarded());
     json without = doc;
     json& trimmed = without["steps"][0]["events"];
@@ -217,7 +202,7 @@ TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
 // The browser opens on the work part's folder: OK alone writes there, a cancel writes nothing.
 TEST(JobSheetFolder, TheBrowserOpensOnThePartsFolderAndACancelWritesNothing) {
     kv_test::TempDir tmp;
-    json doc = demo_case_in(tmp.path());
+    json doc = kv_test::load_case("jobsheet_demo", tmp.path());
     ASSERT_FALSE(doc.is_discarded());
     json& events = doc["steps"][0]["events"];
     json& press = events[events.size() - 2];

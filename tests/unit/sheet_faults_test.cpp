@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "case_fixture.h"
 #include "config_fixture.h"
 #include "scenario.h"
 
@@ -33,18 +34,12 @@ const char* const kCalls[] = {
     "UF_DRF_init_object_structure", "UF_DRF_create_ordorigin", "UF_DRF_create_ordmargin",
     "UF_DRF_create_orddimension"};
 
-json read_json(const std::string& path) {
-    std::ifstream in(path);
-    return json::parse(in, nullptr, false);
-}
+using kv_test::read_json;
 
 TEST(SheetFaults, AnyCallFailingOnceCostsAtMostTheFirstDrawing) {
     kv_test::TempDir tmp;
-    const std::string case_dir = kv_test::source_path("tests/scenarios/sheet_demo_electrodes");
-    json doc = read_json(case_dir + "/scenario.json");
+    json doc = kv_test::load_case("sheet_demo_electrodes");
     ASSERT_FALSE(doc.is_discarded());
-    doc["kit"] = kv_test::source_path("kit");
-    doc["part"] = case_dir + "/core.prt";
 
     // Where the first drawing starts in a run without faults, and how often each call is made
     // before it.
