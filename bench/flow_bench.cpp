@@ -1,0 +1,189 @@
+// The whole flow of the demo for a part of N electrode bodies, measured from outside as a mould
+// maker meets it: one kelvora-sim run that assigns every electrode in the layer dialog (one pick
+// and one Apply each), writes every electrode part file from the create dialog, and draws every
+// electrode in one batch of the drawing dialog. The layer range is 2-256, so up to 255 electrodes
+// fit. Each N runs several times in a child process; the medians of the wall time, the time per
+// electrode and the child's peak memory are printed, with the cost per electrode at each N
+// against the smallest N.
+//   kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R]
+// A timed run, not a Google Benchmark: the peak memory of each N wants a process of its own.
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The kit with the layer range widened to 2-256 (the bodies start on layer 1).
+void make_kit(const std::string& root) {
+    std::system(("rm -rf '" + root + "/kit' && cp -r '" KV_SOURCE_DIR "/kit' '" + root + "/kit'").c_str());
+    std::string cfg = read(root + "/kit/data/config.dat");
+    auto set = [&](const std::string& key, const std::string& value) {
+        size_t at = cfg.find("\n" + key + " =");
+        if (at == std::string::npos) return;
+        size_t end = cfg.find('\n', at + 1);
+        cfg.replace(at + 1, end - at - 1, key + " = " + value);
+    };
+    set("ELECTRODE_START_LAYER", "2");
+    set("ELECTRODE_END_LAYER", "256");
+    write(root + "/kit/data/config.dat", cfg);
+}
+
+// n electrodes of the demo's first kind (a base block on a narrower tip), ten to a row, each with
+// its coordinate system at the base's underside.
+std::string make_case(const std::string& root, int n) {
+    std::ostringstream part;
+    part << "{ \"format\": \"nxsim-part\", \"version\": 1, \"objects\": [\n";
+    int id = 1;
+    for (int i = 0; i < n; ++i) {
+        double x = 80.0 * (i % 10), y = 80.0 * (i / 10);
+        part << (i ? ",\n" : "") << "{ \"id\": " << id++ << ", \"type\": \"solid\", \"name\": \"B" << i + 1
+             << "\", \"layer\": 1, \"shape\": { \"union\": [ { \"box\": { \"origin\": [" << x - 20 << ", " << y - 15
+             << ", 25], \"size\": [40, 30, 15] } }, { \"box\": { \"origin\": [" << x - 15 << ", " << y - 10
+             << ", 0], \"size\": [30, 20, 25] } } ] } }";
+        part << ",\n{ \"id\": " << id++ << ", \"type\": \"csys\", \"name\": \"C" << i + 1
+             << "\", \"layer\": 1, \"origin\": [" << x << ", " << y << ", 25], \"matrix\": [1, 0, 0, 0, 1, 0, 0, 0, 1] }";
+    }
+    part << "\n] }\n";
+    std::string dir = root + "/n" + std::to_string(n);
+    std::system(("mkdir -p '" + dir + "'").c_str());
+    write(dir + "/core.prt", part.str());
+
+    std::ostringstream picks, names;
+    for (int i = 1; i <= n; ++i) {
+        picks << "{ \"press\": \"ACTION_2\", \"answers\": [ { \"select\": [\"B" << i << "\", \"C" << i
+              << "\"] } ] }, \"apply\",\n";
+        char name[16];
+        snprintf(name, sizeof name, "E%02d", i);
+        names << (i > 1 ? ", " : "") << '"' << name << '"';
+    }
+    std::ostringstream s;
+    s << "{ \"kit\": \"" << root << "/kit\", \"part\": \"core.prt\", \"steps\": [\n"
+      << "{ \"action\": \"KELVORA_LAYER\", \"events\": [\n" << picks.str() << "\"cancel\" ] },\n"
+      << "{ \"action\": \"KELVORA_CREATE\", \"events\": [\n"
+      << "  { \"press\": \"ACTION_1\", \"answers\": [ { \"folder\": \"${OUT}/electrodes\" } ] },\n"
+      << "  { \"press\": \"ACTION_5\" }, \"ok\" ] },\n"
+      << "{ \"action\": \"KELVORA_DRAFT\", \"events\": [\n"
+      << "  { \"select\": \"ELEC_MLIST\", \"items\": [" << names.str() << "] },\n"
+      << "  { \"press\": \"OK_ACTION\" }, \"ok\" ] } ] }\n";
+    write(dir + "/scenario.json", s.str());
+    return dir;
+}
+
+struct Run {
+    double seconds = 0;
+    long peak_kb = 0;
+    int status = -1;
+};
+
+Run run_once(const std::string& sim, const std::string& dir) {
+    std::system(("rm -rf '" + dir + "/out'").c_str());
+    Run r;
+    timeval t0, t1;
+    fflush(stdout);
+    gettimeofday(&t0, nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen((dir + "/stderr.txt").c_str(), "w", stderr)) _exit(127);
+        std::string scenario = dir + "/scenario.json", out = dir + "/out";
+        execl(sim.c_str(), sim.c_str(), "run", scenario.c_str(), "--out", out.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage use{};
+    if (pid < 0 || wait4(pid, &status, 0, &use) < 0) return r;
+    gettimeofday(&t1, nullptr);
+    r.seconds = (double)(t1.tv_sec - t0.tv_sec) + (t1.tv_usec - t0.tv_usec) / 1e6;
+    r.peak_kb = use.ru_maxrss;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return r;
+}
+
+template <class T>
+T median(std::vector<T> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string sim = KV_SIM_PATH;
+    std::vector<int> counts = {10, 100, 255};
+    int runs = 3;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!strcmp(argv[i], "--sim")) sim = argv[i + 1];
+        else if (!strcmp(argv[i], "--runs")) runs = std::max(1, atoi(argv[i + 1]));
+        else if (!strcmp(argv[i], "--n")) {
+            counts.clear();
+            for (const char* p = argv[i + 1]; *p;) {
+                int n = atoi(p);
+                if (n < 1 || n > 255) {
+                    fprintf(stderr, "flow-bench: N must lie in 1-255\n");
+                    return 2;
+                }
+                counts.push_back(n);
+                p = strchr(p, ',');
+                if (!p) break;
+                ++p;
+            }
+        } else {
+            fprintf(stderr, "usage: kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R]\n");
+            return 2;
+        }
+    }
+    char tmpl[] = "/dev/shm/kv-flow-bench-XXXXXX";
+    char fallback[] = "/tmp/kv-flow-bench-XXXXXX";
+    char* made = mkdtemp(tmpl);
+    if (!made) made = mkdtemp(fallback);
+    if (!made) return 1;
+    std::string root = made;
+    make_kit(root);
+
+    printf("%-5s %10s %14s %12s %12s %10s\n", "N", "median s", "ms/electrode", "vs first N", "peak MB", "MB/elec");
+    double first = 0;
+    int rc = 0;
+    for (int n : counts) {
+        std::string dir = make_case(root, n);
+        std::vector<double> secs;
+        std::vector<long> peaks;
+        for (int k = 0; k < runs; ++k) {
+            Run r = run_once(sim, dir);
+            if (r.status != 0) {
+                fprintf(stderr, "flow-bench: N=%d: kelvora-sim ended with %d:\n%s", n, r.status,
+                        read(dir + "/stderr.txt").c_str());
+                rc = 1;
+                break;
+            }
+            secs.push_back(r.seconds);
+            peaks.push_back(r.peak_kb);
+        }
+        if (secs.empty()) break;
+        double per = median(secs) / n * 1000.0;
+        if (first == 0) first = per;
+        double mb = median(peaks) / 1024.0;
+        printf("%-5d %10.3f %14.2f %11.2fx %12.1f %10.3f\n", n, median(secs), per, per / first, mb, mb / n);
+        fflush(stdout);
+    }
+    if (!getenv("KV_FLOW_BENCH_KEEP")) std::system(("rm -rf '" + root + "'").c_str());
+    else fprintf(stderr, "flow-bench: cases and outputs kept in %s\n", root.c_str());
+    return rc;
+}
