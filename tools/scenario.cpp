@@ -1,5 +1,5 @@
-// Reads a scenario, starts a session, loads the plug-in (ufsta), plays the steps and writes
-// the transcript, the listing and the part dumps. Every refusal names the file and the field.
+// The scenario runner: reads a scenario, starts a session, loads the plug-in (ufsta), plays the
+// steps and writes the run's outputs. Every refusal of the scenario names the file and the field.
 #include "scenario.h"
 
 #include <sys/stat.h>
@@ -255,12 +255,189 @@ bool write_file(const std::string& path, const std::string& content) {
     return (bool)out;
 }
 
+// Reads the scenario file at path into *doc and names it by its absolute path in *file. The empty
+// text, or why the file is refused (bad input); the session is not touched either way.
+std::string read_scenario(const std::string& path, json* doc, std::string* file) {
+    std::ifstream in(path);
+    if (!in) return path + ": the scenario file cannot be opened";
+    *doc = json::parse(in, nullptr, false);
+    if (doc->is_discarded() || !doc->is_object()) return path + ": not a JSON object";
+    std::string cwd = is_absolute(path) ? "/" : working_dir();
+    if (cwd.empty()) return path + ": the working folder cannot be read to resolve the scenario's path";
+    *file = absolute(path, cwd);
+    return "";
+}
 
-}  // namespace
+// Sends the process's standard output, which the plug-in prints to, to the file at path. The
+// runner's own is kept in *saved for restore_stdout; false when the file cannot be written.
+bool redirect_stdout(const std::string& path, int* saved) {
+    fflush(stdout);
+    *saved = dup(fileno(stdout));
+    return freopen(path.c_str(), "w", stdout) != nullptr;
+}
+
+// Puts back the standard output redirect_stdout saved.
+void restore_stdout(int saved) {
+    fflush(stdout);
+    dup2(saved, fileno(stdout));
+    close(saved);
+}
+
+// Sets the session up as the scenario's fields other than its steps say, in this order: the kit
+// (environment, dialog folder, library path), the dialog folder and library path given alone, the
+// environment, the faults, the part. An unknown field or a refused value throws Bad.
+void start_session(const json& doc, Reader& r) {
+    for (auto it = doc.begin(); it != doc.end(); ++it) {
+        static const char* known[] = {"description", "kit", "env", "library_path", "dialog_folder",
+                                      "part", "faults", "steps", "allow_leaks"};
+        bool ok = false;
+        for (const char* k : known) ok = ok || it.key() == k;
+        if (!ok) r.fail(it.key(), "unknown field");
+    }
+    if (doc.contains("kit")) {
+        r.kit_ = r.path(doc["kit"], "kit");
+        nxsim::set_env("KELVORA_PATH", r.kit_);
+        nxsim::set_dialog_folder(r.kit_ + "/application");
+        nxsim::set_library_path(r.kit_ + "/application/kelvora.dll");
+    }
+    if (doc.contains("dialog_folder")) nxsim::set_dialog_folder(r.path(doc["dialog_folder"], "dialog_folder"));
+    if (doc.contains("library_path")) nxsim::set_library_path(r.path(doc["library_path"], "library_path"));
+    if (doc.contains("env")) {
+        const json& env = doc["env"];
+        if (!env.is_object()) r.fail("env", "expected an object of names and values");
+        for (auto it = env.begin(); it != env.end(); ++it)
+            nxsim::set_env(it.key(), r.expand(r.text(it.value(), "env." + it.key())));
+    }
+    if (doc.contains("faults")) {
+        const json& f = doc["faults"];
+        if (!f.is_array()) r.fail("faults", "expected an array");
+        for (size_t i = 0; i < f.size(); ++i) apply_fault(r, f[i], "faults[" + std::to_string(i) + "]");
+    }
+    if (doc.contains("part")) {
+        std::string err;
+        if (nxsim::open_part(r.path(doc["part"], "part"), &err) != 0) r.fail("part", err);
+    }
+}
+
+// Plays an action step w: queues its events and answers, picks the menu action and checks that
+// its dialogs took them all. False when some were left: the host has the errors and the run stops.
+bool play_action(const Reader& r, const json& s, const std::string& w) {
+    std::string name = r.text(s["action"], w + ".action");
+    std::vector<nxsim::DialogEvent> events;
+    std::vector<std::string> written;  // each event as the scenario wrote it
+    if (s.contains("events")) {
+        const json& ev = s["events"];
+        if (!ev.is_array()) r.fail(w + ".events", "expected an array");
+        for (size_t k = 0; k < ev.size(); ++k) {
+            events.push_back(r.event(ev[k], w + ".events[" + std::to_string(k) + "]"));
+            written.push_back(ev[k].dump());
+        }
+    }
+    if (s.contains("answers"))
+        for (auto& a : r.answers(s["answers"], w + ".answers")) nxsim::push_answer(a);
+    nxsim::queue_events(events);
+    size_t seen = nxsim::transcript().size();
+    if (nxsim::run_action(name) < 0) r.fail(w + ".action", "no menu action '" + name + "' is registered");
+    // The host keeps what no dialog took, and the next step's dialogs would take it as their own.
+    size_t left = nxsim::pending_events();
+    if (left > 0) {
+        std::string dialog;
+        const auto& said = nxsim::transcript();
+        for (size_t k = seen; k < said.size(); ++k)
+            if (said[k].compare(0, 14, "dialog: close ") == 0) dialog = said[k].substr(14);
+        nxsim::add_error(r.file() + ": " + w + ": " + std::to_string(left) + " scripted event(s) left unused " +
+                         (dialog.empty() ? "(the action opened no dialog)" : "after the dialog " + dialog + " closed") +
+                         "; the run stops here");
+        // The queue is empty when a step starts, so what is left is this step's last events.
+        for (size_t k = events.size() - std::min(left, events.size()); k < events.size(); ++k)
+            nxsim::add_error(events[k].where + ": " + written[k] + " unused");
+    }
+    if (nxsim::pending_answers() > 0)
+        nxsim::add_error(r.file() + ": " + w + ": " + std::to_string(nxsim::pending_answers()) +
+                         " scripted answer(s) left unused; the run stops here");
+    return left == 0 && nxsim::pending_answers() == 0;
+}
+
+// Sets the layer statuses of a layers step w as the user does in NX's layer settings.
+void set_layers(const Reader& r, const json& ls, const std::string& w) {
+    if (!ls.is_object()) r.fail(w + ".layers", "expected an object of layer numbers and statuses");
+    for (auto it = ls.begin(); it != ls.end(); ++it) {
+        std::string v = it.value().is_string() ? it.value().get<std::string>() : "";
+        int st = v == "work" ? 1 : v == "selectable" ? 2 : v == "reference" ? 3 : v == "invisible" ? 4 : 0;
+        if (!st) r.fail(w + ".layers." + it.key(), "expected work, selectable, reference or invisible");
+        char* end = nullptr;
+        long layer = strtol(it.key().c_str(), &end, 10);
+        if (*end || nxsim::set_layer_status((int)layer, st) != 0)
+            r.fail(w + ".layers." + it.key(), "NX refuses this layer status (no such layer, or the work layer)");
+    }
+}
+
+// Plays step s, named w in messages. False when the run stops after it; a malformed step throws Bad.
+bool play_step(const Reader& r, const json& s, const std::string& w) {
+    if (!s.is_object()) r.fail(w, "expected an object");
+    if (s.contains("action")) return play_action(r, s, w);
+    if (s.contains("open_part")) {
+        std::string err;
+        if (nxsim::open_part(r.path(s["open_part"], w + ".open_part"), &err) != 0) r.fail(w + ".open_part", err);
+    } else if (s.contains("close_parts")) {
+        nxsim::close_all_parts();
+    } else if (s.contains("fail")) {
+        apply_fault(r, s["fail"], w + ".fail");
+    } else if (s.contains("clear_faults")) {
+        nxsim::clear_faults();
+    } else if (s.contains("layers")) {
+        set_layers(r, s["layers"], w);
+    } else if (s.contains("leave_drawing")) {
+        nxsim::leave_drawing();  // the user leaves the drawing sheet for the model
+    } else {
+        r.fail(w, "unknown step (action, open_part, close_parts, fail, clear_faults, layers, leave_drawing)");
+    }
+    return true;
+}
+
+// Loads the plug-in (ufsta) and plays the scenario's steps in order, up to the first that stops
+// the run. Steps that are not an array, or a malformed step, throw Bad.
+void play_steps(const json& doc, const Reader& r) {
+    const json steps = doc.value("steps", json::array());
+    if (!steps.is_array()) r.fail("steps", "expected an array");
+    ufsta(nullptr, nullptr, 0);
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (!play_step(r, steps[i], "steps[" + std::to_string(i) + "]")) break;
+}
+
+// Writes the run's outputs into out_dir (the transcript, the listing, the plug-in's standard
+// output already printed to stdout.txt, every part as a part file, every rendered drawing sheet),
+// with the absolute --out folder out_abs shown as "<out>".
+void write_outputs(const std::string& out_dir, const std::string& out_abs) {
+    std::string transcript;
+    for (auto& line : nxsim::transcript()) transcript += line + "\n";
+    write_file(out_dir + "/transcript.txt", hide_out(transcript, out_abs));
+    write_file(out_dir + "/listing.txt", hide_out(nxsim::listing(), out_abs));
+    std::string stdout_path = out_dir + "/stdout.txt";
+    {
+        std::ifstream printed(stdout_path, std::ios::binary);
+        std::stringstream text;
+        text << printed.rdbuf();
+        printed.close();
+        write_file(stdout_path, hide_out(text.str(), out_abs));
+    }
+    make_dirs(out_dir + "/parts");
+    for (tag_t p : nxsim::parts()) {
+        std::string name = nxsim::part_file_name(p);
+        size_t dot = name.rfind('.');
+        if (dot != std::string::npos) name = name.substr(0, dot);
+        write_file(out_dir + "/parts/" + name + ".json", hide_out(nxsim::part_json(p), out_abs));
+    }
+    std::vector<nxsim::SheetImage> sheets = nxsim::render_sheets();
+    if (!sheets.empty()) {
+        make_dirs(out_dir + "/sheets");
+        for (auto& sheet : sheets) write_file(out_dir + "/sheets/" + sheet.file, sheet.svg);
+    }
+}
 
 // Malformed input files the host met (a template, a dialog description) are bad input, whatever
 // the plug-in made of NX's error code; a part the runner refused itself is named once.
-static void name_refused_inputs(RunResult* res) {
+void name_refused_inputs(RunResult* res) {
     std::string refused;
     for (auto& e : nxsim::refused_inputs())
         if (res->message.find(e) == std::string::npos) refused += e + "\n";
@@ -269,27 +446,38 @@ static void name_refused_inputs(RunResult* res) {
     res->exit_code = 2;
 }
 
+// Completes *res, which holds the refusal that stopped the run if any, from the session's end:
+// host errors (exit code 1) come first, as they happened before that refusal; then the inputs the
+// host refused (2); on a clean run, memory not released (3) unless the scenario allows leaks.
+void judge_run(RunResult* res, const json& doc) {
+    if (!nxsim::errors().empty()) {
+        std::string host;
+        for (auto& e : nxsim::errors()) host += e + "\n";
+        res->message = host + res->message;
+        if (!res->exit_code) res->exit_code = 1;
+    }
+    name_refused_inputs(res);
+    if (res->exit_code) return;
+    auto leaks = nxsim::leaks();
+    if (!leaks.empty() && !doc.value("allow_leaks", false)) {
+        res->exit_code = 3;
+        res->message = "memory handed out by NX and not released:\n";
+        for (auto& l : leaks) res->message += "  " + l + "\n";
+    }
+}
+
+}  // namespace
+
 RunResult run_scenario(const std::string& scenario_path, const std::string& out_dir) {
     RunResult res;
-    std::ifstream in(scenario_path);
-    if (!in) {
+    json doc;
+    std::string file;
+    res.message = read_scenario(scenario_path, &doc, &file);
+    if (!res.message.empty()) {
         res.exit_code = 2;
-        res.message = scenario_path + ": the scenario file cannot be opened";
         return res;
     }
-    json doc = json::parse(in, nullptr, false);
-    if (doc.is_discarded() || !doc.is_object()) {
-        res.exit_code = 2;
-        res.message = scenario_path + ": not a JSON object";
-        return res;
-    }
-    std::string cwd = is_absolute(scenario_path) ? "/" : working_dir();
-    if (cwd.empty()) {
-        res.exit_code = 2;
-        res.message = scenario_path + ": the working folder cannot be read to resolve the scenario's path";
-        return res;
-    }
-    Reader r(absolute(scenario_path, cwd));
+    Reader r(file);
     nxsim::reset();
     make_dirs(out_dir);
     if (char* abs = realpath(out_dir.c_str(), nullptr)) {
@@ -297,164 +485,19 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         free(abs);
     }
     std::string stdout_path = out_dir + "/stdout.txt";
-    fflush(stdout);
-    int saved_stdout = dup(fileno(stdout));
-    // The plug-in's own standard output goes to the run's folder.
-    bool redirected = freopen(stdout_path.c_str(), "w", stdout) != nullptr;
+    int saved_stdout = -1;
+    bool redirected = redirect_stdout(stdout_path, &saved_stdout);
     try {
         if (!redirected) r.fail("--out", "cannot write " + stdout_path);
-        for (auto it = doc.begin(); it != doc.end(); ++it) {
-            static const char* known[] = {"description", "kit", "env", "library_path", "dialog_folder",
-                                          "part", "faults", "steps", "allow_leaks"};
-            bool ok = false;
-            for (const char* k : known) ok = ok || it.key() == k;
-            if (!ok) r.fail(it.key(), "unknown field");
-        }
-        if (doc.contains("kit")) {
-            r.kit_ = r.path(doc["kit"], "kit");
-            nxsim::set_env("KELVORA_PATH", r.kit_);
-            nxsim::set_dialog_folder(r.kit_ + "/application");
-            nxsim::set_library_path(r.kit_ + "/application/kelvora.dll");
-        }
-        if (doc.contains("dialog_folder")) nxsim::set_dialog_folder(r.path(doc["dialog_folder"], "dialog_folder"));
-        if (doc.contains("library_path")) nxsim::set_library_path(r.path(doc["library_path"], "library_path"));
-        if (doc.contains("env")) {
-            const json& env = doc["env"];
-            if (!env.is_object()) r.fail("env", "expected an object of names and values");
-            for (auto it = env.begin(); it != env.end(); ++it)
-                nxsim::set_env(it.key(), r.expand(r.text(it.value(), "env." + it.key())));
-        }
-        if (doc.contains("faults")) {
-            const json& f = doc["faults"];
-            if (!f.is_array()) r.fail("faults", "expected an array");
-            for (size_t i = 0; i < f.size(); ++i) apply_fault(r, f[i], "faults[" + std::to_string(i) + "]");
-        }
-        if (doc.contains("part")) {
-            std::string err;
-            if (nxsim::open_part(r.path(doc["part"], "part"), &err) != 0) r.fail("part", err);
-        }
-        const json steps = doc.value("steps", json::array());
-        if (!steps.is_array()) r.fail("steps", "expected an array");
-
-        ufsta(nullptr, nullptr, 0);
-
-        for (size_t i = 0; i < steps.size(); ++i) {
-            const json& s = steps[i];
-            std::string w = "steps[" + std::to_string(i) + "]";
-            if (!s.is_object()) r.fail(w, "expected an object");
-            if (s.contains("action")) {
-                std::string name = r.text(s["action"], w + ".action");
-                std::vector<nxsim::DialogEvent> events;
-                std::vector<std::string> written;  // each event as the scenario wrote it
-                if (s.contains("events")) {
-                    const json& ev = s["events"];
-                    if (!ev.is_array()) r.fail(w + ".events", "expected an array");
-                    for (size_t k = 0; k < ev.size(); ++k) {
-                        events.push_back(r.event(ev[k], w + ".events[" + std::to_string(k) + "]"));
-                        written.push_back(ev[k].dump());
-                    }
-                }
-                if (s.contains("answers"))
-                    for (auto& a : r.answers(s["answers"], w + ".answers")) nxsim::push_answer(a);
-                nxsim::queue_events(events);
-                size_t seen = nxsim::transcript().size();
-                if (nxsim::run_action(name) < 0) r.fail(w + ".action", "no menu action '" + name + "' is registered");
-                // The host keeps what no dialog took, and the next step's dialogs would take it
-                // as their own: the run stops at the first step that leaves any.
-                size_t left = nxsim::pending_events();
-                if (left > 0) {
-                    std::string dialog;
-                    const auto& said = nxsim::transcript();
-                    for (size_t k = seen; k < said.size(); ++k)
-                        if (said[k].compare(0, 14, "dialog: close ") == 0) dialog = said[k].substr(14);
-                    nxsim::add_error(r.file() + ": " + w + ": " + std::to_string(left) + " scripted event(s) left unused " +
-                                     (dialog.empty() ? "(the action opened no dialog)"
-                                                     : "after the dialog " + dialog + " closed") +
-                                     "; the run stops here");
-                    // The queue is empty when a step starts, so what is left is this step's last events.
-                    for (size_t k = events.size() - std::min(left, events.size()); k < events.size(); ++k)
-                        nxsim::add_error(events[k].where + ": " + written[k] + " unused");
-                }
-                if (nxsim::pending_answers() > 0)
-                    nxsim::add_error(r.file() + ": " + w + ": " + std::to_string(nxsim::pending_answers()) +
-                                     " scripted answer(s) left unused; the run stops here");
-                if (left > 0 || nxsim::pending_answers() > 0) break;
-            } else if (s.contains("open_part")) {
-                std::string err;
-                if (nxsim::open_part(r.path(s["open_part"], w + ".open_part"), &err) != 0) r.fail(w + ".open_part", err);
-            } else if (s.contains("close_parts")) {
-                nxsim::close_all_parts();
-            } else if (s.contains("fail")) {
-                apply_fault(r, s["fail"], w + ".fail");
-            } else if (s.contains("clear_faults")) {
-                nxsim::clear_faults();
-            } else if (s.contains("layers")) {
-                // The user sets layer statuses in NX's layer settings.
-                const json& ls = s["layers"];
-                if (!ls.is_object()) r.fail(w + ".layers", "expected an object of layer numbers and statuses");
-                for (auto it = ls.begin(); it != ls.end(); ++it) {
-                    std::string v = it.value().is_string() ? it.value().get<std::string>() : "";
-                    int st = v == "work" ? 1 : v == "selectable" ? 2 : v == "reference" ? 3 : v == "invisible" ? 4 : 0;
-                    if (!st) r.fail(w + ".layers." + it.key(), "expected work, selectable, reference or invisible");
-                    char* end = nullptr;
-                    long layer = strtol(it.key().c_str(), &end, 10);
-                    if (*end || nxsim::set_layer_status((int)layer, st) != 0)
-                        r.fail(w + ".layers." + it.key(), "NX refuses this layer status (no such layer, or the work layer)");
-                }
-            } else if (s.contains("leave_drawing")) {
-                // The user leaves the drawing sheet for the model.
-                nxsim::leave_drawing();
-            } else {
-                r.fail(w, "unknown step (action, open_part, close_parts, fail, clear_faults, layers, leave_drawing)");
-            }
-        }
+        start_session(doc, r);
+        play_steps(doc, r);
     } catch (const Bad& b) {
         res.exit_code = 2;
         res.message = b.text;
     }
-    fflush(stdout);
-    dup2(saved_stdout, fileno(stdout));
-    close(saved_stdout);
-
-    std::string transcript;
-    for (auto& line : nxsim::transcript()) transcript += line + "\n";
-    write_file(out_dir + "/transcript.txt", hide_out(transcript, r.out_));
-    write_file(out_dir + "/listing.txt", hide_out(nxsim::listing(), r.out_));
-    {
-        std::ifstream printed(stdout_path, std::ios::binary);
-        std::stringstream text;
-        text << printed.rdbuf();
-        printed.close();
-        write_file(stdout_path, hide_out(text.str(), r.out_));
-    }
-    make_dirs(out_dir + "/parts");
-    for (tag_t p : nxsim::parts()) {
-        std::string name = nxsim::part_file_name(p);
-        size_t dot = name.rfind('.');
-        if (dot != std::string::npos) name = name.substr(0, dot);
-        write_file(out_dir + "/parts/" + name + ".json", hide_out(nxsim::part_json(p), r.out_));
-    }
-    // Every drawing sheet of every part, rendered.
-    std::vector<nxsim::SheetImage> sheets = nxsim::render_sheets();
-    if (!sheets.empty()) {
-        make_dirs(out_dir + "/sheets");
-        for (auto& sheet : sheets) write_file(out_dir + "/sheets/" + sheet.file, sheet.svg);
-    }
-    if (!nxsim::errors().empty()) {
-        // Host errors come first: they happened before any refusal that stopped the run.
-        std::string host;
-        for (auto& e : nxsim::errors()) host += e + "\n";
-        res.message = host + res.message;
-        if (!res.exit_code) res.exit_code = 1;
-    }
-    name_refused_inputs(&res);
-    if (res.exit_code) return res;
-    auto leaks = nxsim::leaks();
-    if (!leaks.empty() && !doc.value("allow_leaks", false)) {
-        res.exit_code = 3;
-        res.message = "memory handed out by NX and not released:\n";
-        for (auto& l : leaks) res.message += "  " + l + "\n";
-    }
+    restore_stdout(saved_stdout);
+    write_outputs(out_dir, r.out_);
+    judge_run(&res, doc);
     return res;
 }
 
