@@ -41,6 +41,19 @@ size_t kv_copy_n(char *dst, size_t size, const char *src, size_t n) {
 
 size_t kv_copy(char *dst, size_t size, const char *src) { return kv_copy_n(dst, size, src, (size_t)-1); }
 
+// Walked from the start: a trail byte may look like a lead byte.
+void kv_drop_split_char(char *text) {
+    if (!text) return;
+    for (size_t i = 0; text[i] != '\0'; ++i) {
+        if (!kv_is_gbk_lead((unsigned char)text[i])) continue;
+        if (text[i + 1] == '\0') {
+            text[i] = '\0';
+            return;
+        }
+        ++i;
+    }
+}
+
 /* Upper-cases in place, stepping over double-byte characters. */
 void kv_upper(char *text) {
     if (!text) return;

@@ -36,6 +36,10 @@ size_t kv_copy_n(char *dst, size_t size, const char *src, size_t n);
 /* kv_copy_n of the whole text; a null src gives the empty text. */
 size_t kv_copy(char *dst, size_t size, const char *src);
 
+/* Ends text before a lead byte that has no trail byte left (a text cut by a routine that does
+ * not know GBK, or a malformed setting), so that it never ends in half a character. */
+void kv_drop_split_char(char *text);
+
 /* Upper-cases the ASCII letters of text in place; double-byte characters are left alone. */
 void kv_upper(char *text);
 

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_values.h"
 #include "drawing/electrode_drawing.h"
 #include "drawing/electrode_views.h"
 #include "electrode/electrode.h"
@@ -122,12 +123,9 @@ void show_selected_electrode_layers(electrode_record *head) {
             set_layer_status(layer, UF_LAYER_WORK_LAYER);
         break;
     }
-    if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
-        int start = int_setting("ELECTRODE_START_LAYER");
-        int end = int_setting("ELECTRODE_END_LAYER");
-        // Layers outside 1 to 256 do not exist: a wild range costs no calls.
-        if (start < UF_LAYER_MIN_LAYER) start = UF_LAYER_MIN_LAYER;
-        if (end > UF_LAYER_MAX_LAYER) end = UF_LAYER_MAX_LAYER;
+    if (setting_int("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+        int start = 0, end = 0;
+        electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l) set_layer_status(l, UF_LAYER_INACTIVE_LAYER);
     } else {
         for (int l = 2; l <= 255; ++l) set_layer_status(l, UF_LAYER_INACTIVE_LAYER);

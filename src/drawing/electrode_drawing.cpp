@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
-#include "config/settings.h"
+#include "config/setting_values.h"
 #include "config/tool_folder.h"
 #include "drawing/ordinate_dims.h"
 #include "drawing/title_block.h"
@@ -19,8 +19,8 @@ namespace {
 
 /* A position or box read from its two settings. */
 void read_pair(const char *key_x, const char *key_y, double out[2]) {
-    out[0] = real_setting(key_x);
-    out[1] = real_setting(key_y);
+    out[0] = setting_real(key_x);
+    out[1] = setting_real(key_y);
 }
 
 /* The borders' width and height; 0 when NX could not give them. */
@@ -161,11 +161,11 @@ int set_template_line_width(tag_t group) {
 
 /* The number of lines recoloured. */
 int color_template_lines(tag_t group) {
-    if (group == NULL_TAG || int_setting("ELECTRODE_LINE_COLOR_CHANGE") != 1) return 0;
+    if (group == NULL_TAG || setting_int("ELECTRODE_LINE_COLOR_CHANGE") != 1) return 0;
     // The keys are spelled ELECTORDE in every shop's config.dat.
-    double r = real_setting("ELECTORDE_LINE_COLOR_R");
-    double g = real_setting("ELECTORDE_LINE_COLOR_G");
-    double b = real_setting("ELECTORDE_LINE_COLOR_B");
+    double r = setting_real("ELECTORDE_LINE_COLOR_R");
+    double g = setting_real("ELECTORDE_LINE_COLOR_G");
+    double b = setting_real("ELECTORDE_LINE_COLOR_B");
     return for_each_group_line(group, [&](tag_t line) { set_color_from_rgb(line, r, g, b); });
 }
 
@@ -250,18 +250,15 @@ int set_view_layers(tag_t view, const char *name) {
     memset(table, 0, sizeof table);
     int electrode_layer = 0;
     electrode_first_layer(name, &electrode_layer);
-    if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+    if (setting_int("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
             int status = 0;
             // A layer of unknown status stays out: it may be the user's hidden model.
             if (UF_LAYER_ask_status(l, &status) != 0) continue;
             table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
         }
-        int start = int_setting("ELECTRODE_START_LAYER");
-        int end = int_setting("ELECTRODE_END_LAYER");
-        // The table holds layers 1 to 256 only, whatever the settings say.
-        if (start < UF_LAYER_MIN_LAYER) start = UF_LAYER_MIN_LAYER;
-        if (end > UF_LAYER_MAX_LAYER) end = UF_LAYER_MAX_LAYER;
+        int start = 0, end = 0;
+        electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l) table[l - 1] = 0;
     }
     if (electrode_layer >= UF_LAYER_MIN_LAYER && electrode_layer <= UF_LAYER_MAX_LAYER) table[electrode_layer - 1] = 1;
@@ -333,9 +330,9 @@ int make_electrode_drawing(const char *name, electrode_data data) {
     if (!name) return 0;
     prepare_drawing_display();
 
-    double length = real_setting("ELECTRODE_SHEET_X_SIZE");
+    double length = setting_real("ELECTRODE_SHEET_X_SIZE");
     if (!(length > 0)) length = KV_DEFAULT_SHEET_LENGTH;
-    double height = real_setting("ELECTRODE_SHEET_Y_SIZE");
+    double height = setting_real("ELECTRODE_SHEET_Y_SIZE");
     if (!(height > 0)) height = KV_DEFAULT_SHEET_HEIGHT;
     const double size[2] = {height, length};
     tag_t drawing = NULL_TAG;

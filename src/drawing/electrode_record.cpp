@@ -2,11 +2,11 @@
 // process fields of the drawing dialog, the option menus, paste and release.
 #include "drawing/electrode_record.h"
 
-#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_values.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
 #include "electrode/text_source.h"
@@ -16,9 +16,6 @@ electrode_record *electrode_list = NULL;
 electrode_data process_clipboard;  // zero at load: static storage
 
 namespace {
-
-// Setting buffers of the defaults are 256 bytes (they hold numbers).
-const size_t kNumberSettingSize = 256;
 
 // Bytes of the character at text (2 for a complete GBK pair, else 1).
 size_t char_len(const char *text) {
@@ -44,10 +41,7 @@ const OptionMenu kOptionMenus[] = {
 void read_person(int dialog_id, const char *object, const char *setting, char *text, size_t size) {
     int index = 0;
     ask_int_value(dialog_id, object, &index);
-    char list[KV_SETTING_BUFSIZE];
-    read_setting(setting, list, sizeof list);
-    list_item(list, index, text, size);
-    drop_split_character(text);
+    setting_list_item(setting, index, text, size);
 }
 
 void show_person(int dialog_id, const char *object, const char *setting, const char *text) {
@@ -58,7 +52,7 @@ void show_person(int dialog_id, const char *object, const char *setting, const c
 
 void read_text(int dialog_id, const char *object, char *text, size_t size) {
     ask_string_value(dialog_id, object, text, size);
-    drop_split_character(text);
+    kv_drop_split_char(text);
 }
 
 struct ListBuilder {
@@ -86,36 +80,6 @@ void append_record(const char *name, void *context) {
 }
 
 }  // namespace
-
-/* The setting's value as a real; 0 when missing or not a number. */
-double real_setting(const char *key) {
-    char value[kNumberSettingSize];
-    read_setting(key, value, sizeof value);
-    return strtod(value, NULL);
-}
-
-/* The setting's value as an integer (kept within int's range); 0 when missing or not a number. */
-int int_setting(const char *key) {
-    char value[kNumberSettingSize];
-    read_setting(key, value, sizeof value);
-    long n = strtol(value, NULL, 10);
-    if (n > INT_MAX) return INT_MAX;
-    if (n < INT_MIN) return INT_MIN;
-    return (int)n;
-}
-
-/* No result; text ends before a lead byte left without its trail byte. */
-void drop_split_character(char *text) {
-    if (!text) return;
-    size_t i = 0;
-    while (text[i] != '\0') {
-        if (kv_is_gbk_lead((unsigned char)text[i]) && text[i + 1] == '\0') {
-            text[i] = '\0';
-            return;
-        }
-        i += char_len(text + i);
-    }
-}
 
 /* Always 0; text holds the last folder name of the work part's path, or the empty text. */
 int mould_no_of_work_part(char *text, size_t size) {
@@ -146,13 +110,13 @@ void init_electrode_record(electrode_record *record, const char *name) {
     mould_no_of_work_part(d->mould_no, sizeof d->mould_no);
     kv_copy(d->electrode_name, sizeof d->electrode_name, name);
     work_part_name(d->workpiece_name, sizeof d->workpiece_name);
-    drop_split_character(d->workpiece_name);
-    d->supr_coarse_gap = real_setting("ELECTRODE_DRAFT_SUPR");
-    d->coarse_gap = real_setting("ELECTRODE_DRAFT_ROUG");
-    d->fine_gap = real_setting("ELECTRODE_DRAFT_FIN");
-    d->supr_coarse_count = int_setting("ELECTRODE_DRAFT_SUR_NUM");
-    d->coarse_count = int_setting("ELECTRODE_DRAFT_ROUG_NUM");
-    d->fine_count = int_setting("ELECTRODE_DRAFT_FIN_NUM");
+    kv_drop_split_char(d->workpiece_name);
+    d->supr_coarse_gap = setting_real("ELECTRODE_DRAFT_SUPR");
+    d->coarse_gap = setting_real("ELECTRODE_DRAFT_ROUG");
+    d->fine_gap = setting_real("ELECTRODE_DRAFT_FIN");
+    d->supr_coarse_count = setting_int("ELECTRODE_DRAFT_SUR_NUM");
+    d->coarse_count = setting_int("ELECTRODE_DRAFT_ROUG_NUM");
+    d->fine_count = setting_int("ELECTRODE_DRAFT_FIN_NUM");
 }
 
 /* The head of the new list, or null. */
@@ -209,7 +173,7 @@ int set_option_items(int dialog_id, const char *object, const char *list) {
             break;
         }
         list_item(list, i, items[i], KV_LIST_ITEM_SIZE);
-        drop_split_character(items[i]);
+        kv_drop_split_char(items[i]);
     }
     if (rc == 0) set_list_items(dialog_id, object, n, items);
     for (int i = 0; i < n; ++i) free(items[i]);

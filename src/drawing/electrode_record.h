@@ -52,13 +52,6 @@ typedef struct electrode_record_s {
 extern electrode_record *electrode_list;
 extern electrode_data process_clipboard;
 
-/* A setting read as an integer or a real; a missing key or a text that is no number gives 0. */
-int int_setting(const char *key);
-double real_setting(const char *key);
-
-/* Ends text before a GBK lead byte whose trail byte is missing (a text cut by another routine). */
-void drop_split_character(char *text);
-
 /* One record per electrode category of the work part, in NX's order, with the defaults of
  * init_electrode_record. The head, or null without a work part, without electrodes, or when a
  * record could not be allocated (nothing stays allocated then). */

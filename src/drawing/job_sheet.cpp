@@ -9,6 +9,7 @@
 #include <time.h>
 
 #include "config/kv_text.h"
+#include "config/setting_values.h"
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
 #include "drawing/model_views.h"
@@ -21,23 +22,6 @@ namespace {
 const double kMmPerInch = 25.4;
 // NX's status line holds 132 characters.
 const size_t kStatusSize = 133;
-
-// The item at index of the setting's comma list; empty when there is none.
-void setting_item(const char *setting, int index, char item[KV_LIST_ITEM_SIZE]) {
-    char list[KV_SETTING_BUFSIZE];
-    read_setting(setting, list, sizeof list);
-    list_item(list, index, item, KV_LIST_ITEM_SIZE);
-    drop_split_character(item);
-}
-
-// A size setting in mm: fallback when missing, not a number or negative.
-double size_setting(const char *key, double fallback) {
-    char value[KV_SETTING_BUFSIZE];
-    if (read_setting(key, value, sizeof value) != 0) return fallback;
-    char *end = NULL;
-    double v = strtod(value, &end);
-    return end == value || *end != '\0' || !isfinite(v) || v < 0 ? fallback : v;
-}
 
 // The work part's coordinate system of that name (NX keeps names in upper case), or null.
 tag_t find_named_csys(const char *name) {
@@ -64,7 +48,7 @@ void find_datum(job_frame *datum, char *text, size_t size) {
         snprintf(text, size, "绝对坐标系（未设置 %s）", KV_DATUM_SETTING);
         return;
     }
-    drop_split_character(name);
+    kv_drop_split_char(name);
     job_frame f;
     // A name longer than NX's object names names no object (cut, it could name another one).
     tag_t csys = strlen(name) < KV_OBJ_NAME_BUFSIZE ? find_named_csys(name) : NULL_TAG;
@@ -98,9 +82,9 @@ void measure_row(job_row *row, const job_frame *frame) {
 void fill_row(job_row *row, const electrode_data *d, const job_frame *datum, const job_sheet *sheet, double mm,
               int measure) {
     row->data = d;
-    setting_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, row->material);
-    setting_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, row->method);
-    setting_item("ELECTRODE_DRAFT_MACH", d->machine_index, row->machine);
+    setting_list_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, row->material, sizeof row->material);
+    setting_list_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, row->method, sizeof row->method);
+    setting_list_item("ELECTRODE_DRAFT_MACH", d->machine_index, row->machine, sizeof row->machine);
     job_frame ecs;
     tag_t csys = find_electrode_csys(d->electrode_name);
     int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
@@ -109,8 +93,8 @@ void fill_row(job_row *row, const electrode_data *d, const job_frame *datum, con
     if (measure) measure_row(row, have_ecs ? &ecs : datum);
     if (!row->has_box) return;
     const double size_mm[3] = {row->size[0] * mm, row->size[1] * mm, row->size[2] * mm};
-    choose_stock(&sheet->stock, size_mm, size_setting(KV_CLEARANCE_SETTING, KV_DEFAULT_CLEARANCE),
-                 size_setting(KV_CLAMP_SETTING, KV_DEFAULT_CLAMP), &row->stock);
+    choose_stock(&sheet->stock, size_mm, setting_size(KV_CLEARANCE_SETTING, KV_DEFAULT_CLEARANCE),
+                 setting_size(KV_CLAMP_SETTING, KV_DEFAULT_CLAMP), &row->stock);
 }
 
 void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
@@ -276,7 +260,7 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     }
     char status[kStatusSize];
     snprintf(status, sizeof status, "%s%s_EDM.csv, %s_EDM.html", KV_JOB_DONE_TEXT, part, part);
-    drop_split_character(status);
+    kv_drop_split_char(status);
     UF_UI_set_status(status);
     return 0;
 }

@@ -4,11 +4,10 @@
 #include "drawing/model_views.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
-#include "config/settings.h"
+#include "config/setting_values.h"
 #include "drawing/dimension_refs.h"
 #include "electrode/electrode.h"
 
@@ -16,13 +15,6 @@ namespace {
 
 /* Coordinate system names: "<name>_CSYS" of a 30-character electrode name, with room to spare. */
 const size_t kCsysNameSize = 64;
-
-/* A setting as an integer; a missing key or a text that is no number reads as 0. */
-int int_setting(const char *key) {
-    char value[KV_SETTING_BUFSIZE];
-    if (read_setting(key, value, sizeof value) != 0) return 0;
-    return atoi(value);
-}
 
 /* name followed by suffix into view (KV_VIEW_NAME_SIZE bytes). 0, or -1 (and the empty text)
  * when it does not fit: a cut name could be another electrode's view. */
@@ -68,12 +60,9 @@ void give_back_wcs(const saved_wcs *saved) {
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
 void hide_other_layers(int keep) {
-    if (int_setting("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
-        int start = int_setting("ELECTRODE_START_LAYER");
-        int end = int_setting("ELECTRODE_END_LAYER");
-        // Layers outside 1 to 256 do not exist: a wild range costs no calls.
-        if (start < UF_LAYER_MIN_LAYER) start = UF_LAYER_MIN_LAYER;
-        if (end > UF_LAYER_MAX_LAYER) end = UF_LAYER_MAX_LAYER;
+    if (setting_int("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+        int start = 0, end = 0;
+        electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l)
             if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
     } else {

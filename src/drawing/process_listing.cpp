@@ -5,7 +5,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-#include "config/settings.h"
+#include "config/kv_text.h"
 #include "electrode/text_source.h"
 
 namespace {
@@ -21,25 +21,17 @@ void write_piece(const char *format, ...) {
     int n = vsnprintf(line, sizeof line, format, args);
     va_end(args);
     if (n < 0) return;
-    if ((size_t)n >= sizeof line) drop_split_character(line);
+    if ((size_t)n >= sizeof line) kv_drop_split_char(line);
     UF_UI_write_listing_window(line);
-}
-
-// The item at index of the setting's comma list; empty when there is none.
-void setting_item(const char *setting, int index, char item[KV_LIST_ITEM_SIZE]) {
-    char list[KV_SETTING_BUFSIZE];
-    read_setting(setting, list, sizeof list);
-    list_item(list, index, item, KV_LIST_ITEM_SIZE);
-    drop_split_character(item);
 }
 
 const char *yes_no(int flag) { return flag ? "Yes" : "No"; }
 
 void write_block(const electrode_data *d) {
     char material[KV_LIST_ITEM_SIZE], method[KV_LIST_ITEM_SIZE], machine[KV_LIST_ITEM_SIZE];
-    setting_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, material);
-    setting_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, method);
-    setting_item("ELECTRODE_DRAFT_MACH", d->machine_index, machine);
+    setting_list_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, material, sizeof material);
+    setting_list_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, method, sizeof method);
+    setting_list_item("ELECTRODE_DRAFT_MACH", d->machine_index, machine, sizeof machine);
 
     write_piece("%s", "=============================================================\n");
     write_piece("%8s%-15s", "电极名：", d->electrode_name);

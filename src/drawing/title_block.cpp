@@ -18,14 +18,6 @@ void put_field(tag_t group, const char *field, const char *text) {
     if (note != NULL_TAG) set_note_text(note, text);
 }
 
-/* Item index of the comma list in setting key into text; empty when there is none. */
-void list_setting_item(const char *key, int index, char *text, size_t size) {
-    text[0] = '\0';
-    char list[KV_SETTING_BUFSIZE];
-    if (read_setting(key, list, sizeof list) != 0) return;
-    list_item(list, index, text, size);
-}
-
 const char *mark(int flag) { return flag ? "x" : " "; }
 
 }  // namespace
@@ -87,11 +79,11 @@ int fill_title_block(tag_t group, electrode_data data) {
     put_field(group, "PARTNAME", text);
 
     // The choice lists are read again for every drawing: an index beyond a list shows nothing.
-    list_setting_item("ELECTRODE_DRAFT_MATERIAL", data.material_index, text, sizeof text);
+    setting_list_item("ELECTRODE_DRAFT_MATERIAL", data.material_index, text, sizeof text);
     put_field(group, "MATERIAL", text);
-    list_setting_item("ELECTRODE_DRAFT_METHOD", data.edm_method_index, text, sizeof text);
+    setting_list_item("ELECTRODE_DRAFT_METHOD", data.edm_method_index, text, sizeof text);
     put_field(group, "METHOD", text);
-    list_setting_item("ELECTRODE_DRAFT_MACH", data.machine_index, text, sizeof text);
+    setting_list_item("ELECTRODE_DRAFT_MACH", data.machine_index, text, sizeof text);
     put_field(group, "MACHINE", text);
 
     format_gap(data.supr_coarse_gap, text, sizeof text);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/settings.h"
 #include "electrode/text_source.h"
 
 /* The number of commas; 0 for a missing list. */
@@ -45,4 +46,16 @@ int list_item_index(const char *list, const char *text) {
         start = p + 1;
     }
     return -1;
+}
+
+int setting_list_item(const char *key, int index, char *text, size_t size) {
+    if (!text || size == 0) return -1;
+    text[0] = '\0';
+    char list[KV_SETTING_BUFSIZE];
+    read_setting(key, list, sizeof list);
+    if (index < 0 || index >= list_item_count(list)) return -1;
+    list_item(list, index, text, size);
+    // A lead byte just before the comma has lost its trail byte: it is no character.
+    kv_drop_split_char(text);
+    return 0;
 }

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_values.h"
 #include "config/settings.h"
 
 namespace {
@@ -35,6 +36,13 @@ int is_electrode_name(const char *name) {
     size_t prefix_len = strlen(prefix);
     if (prefix_len > strlen(name)) return 0;
     return kv_equal_nocase_n(name, prefix_len, prefix, prefix_len);
+}
+
+void electrode_layer_range(int *start, int *end) {
+    *start = setting_int("ELECTRODE_START_LAYER");
+    *end = setting_int("ELECTRODE_END_LAYER");
+    if (*start < UF_LAYER_MIN_LAYER) *start = UF_LAYER_MIN_LAYER;
+    if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
 }
 
 /* Always 0; name holds the upper-cased first category (not "ALL") holding layer, or "". */

@@ -23,6 +23,10 @@ int find_category(const char *name, tag_t *category);
 /* 1 when name begins with ELECTRODE_PREFIX_NAME (ASCII case ignored), else 0. */
 int is_electrode_name(const char *name);
 
+/* The configured electrode layers, ELECTRODE_START_LAYER to ELECTRODE_END_LAYER, kept within
+ * NX's layers 1 to 256 (a wild range costs no calls); an empty range when start > end. */
+void electrode_layer_range(int *start, int *end);
+
 /* The upper-cased name of the first category (in NX's order, "ALL" skipped) that holds the
  * layer, or the empty text. Always 0. */
 int category_of_layer(int layer, char *name, size_t size);

@@ -36,4 +36,9 @@ int list_item(const char *list, int n, char *text, size_t size);
 /* The index of the first item equal to text (ASCII case ignored), or -1. */
 int list_item_index(const char *list, const char *text);
 
+/* Item index of the comma list in setting key (read afresh) into text (size bytes), never
+ * ending in half a double-byte character. 0; -1 and the empty text when the setting is missing
+ * or has no such item. */
+int setting_list_item(const char *key, int index, char *text, size_t size);
+
 #endif

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "config/setting_values.h"
 #include "electrode/electrode.h"
 #include "layer/layer_rules.h"
 #include "shell/shell.h"

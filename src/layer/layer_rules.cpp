@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_values.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
 
@@ -26,13 +27,6 @@ struct Proposal {
     char names[UF_LAYER_MAX_LAYER][sizeof(((UF_LAYER_category_info_t *)0)->name) + 1];
 };
 
-void read_range(int *start, int *end) {
-    *start = setting_int("ELECTRODE_START_LAYER");
-    *end = setting_int("ELECTRODE_END_LAYER");
-    if (*start < UF_LAYER_MIN_LAYER) *start = UF_LAYER_MIN_LAYER;
-    if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
-}
-
 int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
     memset(info, 0, sizeof *info);
     if (UF_LAYER_ask_category_info(category, info) == 0) return 0;
@@ -43,7 +37,7 @@ int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
 // 0, or -1 when a category could not be read: then a layer may look free that is not.
 int load_proposal(Proposal *p) {
     memset(p, 0, sizeof *p);
-    read_range(&p->start, &p->end);
+    electrode_layer_range(&p->start, &p->end);
     read_setting("ELECTRODE_PREFIX_NAME", p->prefix, sizeof p->prefix);
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return -1;
@@ -86,27 +80,6 @@ int number_after_prefix(const Proposal *p, int layer) {
     if (n < 0) return 0;
     return n >= INT_MAX ? INT_MAX - 1 : (int)n;
 }
-
-}  // namespace
-
-/* An integer setting; 0 when missing or not a number. */
-int setting_int(const char *key) {
-    char value[KV_SETTING_BUFSIZE];
-    read_setting(key, value, sizeof value);
-    long n = strtol(value, NULL, 10);
-    if (n > INT_MAX) return INT_MAX;
-    if (n < INT_MIN) return INT_MIN;
-    return (int)n;
-}
-
-/* A real setting; 0 when missing or not a number. */
-double setting_real(const char *key) {
-    char value[KV_SETTING_BUFSIZE];
-    read_setting(key, value, sizeof value);
-    return strtod(value, NULL);
-}
-
-namespace {
 
 Proposal g_proposal;  // 9 KB: kept off the stack of NX's callback
 

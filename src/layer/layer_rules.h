@@ -50,9 +50,4 @@ int make_electrode_name(int n, char *name, size_t size);
  * KV_CATEGORY_NAME_MAX. */
 int create_electrode_category(const char *name, int layer);
 
-/* A setting as an integer (0 when missing or not a number; out-of-range values are clamped)
- * and as a real (0 when missing or not a number). */
-int setting_int(const char *key);
-double setting_real(const char *key);
-
 #endif

@@ -1,9 +1,12 @@
-// Reading config.dat and finding the tool folder.
+// Reading config.dat (values, numbers, list items) and finding the tool folder.
+#include <climits>
 #include <cstring>
 
+#include "config/setting_values.h"
 #include "config/settings.h"
 #include "config/tool_folder.h"
 #include "config_fixture.h"
+#include "electrode/text_source.h"
 
 namespace {
 
@@ -155,6 +158,56 @@ TEST_F(Settings, ConfigFilePathDropsOneTrailingSeparator) {
     char small[8] = "x";
     EXPECT_EQ(-2, config_file_path(small, sizeof small));  // a cut path would name another file
     EXPECT_STREQ("", small);
+}
+
+TEST_F(Settings, NumbersAreTheStartOfTheWholeValue) {
+    config("INT=12mm\nNEG=-7\nBIG=4294967297\nSMALL=-99999999999\nHEX=0x10\nWORD=abc\n"
+           "LONG=" + std::string(300, '0') + "7\nREAL=0.25mm\nEXP=1.5e2\n");
+    EXPECT_EQ(12, setting_int("INT"));  // text after the number is ignored
+    EXPECT_EQ(-7, setting_int("NEG"));
+    EXPECT_EQ(INT_MAX, setting_int("BIG"));  // clamped, not wrapped round to 1
+    EXPECT_EQ(INT_MIN, setting_int("SMALL"));
+    EXPECT_EQ(0, setting_int("HEX"));  // decimal only
+    EXPECT_EQ(0, setting_int("WORD"));
+    EXPECT_EQ(0, setting_int("MISSING"));
+    EXPECT_EQ(7, setting_int("LONG"));  // the digits after 300 zeros still count
+    EXPECT_DOUBLE_EQ(0.25, setting_real("REAL"));
+    EXPECT_DOUBLE_EQ(150.0, setting_real("EXP"));
+    EXPECT_DOUBLE_EQ(7.0, setting_real("LONG"));
+    EXPECT_EQ(0.0, setting_real("WORD"));
+    EXPECT_EQ(0.0, setting_real("MISSING"));
+}
+
+TEST_F(Settings, SizesAreWholeNumbersNotBelowZero) {
+    config("S=2.5\nZERO=0\nUNIT=2.5mm\nNEG=-1\nINF=inf\nWORD=abc\n");
+    EXPECT_DOUBLE_EQ(2.5, setting_size("S", 9.0));
+    EXPECT_EQ(0.0, setting_size("ZERO", 9.0));
+    for (const char* key : {"UNIT", "NEG", "INF", "WORD", "MISSING"}) EXPECT_EQ(9.0, setting_size(key, 9.0)) << key;
+    nxsim::set_env("KELVORA_PATH", tmp_ / "nowhere");
+    EXPECT_EQ(9.0, setting_size("S", 9.0));  // no config.dat
+}
+
+TEST_F(Settings, ListItemsNeverEndInHalfACharacter) {
+    // "\xB5" before a comma is a lead byte whose trail byte is missing.
+    config("MAT=紫铜,石墨,\nBAD=A\xB5" ",\xB5" ",B,\n");
+    char item[64] = "junk";
+    EXPECT_EQ(0, setting_list_item("MAT", 1, item, sizeof item));
+    EXPECT_STREQ("石墨", item);
+    EXPECT_EQ(0, setting_list_item("MAT", 0, item, 4));  // cut between characters
+    EXPECT_STREQ("紫", item);
+    EXPECT_EQ(0, setting_list_item("BAD", 0, item, sizeof item));
+    EXPECT_STREQ("A", item);
+    EXPECT_EQ(0, setting_list_item("BAD", 1, item, sizeof item));
+    EXPECT_STREQ("", item);
+    EXPECT_EQ(0, setting_list_item("BAD", 2, item, sizeof item));
+    EXPECT_STREQ("B", item);
+    for (int index : {-1, 2}) {
+        strcpy(item, "junk");
+        EXPECT_EQ(-1, setting_list_item("MAT", index, item, sizeof item)) << index;
+        EXPECT_STREQ("", item);
+    }
+    EXPECT_EQ(-1, setting_list_item("MISSING", 0, item, sizeof item));
+    EXPECT_STREQ("", item);
 }
 
 // ------------------------------------------------------------------ the tool folder
