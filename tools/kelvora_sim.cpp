@@ -1,17 +1,52 @@
 // kelvora-sim: plays a scenario against the simulated NX host with the plug-in loaded.
 //   kelvora-sim run SCENARIO.json --out DIR
+//   kelvora-sim run --plugin KELVORA.DLL SCENARIO.json --out DIR
+// With --plugin the Windows DLL is played instead of the linked plug-in: the Wine bridge's runner
+// (win/bridge/, docs/wine-bridge.md) is started with the same arguments. It is named by
+// KELVORA_WINE_RUNNER, else looked for as win-bridge/bin/kelvora-sim-wine beside this program.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "scenario.h"
 
 static int usage() {
-    fprintf(stderr, "usage: kelvora-sim run SCENARIO.json --out DIR\n");
+    fprintf(stderr, "usage: kelvora-sim run [--plugin KELVORA.DLL] SCENARIO.json --out DIR\n");
+    return 2;
+}
+
+// Replaces this process with the Wine bridge's runner; returns only when it cannot be started.
+static int run_dll(char** argv) {
+    std::string runner;
+    if (const char* named = getenv("KELVORA_WINE_RUNNER")) {
+        runner = named;
+    } else {
+        char self[4096];
+        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        if (n > 0) {
+            self[n] = '\0';
+            std::string dir(self);
+            runner = dir.substr(0, dir.find_last_of('/')) + "/win-bridge/bin/kelvora-sim-wine";
+        }
+    }
+    if (runner.empty() || access(runner.c_str(), X_OK) != 0) {
+        fprintf(stderr, "kelvora-sim: --plugin needs the Wine bridge's runner, not found at '%s' (build it with "
+                        "win/bridge/build-bridge.sh, or name it by KELVORA_WINE_RUNNER)\n", runner.c_str());
+        return 2;
+    }
+    execv(runner.c_str(), argv);
+    fprintf(stderr, "kelvora-sim: %s cannot be started: %s\n", runner.c_str(), strerror(errno));
     return 2;
 }
 
 int main(int argc, char** argv) {
+    if (argc == 7 && strcmp(argv[1], "run") == 0 && strcmp(argv[2], "--plugin") == 0 &&
+        strcmp(argv[5], "--out") == 0)
+        return run_dll(argv);
     if (argc != 5 || strcmp(argv[1], "run") != 0 || strcmp(argv[3], "--out") != 0) return usage();
     kvsim::RunResult r = kvsim::run_scenario(argv[2], argv[4]);
     if (r.exit_code != 0) fprintf(stderr, "kelvora-sim: %s%s", r.message.c_str(),

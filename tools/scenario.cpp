@@ -25,6 +25,8 @@ namespace kvsim {
 
 namespace {
 
+PluginHost g_host;
+
 struct Bad {
     std::string text;
 };
@@ -400,10 +402,16 @@ bool play_step(const Reader& r, const json& s, const std::string& w) {
 void play_steps(const json& doc, const Reader& r) {
     const json steps = doc.value("steps", json::array());
     if (!steps.is_array()) r.fail("steps", "expected an array");
-    ufsta(nullptr, nullptr, 0);
+    if (g_host.start)
+        g_host.start();
+    else
+        ufsta(nullptr, nullptr, 0);
     for (size_t i = 0; i < steps.size(); ++i)
         if (!play_step(r, steps[i], "steps[" + std::to_string(i) + "]")) break;
 }
+
+// text as the outputs show it: through the plug-in host's output_text when one is set.
+std::string host_text(const std::string& text) { return g_host.output_text ? g_host.output_text(text) : text; }
 
 // Writes the run's outputs into out_dir (the transcript, the listing, the plug-in's standard
 // output already printed to stdout.txt, every part as a part file, every rendered drawing sheet),
@@ -411,22 +419,22 @@ void play_steps(const json& doc, const Reader& r) {
 void write_outputs(const std::string& out_dir, const std::string& out_abs) {
     std::string transcript;
     for (auto& line : nxsim::transcript()) transcript += line + "\n";
-    write_file(out_dir + "/transcript.txt", hide_out(transcript, out_abs));
-    write_file(out_dir + "/listing.txt", hide_out(nxsim::listing(), out_abs));
+    write_file(out_dir + "/transcript.txt", hide_out(host_text(transcript), out_abs));
+    write_file(out_dir + "/listing.txt", hide_out(host_text(nxsim::listing()), out_abs));
     std::string stdout_path = out_dir + "/stdout.txt";
     {
         std::ifstream printed(stdout_path, std::ios::binary);
         std::stringstream text;
         text << printed.rdbuf();
         printed.close();
-        write_file(stdout_path, hide_out(text.str(), out_abs));
+        write_file(stdout_path, hide_out(host_text(text.str()), out_abs));
     }
     make_dirs(out_dir + "/parts");
     for (tag_t p : nxsim::parts()) {
         std::string name = nxsim::part_file_name(p);
         size_t dot = name.rfind('.');
         if (dot != std::string::npos) name = name.substr(0, dot);
-        write_file(out_dir + "/parts/" + name + ".json", hide_out(nxsim::part_json(p), out_abs));
+        write_file(out_dir + "/parts/" + name + ".json", hide_out(host_text(nxsim::part_json(p)), out_abs));
     }
     std::vector<nxsim::SheetImage> sheets = nxsim::render_sheets();
     if (!sheets.empty()) {
@@ -468,6 +476,8 @@ void judge_run(RunResult* res, const json& doc) {
 
 }  // namespace
 
+void set_plugin_host(const PluginHost& host) { g_host = host; }
+
 RunResult run_scenario(const std::string& scenario_path, const std::string& out_dir) {
     RunResult res;
     json doc;
@@ -495,6 +505,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
         res.exit_code = 2;
         res.message = b.text;
     }
+    if (g_host.finish) g_host.finish();
     restore_stdout(saved_stdout);
     write_outputs(out_dir, r.out_);
     judge_run(&res, doc);

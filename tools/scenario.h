@@ -15,4 +15,16 @@ struct RunResult {
 // whenever the scenario could be read, also when the run stops early.
 RunResult run_scenario(const std::string& scenario_path, const std::string& out_dir);
 
+// How the runner reaches the plug-in. Unset, it calls the ufsta linked into it. A loader of the
+// plug-in's DLL (the Wine bridge, win/bridge/) sets start, called in place of ufsta; finish, called
+// after the last step while the plug-in's standard output still goes to stdout.txt; and
+// output_text, applied to the transcript, the listing, the standard output and the part dumps
+// before the --out folder is written "<out>". Any of them may be null.
+struct PluginHost {
+    void (*start)() = nullptr;
+    void (*finish)() = nullptr;
+    std::string (*output_text)(const std::string& text) = nullptr;
+};
+void set_plugin_host(const PluginHost& host);
+
 }  // namespace kvsim

@@ -296,6 +296,7 @@ void set_env(const std::string& name, const std::string& utf8_value) {
 }
 void set_dialog_folder(const std::string& folder) { S().dialog_folder = folder; }
 void set_library_path(const std::string& path) { S().library_path = path; }
+std::string library_path() { return S().library_path; }
 
 void fail(const std::string& call, FaultMode mode, int n, int code) {
     Fault f;

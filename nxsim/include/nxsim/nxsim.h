@@ -48,6 +48,8 @@ std::string part_json(tag_t part);
 void set_env(const std::string& name, const std::string& utf8_value);
 void set_dialog_folder(const std::string& folder);
 void set_library_path(const std::string& path);
+// The library path set_library_path gave (empty when none), read without a call of the plug-in.
+std::string library_path();
 
 // Makes the named call fail: once (its next call), on its n-th call from now, or always.
 // code 0 picks the host's default injected-failure code.
