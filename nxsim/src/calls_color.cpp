@@ -1,21 +1,20 @@
 // NX's colour table and the nearest-colour lookup.
 #include <cmath>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
 namespace {
 
-bool has_part() { return part(S().display_part) != nullptr || part(S().work_part) != nullptr; }
+bool has_part() { return display_part() != nullptr || work_part() != nullptr; }
 
-// NX's default palette: a 6x6x6 cube; colour 1 + 36*g + 6*r + b where each digit counts the
-// component down from full (1 white, 6 yellow, 36 green, 186 red, 211 blue, 216 black).
+// The colour's red, green and blue, 0 to 1 (1 white, 6 yellow, 36 green, 186 red, 211 blue,
+// 216 black).
 void table_rgb(int color, double rgb[3]) {
-    int k = color - 1;
-    rgb[0] = (5 - (k / 6) % 6) / 5.0;
-    rgb[1] = (5 - k / 36) / 5.0;
-    rgb[2] = (5 - k % 6) / 5.0;
+    int levels[3];
+    palette_levels(color, levels);
+    for (int i = 0; i < 3; ++i) rgb[i] = levels[i] / 5.0;
 }
 
 }  // namespace

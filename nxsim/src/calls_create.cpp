@@ -2,11 +2,10 @@
 // finding a loaded part by its file name, and whether a file exists.
 #include <sys/stat.h>
 
-#include <cmath>
 #include <cstring>
 #include <fstream>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
@@ -14,23 +13,7 @@ namespace {
 
 const char kAddCall[] = "UF_ASSEM_add_part_to_assembly";
 
-std::string leaf_of(const std::string& path) {
-    size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 bool names_folder(const std::string& path) { return path.find_first_of("/\\") != std::string::npos; }
-
-bool same_ascii_nocase(const char* a, size_t alen, const char* b, size_t blen) {
-    if (alen != blen) return false;
-    for (size_t i = 0; i < alen; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = (char)(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = (char)(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // A loaded part by file name (UTF-8): the whole path must match when the name holds a folder;
 // a bare file name matches the leaf, ASCII case ignored, as NX keeps leaf names unique.
@@ -46,7 +29,7 @@ Part* loaded_part(const std::string& name) {
         // The path ends with the name, right after a separator or as the whole path.
         size_t n = name.size(), len = p.path.size();
         if (n > len || (n < len && p.path[len - n - 1] != '/' && p.path[len - n - 1] != '\\')) continue;
-        if (same_ascii_nocase(p.path.data() + len - n, n, name.data(), n)) return &p;
+        if (same_nocase(p.path.data() + len - n, n, name.data(), n)) return &p;
     }
     return nullptr;
 }
@@ -84,7 +67,7 @@ void report_load_failure(UF_PART_load_status_t* status, const char* file, int co
 // The default component name: the file name without its extension, upper case, at most 30
 // bytes and never cut inside a double-byte character.
 std::string component_name(const std::string& utf8_path) {
-    std::string name = leaf_of(utf8_path);
+    std::string name = leaf_name(utf8_path);
     size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.resize(dot);
     name = upper_ascii(to_gbk(name));
@@ -97,16 +80,6 @@ std::string component_name(const std::string& utf8_path) {
     }
     name.resize(keep);
     return name;
-}
-
-bool unit_and_square(const double* x, const double* y) {
-    double xx = 0, yy = 0, xy = 0;
-    for (int i = 0; i < 3; ++i) {
-        xx += x[i] * x[i];
-        yy += y[i] * y[i];
-        xy += x[i] * y[i];
-    }
-    return std::fabs(xx - 1) < 1e-6 && std::fabs(yy - 1) < 1e-6 && std::fabs(xy) < 1e-6;
 }
 
 }  // namespace
@@ -129,7 +102,7 @@ int UF_PART_new(const char* part_name, int units, tag_t* part_tag) {
     if (n == 0 || n > MAX_FSPEC_SIZE) return ERR_PART_NAME;
     if (units != UF_PART_METRIC && units != UF_PART_ENGLISH) return ERR_BAD_ARG;
     std::string path = to_utf8(part_name);
-    if (leaf_of(path).empty() || loaded_part(leaf_of(path))) return ERR_PART_NAME;
+    if (leaf_name(path).empty() || loaded_part(leaf_name(path))) return ERR_PART_NAME;
     if (is_file(path)) return ERR_FILE_EXISTS;
     Part& p = new_part(path, units);
     S().work_part = p.tag;
@@ -140,7 +113,7 @@ int UF_PART_new(const char* part_name, int units, tag_t* part_tag) {
 
 int UF_PART_save(void) {
     if (int rc = enter("UF_PART_save")) return rc;
-    Part* p = part(S().work_part);
+    Part* p = work_part();
     if (!p) return ERR_NO_WORK_PART;
     std::ofstream out(p->path, std::ios::binary | std::ios::trunc);
     if (!out) return ERR_FILE_WRITE;
@@ -195,7 +168,7 @@ int UF_ASSEM_add_part_to_assembly(tag_t parent_part, const char* part_name, cons
     Part* parent = part(parent_part);
     if (!parent) return ERR_BAD_TAG;
     if (layer < -1 || layer > UF_LAYER_MAX_LAYER) return ERR_BAD_ARG;
-    if (!unit_and_square(csys_matrix, csys_matrix + 3)) return ERR_BAD_ARG;
+    if (!orthonormal(csys_matrix, 2)) return ERR_BAD_ARG;
     std::string path = to_utf8(part_name);
     Part* child = loaded_part(path);
     if (!child) {

@@ -1,22 +1,9 @@
 // Coordinate systems and matrix objects.
-#include <cmath>
-
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
 namespace {
-
-// Rows are the axes: unit length and at right angles.
-bool orthonormal(const double* m) {
-    for (int a = 0; a < 3; ++a)
-        for (int b = a; b < 3; ++b) {
-            double dot = 0;
-            for (int k = 0; k < 3; ++k) dot += m[3 * a + k] * m[3 * b + k];
-            if (std::fabs(dot - (a == b ? 1.0 : 0.0)) > 1e-6) return false;
-        }
-    return true;
-}
 
 Object* live_of_type(tag_t t, int type) {
     Object* o = live_obj(t);
@@ -31,7 +18,7 @@ int UF_CSYS_create_matrix(const double matrix_values[9], tag_t* matrix_id) {
     if (matrix_id) *matrix_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_matrix")) return rc;
     if (!matrix_values || !matrix_id) return ERR_BAD_ARG;
-    Part* w = part(S().work_part);
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     if (!orthonormal(matrix_values)) return ERR_BAD_ARG;
     Object& m = new_object(*w, T_MATRIX);
@@ -55,7 +42,7 @@ int UF_CSYS_create_csys(const double csys_origin[3], tag_t matrix_id, tag_t* csy
     if (csys_id) *csys_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_csys")) return rc;
     if (!csys_origin || !csys_id) return ERR_BAD_ARG;
-    Part* w = part(S().work_part);
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     Object* m = live_of_type(matrix_id, T_MATRIX);
     if (!m) return ERR_BAD_TAG;

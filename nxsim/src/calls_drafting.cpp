@@ -10,15 +10,13 @@
 #include <string>
 
 #include "drafting.h"
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
 namespace nxsim {
 
 namespace {
-
-void say(int code, const char* text) { S().messages[code] = text; }
 
 // NX's metric sheet sizes (length x height, landscape) and the English ones, in their units.
 bool standard_size(int state, int code, double* length, double* height) {
@@ -72,37 +70,139 @@ void fill_defaults(DraftingSettings& d) {
     d.border_display = true;
 }
 
-bool unit_vec(const double* v) {
-    return std::fabs(v[0] * v[0] + v[1] * v[1] + v[2] * v[2] - 1) < 1e-6;
-}
-
-// Where an imported point goes: dest + scale * (x X + y Y + z Z).
+// Where UF_PART_import puts the file's geometry: a point p goes to at + scale (p.x X + p.y Y +
+// p.z Z), X and Y the axes given, Z = X x Y.
 struct Placement {
     double x[3], y[3], z[3], at[3], scale;
     void apply(const std::array<double, 3>& in, std::array<double, 3>& out) const {
         for (int k = 0; k < 3; ++k)
             out[k] = at[k] + scale * (in[0] * x[k] + in[1] * y[k] + in[2] * z[k]);
     }
+    // A direction turned by the placement (not moved, not scaled).
     void turn(const std::array<double, 3>& in, std::array<double, 3>& out) const {
         for (int k = 0; k < 3; ++k) out[k] = in[0] * x[k] + in[1] * y[k] + in[2] * z[k];
     }
 };
 
-// Drops the scratch part a template was read into, with everything the reading made.
-void forget_part(tag_t t) {
-    Session& s = S();
-    Part* p = part(t);
-    if (!p) return;
-    for (tag_t o : p->order) s.objects.erase(o);
-    for (tag_t o : p->drawings) s.objects.erase(o);
-    for (tag_t o : p->views) s.objects.erase(o);
-    for (size_t i = 0; i < s.part_order.size(); ++i)
-        if (s.part_order[i] == t) {
-            s.part_order.erase(s.part_order.begin() + (long)i);
-            break;
-        }
-    s.parts.erase(t);
+// The placement of UF_PART_import's axes (X, then Y), point and scale; false when the axes are
+// not unit vectors at right angles or the scale is not positive.
+bool placement_of(const double dest_csys[6], const double dest_point[3], double scale, Placement* pl) {
+    if (!(scale > 0) || !orthonormal(dest_csys, 2)) return false;
+    for (int k = 0; k < 3; ++k) {
+        pl->x[k] = dest_csys[k];
+        pl->y[k] = dest_csys[3 + k];
+        pl->at[k] = dest_point[k];
+    }
+    pl->z[0] = pl->x[1] * pl->y[2] - pl->x[2] * pl->y[1];
+    pl->z[1] = pl->x[2] * pl->y[0] - pl->x[0] * pl->y[2];
+    pl->z[2] = pl->x[0] * pl->y[1] - pl->x[1] * pl->y[0];
+    pl->scale = scale;
+    return true;
 }
+
+// Copies what UF_PART_import brings from a part read for it: its points, lines, arcs with their
+// matrices, notes and groups with their members, placed. The copies go onto the sheet `onto`,
+// or into the work part's model when that is the null tag (on the work layer, or on their own
+// layers with layer_mode IP_ORIG).
+struct Importer {
+    const Placement& pl;
+    Part& wp;
+    tag_t onto;
+    int layer_mode;
+    std::map<tag_t, tag_t> copies;  // the file's object -> its copy
+    std::vector<tag_t> imported;    // the copies but the matrices, in the file's order
+
+    // Matrices first (arcs refer to them), then everything else in the file's order; the
+    // file's groups then get the copies of their members.
+    void copy_part(const Part& src) {
+        for (int pass = 0; pass < 2; ++pass) {
+            for (tag_t t : src.order) {
+                const Object* from = obj(t);
+                if (!from || !from->alive || from->temporary) continue;
+                if ((pass == 0) != (from->type == T_MATRIX)) continue;
+                switch (from->type) {
+                    case T_MATRIX: case T_POINT: case T_LINE: case T_ARC: case T_NOTE: case T_GROUP: break;
+                    default: continue;  // categories, solids and the like stay in their file
+                }
+                Object& o = copy(*from);
+                copies[t] = o.tag;
+                place(*from, o);
+                if (o.type != T_MATRIX) imported.push_back(o.tag);
+            }
+        }
+        for (auto& kv : copies) {
+            const Object* from = obj(kv.first);
+            Object* o = obj(kv.second);
+            if (!from || !o || from->type != T_GROUP) continue;
+            for (tag_t m : from->members) {
+                auto it = copies.find(m);
+                if (it != copies.end()) o->members.push_back(it->second);
+            }
+        }
+    }
+
+    // A new object of the work part (or its sheet) holding what `from` holds, without members.
+    Object& copy(const Object& from) {
+        Object& o = onto ? new_sheet_object(onto, from.type, from.subtype) : new_object(wp, from.type, from.subtype);
+        tag_t keep_tag = o.tag, keep_part = o.part, keep_sheet = o.sheet;
+        size_t keep_pos = o.type_pos;
+        int layer = onto ? 0 : (layer_mode == IP_ORIG ? from.layer : wp.work_layer);
+        o = from;
+        o.tag = keep_tag;
+        o.part = keep_part;
+        o.sheet = keep_sheet;
+        o.type_pos = keep_pos;
+        o.layer = layer;
+        o.members.clear();
+        return o;
+    }
+
+    // Moves the copy o of `from` to its place.
+    void place(const Object& from, Object& o) {
+        switch (o.type) {
+            case T_MATRIX: {
+                // The rows are absolute directions: turn them with the placement.
+                for (int r = 0; r < 3; ++r) {
+                    std::array<double, 3> row{from.mtx[3 * r], from.mtx[3 * r + 1], from.mtx[3 * r + 2]}, out;
+                    pl.turn(row, out);
+                    for (int k = 0; k < 3; ++k) o.mtx[3 * r + k] = out[k];
+                }
+                break;
+            }
+            case T_POINT: case T_NOTE: pl.apply(from.p1, o.p1); o.text_height = from.text_height * pl.scale; break;
+            case T_LINE:
+                pl.apply(from.p1, o.p1);
+                pl.apply(from.p2, o.p2);
+                break;
+            case T_ARC: {
+                // The centre is kept along the matrix's axes: place it in absolute space and
+                // express it along the placed matrix.
+                const Object* m = obj(from.matrix);
+                auto it = copies.find(from.matrix);
+                const Object* nm = it == copies.end() ? nullptr : obj(it->second);
+                if (!m || !nm) break;
+                std::array<double, 3> abs{}, placed{};
+                for (int k = 0; k < 3; ++k)
+                    abs[k] = m->mtx[k] * from.p1[0] + m->mtx[3 + k] * from.p1[1] + m->mtx[6 + k] * from.p1[2];
+                pl.apply(abs, placed);
+                for (int r = 0; r < 3; ++r)
+                    o.p1[r] = nm->mtx[3 * r] * placed[0] + nm->mtx[3 * r + 1] * placed[1] + nm->mtx[3 * r + 2] * placed[2];
+                o.matrix = nm->tag;
+                o.radius = from.radius * pl.scale;
+                break;
+            }
+            default: break;
+        }
+    }
+
+    // A new group of everything copied but the matrices: on the sheet, or on the work layer.
+    Object& group() {
+        Object& g = onto ? new_sheet_object(onto, T_GROUP, 0) : new_object(wp, T_GROUP, 0);
+        if (!onto) g.layer = wp.work_layer;
+        g.members = imported;
+        return g;
+    }
+};
 
 }  // namespace
 
@@ -134,7 +234,7 @@ Object* live_drawing(tag_t t) {
 }
 
 tag_t current_drawing_of_work_part() {
-    Part* p = part(S().work_part);
+    Part* p = work_part();
     if (!p || !live_drawing(p->current_drawing)) return NULL_TAG;
     return p->current_drawing;
 }
@@ -161,7 +261,7 @@ extern "C" {
 int UF_DRAW_create_drawing(const char* drawing_name, const UF_DRAW_info_p_t drawing_info, tag_p_t drawing_tag) {
     if (drawing_tag) *drawing_tag = NULL_TAG;
     if (int rc = enter("UF_DRAW_create_drawing")) return rc;
-    Part* p = part(S().work_part);
+    Part* p = work_part();
     if (!p) return ERR_NO_WORK_PART;
     if (!drawing_name || !drawing_info || !drawing_tag || !drawing_name[0]) return ERR_BAD_ARG;
     if (strlen(drawing_name) > UF_OBJ_NAME_LEN) return ERR_NAME_TOO_LONG;
@@ -297,27 +397,14 @@ int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double 
     if (group) *group = NULL_TAG;
     if (int rc = enter("UF_PART_import")) return rc;
     Session& s = S();
-    Part* wp = part(s.work_part);
+    Part* wp = work_part();
     if (!wp) return ERR_NO_WORK_PART;
     if (!file_name || !file_name[0] || !modes || !dest_csys || !dest_point) return ERR_BAD_ARG;
-    if (!(scale > 0) || !unit_vec(dest_csys) || !unit_vec(dest_csys + 3)) return ERR_BAD_ARG;
-    double dot = dest_csys[0] * dest_csys[3] + dest_csys[1] * dest_csys[4] + dest_csys[2] * dest_csys[5];
-    if (std::fabs(dot) > 1e-6) return ERR_BAD_ARG;
+    Placement pl;
+    if (!placement_of(dest_csys, dest_point, scale, &pl)) return ERR_BAD_ARG;
     if (modes->layer_mode < 0 || modes->layer_mode > 1 || modes->group_mode < 0 || modes->group_mode > 1)
         return ERR_BAD_ARG;
-
-    Placement pl;
-    for (int k = 0; k < 3; ++k) {
-        pl.x[k] = dest_csys[k];
-        pl.y[k] = dest_csys[3 + k];
-        pl.at[k] = dest_point[k];
-    }
-    pl.z[0] = pl.x[1] * pl.y[2] - pl.x[2] * pl.y[1];
-    pl.z[1] = pl.x[2] * pl.y[0] - pl.x[0] * pl.y[2];
-    pl.z[2] = pl.x[0] * pl.y[1] - pl.x[1] * pl.y[0];
-    pl.scale = scale;
-
-    // The file is read as a part of its own, copied, and forgotten again.
+    // The file is read as a part of its own, copied, and discarded again.
     tag_t src = NULL_TAG;
     std::string err;
     tag_t work = wp->tag, display = s.display_part;
@@ -327,93 +414,13 @@ int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double 
     }
     s.work_part = work;
     s.display_part = display;
-    Part* sp = part(src);
     wp = part(work);
     // Onto the sheet shown, or into the model.
     tag_t onto = wp->tag == s.display_part ? current_drawing_of_work_part() : NULL_TAG;
-    std::map<tag_t, tag_t> copies;
-    std::vector<tag_t> imported;
-    auto make = [&](const Object& from) -> Object& {
-        Object& o = onto ? new_sheet_object(onto, from.type, from.subtype) : new_object(*wp, from.type, from.subtype);
-        tag_t keep_tag = o.tag, keep_part = o.part, keep_sheet = o.sheet;
-        size_t keep_pos = o.type_pos;
-        int layer = onto ? 0 : (modes->layer_mode == IP_ORIG ? from.layer : wp->work_layer);
-        o = from;
-        o.tag = keep_tag;
-        o.part = keep_part;
-        o.sheet = keep_sheet;
-        o.type_pos = keep_pos;
-        o.layer = layer;
-        o.members.clear();
-        return o;
-    };
-    // Matrices first (arcs refer to them), then everything else in the file's order.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (tag_t t : sp->order) {
-            const Object* from = obj(t);
-            if (!from || !from->alive || from->temporary) continue;
-            bool matrix = from->type == T_MATRIX;
-            if ((pass == 0) != matrix) continue;
-            switch (from->type) {
-                case T_MATRIX: case T_POINT: case T_LINE: case T_ARC: case T_NOTE: case T_GROUP: break;
-                default: continue;  // categories, solids and the like stay in their file
-            }
-            Object& o = make(*from);
-            copies[t] = o.tag;
-            switch (o.type) {
-                case T_MATRIX: {
-                    // The rows are absolute directions: turn them with the placement.
-                    for (int r = 0; r < 3; ++r) {
-                        std::array<double, 3> row{from->mtx[3 * r], from->mtx[3 * r + 1], from->mtx[3 * r + 2]}, out;
-                        pl.turn(row, out);
-                        for (int k = 0; k < 3; ++k) o.mtx[3 * r + k] = out[k];
-                    }
-                    break;
-                }
-                case T_POINT: case T_NOTE: pl.apply(from->p1, o.p1); o.text_height = from->text_height * scale; break;
-                case T_LINE:
-                    pl.apply(from->p1, o.p1);
-                    pl.apply(from->p2, o.p2);
-                    break;
-                case T_ARC: {
-                    // The centre is kept along the matrix's axes: place it in absolute space and
-                    // express it along the placed matrix.
-                    const Object* m = obj(from->matrix);
-                    auto it = copies.find(from->matrix);
-                    const Object* nm = it == copies.end() ? nullptr : obj(it->second);
-                    if (!m || !nm) break;
-                    std::array<double, 3> abs{}, placed{};
-                    for (int k = 0; k < 3; ++k)
-                        abs[k] = m->mtx[k] * from->p1[0] + m->mtx[3 + k] * from->p1[1] + m->mtx[6 + k] * from->p1[2];
-                    pl.apply(abs, placed);
-                    for (int r = 0; r < 3; ++r)
-                        o.p1[r] = nm->mtx[3 * r] * placed[0] + nm->mtx[3 * r + 1] * placed[1] + nm->mtx[3 * r + 2] * placed[2];
-                    o.matrix = nm->tag;
-                    o.radius = from->radius * scale;
-                    break;
-                }
-                default: break;
-            }
-            if (o.type != T_MATRIX) imported.push_back(o.tag);
-        }
-    }
-    // The file's own groups keep their members.
-    for (auto& kv : copies) {
-        const Object* from = obj(kv.first);
-        Object* o = obj(kv.second);
-        if (!from || !o || from->type != T_GROUP) continue;
-        for (tag_t m : from->members) {
-            auto it = copies.find(m);
-            if (it != copies.end()) o->members.push_back(it->second);
-        }
-    }
-    forget_part(src);
-    if (modes->group_mode == IP_GROUP) {
-        Object& g = onto ? new_sheet_object(onto, T_GROUP, 0) : new_object(*wp, T_GROUP, 0);
-        if (!onto) g.layer = wp->work_layer;
-        g.members = imported;
-        *group = g.tag;
-    }
+    Importer im{pl, *wp, onto, modes->layer_mode, {}, {}};
+    im.copy_part(*part(src));
+    discard_part(src);
+    if (modes->group_mode == IP_GROUP) *group = im.group().tag;
     return 0;
 }
 
@@ -542,55 +549,14 @@ namespace nxsim {
 
 namespace {
 
-json reals(const double* v, int n, double unit = 1e6) {
-    json a = json::array();
-    for (int i = 0; i < n; ++i) {
-        double x = std::round(v[i] * unit) / unit;
-        if (x == 0) x = 0;  // no "-0"
-        a.push_back(x);
-    }
-    return a;
-}
-
 const char* projection_name(int p) {
     return p == UF_DRAW_FIRST_ANGLE_PROJECTION ? "first angle" : p == UF_DRAW_THIRD_ANGLE_PROJECTION ? "third angle" : "none";
-}
-
-// The layers a view shows of its own, as "a-b" ranges and numbers.
-json layer_ranges(const MemberView& v) {
-    json out = json::array();
-    for (int l = 1; l <= 256; ++l) {
-        if (!v.layers[l - 1]) continue;
-        int e = l;
-        while (e < 256 && v.layers[e]) ++e;
-        if (e > l)
-            out.push_back(std::to_string(l) + "-" + std::to_string(e));
-        else
-            out.push_back(l);
-        l = e;
-    }
-    return out;
 }
 
 }  // namespace
 
 void leave_drawing() {
-    if (Part* p = part(S().display_part)) p->current_drawing = NULL_TAG;
-}
-
-int set_layer_status(int layer, int status) {
-    // The rules of UF_LAYER_set_status, without counting as a call of the plug-in.
-    Part* p = part(S().work_part);
-    if (!p) return ERR_NO_WORK_PART;
-    if (layer < 1 || layer > 256 || status < UF_LAYER_WORK_LAYER || status > UF_LAYER_INACTIVE_LAYER) return ERR_BAD_ARG;
-    if (status == UF_LAYER_WORK_LAYER) {
-        if (p->work_layer != layer) p->layer_status[p->work_layer] = UF_LAYER_ACTIVE_LAYER;
-        p->work_layer = layer;
-    } else if (layer == p->work_layer) {
-        return ERR_BAD_ARG;
-    }
-    p->layer_status[layer] = status;
-    return 0;
+    if (Part* p = display_part()) p->current_drawing = NULL_TAG;
 }
 
 // Writes what the sheet holds for readers: size, scale, units and projection (read back), and
@@ -600,8 +566,8 @@ void sheet_to_json(tag_t drawing, json& entry) {
     if (it == S().sheets.end()) return;
     const Sheet& sh = it->second;
     double size[2] = {sh.length, sh.height};
-    entry["size"] = reals(size, 2);
-    entry["scale"] = reals(&sh.scale, 1)[0];
+    entry["size"] = rounded(size, 2, 1e6);
+    entry["scale"] = rounded(&sh.scale, 1, 1e6)[0];
     entry["units"] = sh.units == UF_PART_ENGLISH ? "english" : "metric";
     entry["projection"] = projection_name(sh.projection);
     json views = json::array();
@@ -613,12 +579,12 @@ void sheet_to_json(tag_t drawing, json& entry) {
         j["name"] = to_utf8(o->name);
         if (const Object* mv = obj(v->model_view)) j["from"] = to_utf8(mv->name);
         if (const Object* pv = obj(v->parent)) j["projected_from"] = to_utf8(pv->name);
-        j["scale"] = reals(&v->scale, 1)[0];
-        j["reference_point"] = reals(v->ref, 2);
+        j["scale"] = rounded(&v->scale, 1, 1e6)[0];
+        j["reference_point"] = rounded(v->ref, 2, 1e6);
         double b[4];
         for (int i = 0; i < 4; ++i) b[i] = v->ref[i % 2] + (v->has_extent ? v->scale * v->extent[i] : 0);
-        j["borders"] = reals(b, 4, 1e4);
-        if (v->own_layers) j["layers"] = layer_ranges(*v);
+        j["borders"] = rounded(b, 4, 1e4);
+        if (v->own_layers) j["layers"] = layer_ranges(v->layers);
         if (v->prefs.hidden_line_font != UF_OBJ_FONT_DASHED) j["hidden_line_font"] = v->prefs.hidden_line_font;
         views.push_back(j);
     }
@@ -644,8 +610,8 @@ void sheet_to_json(tag_t drawing, json& entry) {
             const Object* v = obj(d.view);
             j["view"] = v ? to_utf8(v->name) : "";
             j["type"] = d.dim_type == 1 ? "horizontal" : "vertical";
-            j["value"] = reals(&d.value, 1, 1e4)[0];
-            j["point"] = reals(d.point, 2, 1e4);
+            j["value"] = rounded(&d.value, 1, 1e4)[0];
+            j["point"] = rounded(d.point, 2, 1e4);
             dims.push_back(j);
         }
     }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
@@ -44,7 +44,7 @@ int UF_DRAW_ask_current_drawing(tag_t* drawing_tag) {
     if (int rc = enter("UF_DRAW_ask_current_drawing")) return rc;
     if (!drawing_tag) return ERR_BAD_ARG;
     // The current drawing is the displayed part's; without a part there is none.
-    Part* p = part(S().display_part);
+    Part* p = display_part();
     if (!p) return 0;
     Object* o = live_obj(p->current_drawing);
     if (o && o->type == T_DRAWING) *drawing_tag = o->tag;
@@ -56,15 +56,12 @@ int UF_DRAW_ask_drawings(int* num_drawings, tag_p_t* drawing_tags) {
     if (drawing_tags) *drawing_tags = nullptr;
     if (int rc = enter("UF_DRAW_ask_drawings")) return rc;
     if (!num_drawings || !drawing_tags) return ERR_BAD_ARG;
-    Part* p = part(S().work_part);
+    Part* p = work_part();
     if (!p) return ERR_NO_WORK_PART;
     std::vector<tag_t> live;
     for (tag_t t : p->drawings)
         if (live_obj(t)) live.push_back(t);
-    if (live.empty()) return 0;  // no array is handed out
-    tag_t* arr = (tag_t*)alloc(sizeof(tag_t) * live.size(), "UF_DRAW_ask_drawings");
-    for (size_t i = 0; i < live.size(); ++i) arr[i] = live[i];
-    *drawing_tags = arr;
+    *drawing_tags = tag_array(live, "UF_DRAW_ask_drawings");  // none: no array is handed out
     *num_drawings = (int)live.size();
     return 0;
 }

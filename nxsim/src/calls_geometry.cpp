@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
@@ -13,8 +13,6 @@ namespace {
 const double kMinLineLength = 1e-6;
 // Angles may exceed a full turn by this much (rounding of 360 degrees in radians).
 const double kAngleTolerance = 1e-9;
-
-Part* display() { return part(S().display_part); }
 
 // The WCS's coordinate system, made (temporary: never saved or cycled) when first asked.
 Object* wcs_object(Part& p) {
@@ -47,10 +45,6 @@ void wcs_to_abs(const Part& p, const double in[3], double out[3]) {
         out[a] = p.wcs_origin[a] + p.wcs_mtx[a] * in[0] + p.wcs_mtx[3 + a] * in[1] + p.wcs_mtx[6 + a] * in[2];
 }
 
-bool finite3(const double* v) {
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
-
 }  // namespace
 
 extern "C" {
@@ -61,7 +55,7 @@ int UF_CSYS_ask_wcs(tag_t* wcs_id) {
     if (wcs_id) *wcs_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_ask_wcs")) return rc;
     if (!wcs_id) return ERR_BAD_ARG;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     *wcs_id = wcs_object(*p)->tag;
     return 0;
@@ -69,7 +63,7 @@ int UF_CSYS_ask_wcs(tag_t* wcs_id) {
 
 int UF_CSYS_set_wcs(tag_t csys_id) {
     if (int rc = enter("UF_CSYS_set_wcs")) return rc;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     Object* c = live_obj(csys_id);
     if (!c || c->type != T_CSYS || c->part != p->tag) return ERR_BAD_TAG;
@@ -83,7 +77,7 @@ int UF_CSYS_create_temp_csys(const double csys_origin[3], tag_t matrix_id, tag_t
     if (csys_id) *csys_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_temp_csys")) return rc;
     if (!csys_origin || !csys_id || !finite3(csys_origin)) return ERR_BAD_ARG;
-    Part* w = part(S().work_part);
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     Object* m = live_obj(matrix_id);
     if (!m || m->type != T_MATRIX) return ERR_BAD_TAG;
@@ -107,7 +101,7 @@ int UF_CSYS_map_point(int input_csys, double input_point[3], int output_csys, do
         return c == UF_CSYS_ROOT_COORDS || c == UF_CSYS_WORK_COORDS || c == UF_CSYS_ROOT_WCS_COORDS;
     };
     if (!valid(input_csys) || !valid(output_csys)) return UF_CSYS_ERR_INVALID_COORDS;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     // Without assemblies the display part's absolute space is the work part's.
     double abs[3];
@@ -242,7 +236,7 @@ int UF_CURVE_create_line(UF_CURVE_line_p_t line_coords, tag_t* line) {
     if (line) *line = NULL_TAG;
     if (int rc = enter("UF_CURVE_create_line")) return rc;
     if (!line_coords || !line) return ERR_BAD_ARG;
-    Part* w = part(S().work_part);
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     const double* a = line_coords->start_point;
     const double* b = line_coords->end_point;
@@ -276,7 +270,7 @@ int UF_CURVE_create_arc(UF_CURVE_arc_p_t arc_coords, tag_t* arc) {
     if (arc) *arc = NULL_TAG;
     if (int rc = enter("UF_CURVE_create_arc")) return rc;
     if (!arc_coords || !arc) return ERR_BAD_ARG;
-    Part* w = part(S().work_part);
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     Object* m = live_obj(arc_coords->matrix_tag);
     if (!m || m->type != T_MATRIX) return UF_CURVE_NOT_A_MATRIX_TAG;

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "drafting.h"
+#include "util.h"
 #include "nxsim/nxsim.h"
 
 using namespace nxsim;
@@ -21,8 +22,6 @@ using namespace nxsim;
 namespace nxsim {
 
 namespace {
-
-void say(int code, const char* text) { S().messages[code] = text; }
 
 const double kTiny = 1e-9;
 
@@ -146,7 +145,7 @@ bool is_current(const Object& d) {
 
 // A member view of the displayed part by name (letter case ignored).
 tag_t member_view_named(const char* name) {
-    Part* p = part(S().display_part);
+    Part* p = display_part();
     if (!p || !name) return NULL_TAG;
     auto it = S().member_view_names.find({p->tag, upper_ascii(name)});
     if (it == S().member_view_names.end() || !member_view(it->second)) return NULL_TAG;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
@@ -15,12 +15,6 @@ const size_t kMaxUndoMarks = 100;
 const int ERR_UNDO_MARK = 1250001;      // no such undo mark
 const int ERR_UNDO_TOO_MANY = 1250002;  // the program holds too many marks
 const int ERR_MODL_NOT_SUPPORTED = 1330001;
-
-void say(int code, const char* text) { S().messages[code] = text; }
-
-Part* work() { return part(S().work_part); }
-
-bool finite3(const double* v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
 
 // The list's nodes, from the head; the head of an empty list holds the null tag.
 bool is_empty(uf_list_p_t list) { return list->eid == NULL_TAG && list->next == nullptr; }
@@ -124,7 +118,7 @@ int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expan
     std::array<double, 3> origin;
     std::array<double, 9> m;
     if (csys_tag == NULL_TAG) {
-        Part* p = part(S().display_part);
+        Part* p = display_part();
         if (!p) return ERR_NO_WORK_PART;
         origin = p->wcs_origin;
         m = p->wcs_mtx;
@@ -155,7 +149,7 @@ int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t* dpl
     if (!point || !direction || !dplane_tag || !finite3(point) || !finite3(direction)) return ERR_BAD_ARG;
     double len = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2]);
     if (len < 1e-12) return ERR_BAD_ARG;
-    Part* w = work();
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     Object& o = new_object(*w, T_DPLANE);
     for (int i = 0; i < 3; ++i) {
@@ -169,7 +163,7 @@ int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t* dpl
 // Brings the work part's model up to date; links are whole when made, so nothing changes.
 int UF_MODL_update(void) {
     if (int rc = enter("UF_MODL_update")) return rc;
-    if (!work()) return ERR_NO_WORK_PART;
+    if (!work_part()) return ERR_NO_WORK_PART;
     return 0;
 }
 

@@ -1,13 +1,11 @@
 // Objects, names, layers and layer categories, attributes and groups of the work part.
 #include <cstring>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
 namespace {
-
-Part* work() { return part(S().work_part); }
 
 // The next live object of the given type after `after` in creation order (0 = from the start).
 tag_t next_of_type(Part& p, int type, tag_t after) {
@@ -29,19 +27,27 @@ tag_t next_of_type(Part& p, int type, tag_t after) {
 
 bool nameable(const Object& o) { return o.type != T_CATEGORY; }
 
-// Category names compare without regard to ASCII case (no copies: parts hold many).
-bool same_name_nocase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = (char)(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = (char)(y - 'a' + 'A');
-        if (x != y) return false;
+}  // namespace
+
+namespace nxsim {
+
+int set_layer_status(int layer, int status) {
+    Part* p = work_part();
+    if (!p) return ERR_NO_WORK_PART;
+    if (layer < 1 || layer > 256 || status < UF_LAYER_WORK_LAYER || status > UF_LAYER_INACTIVE_LAYER) return ERR_BAD_ARG;
+    if (status == UF_LAYER_WORK_LAYER) {
+        // The old work layer becomes selectable.
+        if (p->work_layer != layer) p->layer_status[p->work_layer] = UF_LAYER_ACTIVE_LAYER;
+        p->work_layer = layer;
+    } else if (layer == p->work_layer) {
+        // NX refuses to change the work layer's status: another layer must become work first.
+        return ERR_BAD_ARG;
     }
-    return true;
+    p->layer_status[layer] = status;
+    return 0;
 }
 
-}  // namespace
+}  // namespace nxsim
 
 extern "C" {
 
@@ -107,7 +113,7 @@ int UF_OBJ_set_layer(tag_t object_id, int layer) {
 
 int UF_OBJ_set_color(tag_t object_id, int color) {
     if (int rc = enter("UF_OBJ_set_color")) return rc;
-    if (!work()) return ERR_NO_WORK_PART;
+    if (!work_part()) return ERR_NO_WORK_PART;
     Object* o = live_obj(object_id);
     if (!o) return ERR_BAD_TAG;
     if (color < UF_OBJ_MIN_COLOR || color > UF_OBJ_MAX_COLOR) return ERR_BAD_ARG;
@@ -130,7 +136,7 @@ int UF_OBJ_set_blank_status(tag_t object_id, int blank_status) {
 int UF_LAYER_ask_status(const int layer_number, int* layer_status) {
     if (layer_status) *layer_status = 0;
     if (int rc = enter("UF_LAYER_ask_status")) return rc;
-    Part* p = work();
+    Part* p = work_part();
     if (!p) return ERR_NO_WORK_PART;
     if (layer_number < 1 || layer_number > 256 || !layer_status) return ERR_BAD_ARG;
     *layer_status = p->layer_status[layer_number];
@@ -139,21 +145,7 @@ int UF_LAYER_ask_status(const int layer_number, int* layer_status) {
 
 int UF_LAYER_set_status(const int layer_number, const int layer_status) {
     if (int rc = enter("UF_LAYER_set_status")) return rc;
-    Part* p = work();
-    if (!p) return ERR_NO_WORK_PART;
-    if (layer_number < 1 || layer_number > 256) return ERR_BAD_ARG;
-    if (layer_status < UF_LAYER_WORK_LAYER || layer_status > UF_LAYER_INACTIVE_LAYER) return ERR_BAD_ARG;
-    if (layer_status == UF_LAYER_WORK_LAYER) {
-        // The old work layer becomes selectable.
-        if (p->work_layer != layer_number) p->layer_status[p->work_layer] = UF_LAYER_ACTIVE_LAYER;
-        p->work_layer = layer_number;
-        p->layer_status[layer_number] = UF_LAYER_WORK_LAYER;
-        return 0;
-    }
-    // NX refuses to change the work layer's status: another layer must become work first.
-    if (layer_number == p->work_layer) return ERR_BAD_ARG;
-    p->layer_status[layer_number] = layer_status;
-    return 0;
+    return set_layer_status(layer_number, layer_status);
 }
 
 int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
@@ -162,7 +154,7 @@ int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
         return rc;
     }
     if (!object_tag) return ERR_BAD_ARG;
-    Part* p = work();
+    Part* p = work_part();
     if (!p) {
         *object_tag = NULL_TAG;
         return ERR_NO_WORK_PART;
@@ -214,12 +206,12 @@ int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t catego
 int UF_LAYER_ask_category_tag(char* category_name, tag_t* category) {
     if (category) *category = NULL_TAG;
     if (int rc = enter("UF_LAYER_ask_category_tag")) return rc;
-    Part* p = work();
+    Part* p = work_part();
     if (!p) return ERR_NO_WORK_PART;
     if (!category_name || !category) return ERR_BAD_ARG;
     std::string want = category_name;
     for (tag_t t = next_of_type(*p, T_CATEGORY, NULL_TAG); t; t = next_of_type(*p, T_CATEGORY, t)) {
-        if (same_name_nocase(obj(t)->name, want)) {
+        if (same_nocase(obj(t)->name, want)) {
             *category = t;
             break;
         }
@@ -230,7 +222,7 @@ int UF_LAYER_ask_category_tag(char* category_name, tag_t* category) {
 int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* category) {
     if (category) *category = NULL_TAG;
     if (int rc = enter("UF_LAYER_create_category")) return rc;
-    Part* p = work();
+    Part* p = work_part();
     if (!p) return ERR_NO_WORK_PART;
     if (!category_info || !category) return ERR_BAD_ARG;
     size_t n = strnlen(category_info->name, sizeof category_info->name);
@@ -239,7 +231,7 @@ int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* ca
     std::string name(category_info->name, n);
     tag_t existing = NULL_TAG;
     for (tag_t t = next_of_type(*p, T_CATEGORY, NULL_TAG); t; t = next_of_type(*p, T_CATEGORY, t))
-        if (same_name_nocase(obj(t)->name, name)) existing = t;
+        if (same_nocase(obj(t)->name, name)) existing = t;
     if (existing) return ERR_BAD_ARG;  // category names are unique in a part
     Object& o = new_object(*p, T_CATEGORY);
     o.layer = 0;
@@ -286,10 +278,7 @@ int UF_GROUP_ask_group_data(const tag_t group_tag, tag_t** group_members, int* c
     std::vector<tag_t> live;
     for (tag_t m : o->members)
         if (live_obj(m)) live.push_back(m);
-    if (live.empty()) return 0;
-    tag_t* arr = (tag_t*)alloc(sizeof(tag_t) * live.size(), "UF_GROUP_ask_group_data");
-    for (size_t i = 0; i < live.size(); ++i) arr[i] = live[i];
-    *group_members = arr;
+    *group_members = tag_array(live, "UF_GROUP_ask_group_data");
     *count_of_members = (int)live.size();
     return 0;
 }

@@ -1,7 +1,7 @@
 // Object selection (answered from the scenario: objects picked by name) and highlighting.
 #include <algorithm>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
@@ -48,7 +48,7 @@ int UF_UI_select_by_class(char* message, UF_UI_selection_options_p_t opts, int* 
     if (int rc = enter("UF_UI_select_by_class")) return rc;
     if (!response || !count || !object) return ERR_BAD_ARG;
     Session& s = S();
-    Part* w = part(s.work_part);
+    Part* w = work_part();
     if (!w) return ERR_NO_WORK_PART;
     std::string cue = to_utf8(message ? message : "");
     if (s.answers.empty() || s.answers.front().kind != Answer::Select) {
@@ -78,12 +78,8 @@ int UF_UI_select_by_class(char* message, UF_UI_selection_options_p_t opts, int* 
     }
     s.transcript.push_back("select: " + cue + " -> " + (picked.empty() ? "nothing" : shown));
     *response = kSelectOk;
-    if (!picked.empty()) {
-        tag_t* arr = (tag_t*)alloc(sizeof(tag_t) * picked.size(), "UF_UI_select_by_class");
-        std::copy(picked.begin(), picked.end(), arr);
-        *object = arr;
-        *count = (int)picked.size();
-    }
+    *object = tag_array(picked, "UF_UI_select_by_class");
+    *count = (int)picked.size();
     return 0;
 }
 

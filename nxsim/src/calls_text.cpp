@@ -2,14 +2,11 @@
 #include <cstring>
 #include <string>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
 namespace {
-
-// The position of the last '/' or '\', or npos: part paths may carry either separator.
-size_t last_sep(const std::string& s) { return s.find_last_of("/\\"); }
 
 // uc5566 answers in codes of its own, success included.
 enum {
@@ -27,9 +24,7 @@ int uc4574(const char* fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1
     if (fname) fname[0] = '\0';
     if (int rc = enter("uc4574")) return rc;
     if (!fspec || !fname) return ERR_BAD_ARG;
-    std::string s = fspec;
-    size_t sep = last_sep(s);
-    std::string name = sep == std::string::npos ? s : s.substr(sep + 1);
+    std::string name = leaf_name(fspec);
     // A folder (type 100) keeps its whole name; any other file loses its extension.
     if (ftype != 100) {
         size_t dot = name.rfind('.');
@@ -47,7 +42,7 @@ int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
     if (int rc = enter("uc4576")) return rc;
     if (!fspec || !dspec || !fname) return ERR_BAD_ARG;
     std::string s = fspec;
-    size_t sep = last_sep(s);
+    size_t sep = s.find_last_of("/\\");  // paths may carry either separator
     if (sep == std::string::npos) {
         copy_out(fname, (UF_CFI_MAX_FILE_NAME_LEN + 1), s);
         return 0;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "state.h"
+#include "util.h"
 
 using namespace nxsim;
 
@@ -58,8 +58,6 @@ const Canned kCanned[] = {
 const double kWindowWidth = 400, kWindowHeight = 300, kFitShare = 0.9;
 
 const size_t kViewNameMax = 30;
-
-Part* display() { return part(S().display_part); }
 
 Object& make_view(Part& p, const std::string& name) {
     Session& s = S();
@@ -204,32 +202,12 @@ bool orient_from(const double x[3], const double y[3], std::array<double, 9>& m)
     return true;
 }
 
-json arr(const double* v, int n) {
-    json a = json::array();
-    for (int i = 0; i < n; ++i) {
-        double x = std::round(v[i] * 1e9) / 1e9;
-        if (x == 0) x = 0;
-        a.push_back(x);
-    }
-    return a;
-}
-
 bool read_reals(const json& j, size_t n, double* out) {
     if (!j.is_array() || j.size() != n) return false;
     for (size_t i = 0; i < n; ++i) {
         if (!j[i].is_number()) return false;
         out[i] = j[i].get<double>();
     }
-    return true;
-}
-
-bool orthonormal(const double* m) {
-    for (int a = 0; a < 3; ++a)
-        for (int b = a; b < 3; ++b) {
-            double dot = 0;
-            for (int k = 0; k < 3; ++k) dot += m[3 * a + k] * m[3 * b + k];
-            if (std::fabs(dot - (a == b ? 1.0 : 0.0)) > 1e-6) return false;
-        }
     return true;
 }
 
@@ -243,7 +221,7 @@ bool default_layout(const Part& p) {
 // The display part and the named view of its current layout, for the calls that change a view:
 // 0, or the code such a call returns (no part, a drawing shown, no such view, not in the layout).
 int view_to_change(const char* name, Part** p, Object** v) {
-    *p = display();
+    *p = display_part();
     *v = nullptr;
     if (!*p) return ERR_NO_WORK_PART;
     if ((*p)->current_drawing) return V_DRAWING_SHOWN;
@@ -274,7 +252,7 @@ void ensure_views(Part& p) {
 }
 
 int fit_view(const char* name, int mode) {
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     if (mode != 1 && mode != 2) return ERR_BAD_ARG;
     if (p->current_drawing) return V_OK;  // fitting the drawing is the drawing's business
@@ -396,10 +374,10 @@ void views_to_json(const Part& p, json& doc) {
         if (!v || !v->alive || v->canned) continue;
         json j;
         j["name"] = to_utf8(v->name);
-        j["matrix"] = arr(v->saved.mtx.data(), 9);
+        j["matrix"] = rounded(v->saved.mtx.data(), 9);
         double sc = std::round(v->saved.scale * 1e6) / 1e6;
         j["scale"] = sc;
-        j["centre"] = arr(v->saved.centre.data(), 3);
+        j["centre"] = rounded(v->saved.centre.data(), 3);
         vs.push_back(j);
     }
     if (!vs.empty()) doc["views"] = vs;
@@ -422,7 +400,7 @@ int UF_VIEW_ask_tag_of_view_name(const char* view_name, tag_t* view_tag) {
     if (view_tag) *view_tag = NULL_TAG;
     if (int rc = enter("UF_VIEW_ask_tag_of_view_name")) return rc;
     if (!view_name || !view_tag) return ERR_BAD_ARG;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     ensure_views(*p);
     int rc = 0;
@@ -440,7 +418,7 @@ int uc6433(const char* cp1, double* rr2) {
         for (int i = 0; i < 9; ++i) rr2[i] = 0;
     if (int rc = enter("uc6433")) return rc;
     if (!rr2) return ERR_BAD_ARG;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     ensure_views(*p);
     int rc = 0;
@@ -483,7 +461,7 @@ int uc6434(const char* cp1, int ip2, tag_t np3, double rp4[6]) {
 
 int uc6449(const char* cp1) {
     if (int rc = enter("uc6449")) return rc;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     if (p->current_drawing) return V_OK;  // no effect while a drawing is shown
     ensure_views(*p);
@@ -518,7 +496,7 @@ int uc6450(const char* cp1, const char* cp2, const int ip3, const int ip4) {
 
 int uc6454(char* cp1) {
     if (int rc = enter("uc6454")) return rc;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     ensure_views(*p);
     if (!cp1 || !cp1[0]) return V_BAD_NAME;
@@ -540,7 +518,7 @@ int uc6454(char* cp1) {
 
 int uc6464(const char* layout_name, const char* old_view_name, const char* new_view_name) {
     if (int rc = enter("uc6464")) return rc;
-    Part* p = display();
+    Part* p = display_part();
     if (!p) return ERR_NO_WORK_PART;
     if (p->current_drawing) return V_DRAWING_SHOWN;
     ensure_views(*p);

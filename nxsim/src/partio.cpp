@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "state.h"
+#include "util.h"
 
 namespace nxsim {
 
@@ -222,40 +222,12 @@ int type_of(const std::string& name) {
     return -1;
 }
 
-json layer_list(const std::array<bool, 256>& mask) {
-    bool all = true;
-    for (bool b : mask) all = all && b;
-    if (all) return "1-256";
-    json out = json::array();
-    for (int l = 1; l <= 256; ++l) {
-        if (!mask[l - 1]) continue;
-        int e = l;
-        while (e < 256 && mask[e]) ++e;
-        if (e > l)
-            out.push_back(std::to_string(l) + "-" + std::to_string(e));
-        else
-            out.push_back(l);
-        l = e;
-    }
-    return out;
-}
-
 const char* status_name(int s) {
     switch (s) {
         case UF_LAYER_REFERENCE_LAYER: return "reference";
         case UF_LAYER_INACTIVE_LAYER: return "invisible";
     }
     return "selectable";
-}
-
-json arr(const double* v, int n) {
-    json a = json::array();
-    for (int i = 0; i < n; ++i) {
-        double x = std::round(v[i] * 1e9) / 1e9;
-        if (x == 0) x = 0;  // no "-0"
-        a.push_back(x);
-    }
-    return a;
 }
 
 // The id an object gets when its part is saved: its place among the part's saved objects.
@@ -283,8 +255,7 @@ json link_source_json(const Object& f) {
     const Part* sp = o ? part(o->part) : nullptr;
     if (!o || !o->alive || !sp) return src;
     json out;
-    size_t slash = sp->path.find_last_of("/\\");
-    out["part"] = slash == std::string::npos ? sp->path : sp->path.substr(slash + 1);
+    out["part"] = leaf_name(sp->path);
     out["object"] = saved_id(*sp, o->tag);
     if (!o->name.empty()) out["name"] = to_utf8(o->name);
     if (src.contains("at_timestamp")) out["at_timestamp"] = src["at_timestamp"];
@@ -301,7 +272,7 @@ public:
     ScratchPart(const ScratchPart&) = delete;
     ScratchPart& operator=(const ScratchPart&) = delete;
     ~ScratchPart() {
-        if (tag_) discard();
+        if (tag_) discard_part(tag_);
     }
     Part& get() { return *part(tag_); }
     tag_t keep() {
@@ -311,23 +282,13 @@ public:
     }
 
 private:
-    void discard() {
-        Session& s = S();
-        Part& p = get();
-        for (tag_t t : p.order) s.objects.erase(t);
-        for (tag_t t : p.drawings) {
-            s.objects.erase(t);
-            s.sheets.erase(t);
-        }
-        for (tag_t t : p.views) s.objects.erase(t);
-        s.part_order.erase(std::remove(s.part_order.begin(), s.part_order.end(), tag_), s.part_order.end());
-        s.parts.erase(tag_);
-    }
     tag_t tag_;
 };
 
-// Reads one part document into a scratch part: the header fields, the objects, the references
-// between objects (resolved once all are read), the drawings and the views.
+// Reads one part document into a scratch part, in the sections the Writer writes: the header
+// and the part's attributes, the layer statuses, the WCS, the objects (the fields every object
+// has, then its type's), the references between objects (resolved once all are read), the
+// drawings and the views. Each section is a step that is false, with err, on a refusal.
 struct Loader : Reader {
     Part& p;
     std::string folder;  // the part file's folder, which STEP file names are relative to
@@ -345,19 +306,23 @@ struct Loader : Reader {
         folder = slash == std::string::npos ? "." : path.substr(0, slash);
     }
 
+    bool read(const json& doc) {
+        return header(doc) && layer_statuses(doc) && wcs(doc) && objects(field(doc, "objects")) &&
+               resolve_references() && drawings(doc) && views(doc);
+    }
+
+    // The work layer and the part's attributes (format, version and units are read first, by
+    // read_format, as the part is made in its units).
     bool header(const json& doc) {
         if (has(doc, "work_layer") && !integer(doc["work_layer"], "work_layer", 1, 256, &p.work_layer)) return false;
-        if (has(doc, "attributes") && !attributes(doc["attributes"], "attributes", &p.attrs)) return false;
+        return !has(doc, "attributes") || attributes(doc["attributes"], "attributes", &p.attrs);
+    }
+
+    // Layers not listed are selectable; the work layer is the work layer whatever is listed.
+    bool layer_statuses(const json& doc) {
         p.layer_status[1] = UF_LAYER_ACTIVE_LAYER;
         if (has(doc, "layer_status") && !layer_status(doc["layer_status"])) return false;
         p.layer_status[p.work_layer] = UF_LAYER_WORK_LAYER;
-        if (has(doc, "wcs")) {
-            const json& w = doc["wcs"];
-            if (!w.is_object()) return fail("wcs", "expected an object");
-            if (!vec3(field(w, "origin"), "wcs.origin", &p.wcs_origin) ||
-                !mtx9(field(w, "matrix"), "wcs.matrix", &p.wcs_mtx))
-                return false;
-        }
         return true;
     }
 
@@ -377,6 +342,14 @@ struct Loader : Reader {
             p.layer_status[l] = st;
         }
         return true;
+    }
+
+    bool wcs(const json& doc) {
+        if (!has(doc, "wcs")) return true;
+        const json& w = doc["wcs"];
+        if (!w.is_object()) return fail("wcs", "expected an object");
+        return vec3(field(w, "origin"), "wcs.origin", &p.wcs_origin) &&
+               mtx9(field(w, "matrix"), "wcs.matrix", &p.wcs_mtx);
     }
 
     bool objects(const json& objs) {
@@ -640,34 +613,41 @@ json parse_document(const std::string& path, std::string* err) {
     return json();
 }
 
-int read_part_file(const std::string& path, tag_t* out, std::string* err) {
-    *out = 0;
-    json doc = parse_document(path, err);
-    if (doc.is_null()) return -1;
+// The part file's format and version, which must be this host's, and its units; false with *err.
+bool read_format(const json& doc, const std::string& path, int* units, std::string* err) {
     const json& format = field(doc, "format");
     if (!format.is_string() || format.get<std::string>() != "nxsim-part") {
         *err = path + ": format: expected \"nxsim-part\"";
-        return -1;
+        return false;
     }
     if (field(doc, "version") != 1) {
         *err = path + ": version: expected 1";
-        return -1;
+        return false;
     }
-    int units = UF_PART_METRIC;
+    *units = UF_PART_METRIC;
     if (has(doc, "units")) {
         const json& u = doc["units"];
         if (u == "english")
-            units = UF_PART_ENGLISH;
+            *units = UF_PART_ENGLISH;
         else if (u != "metric") {
             *err = path + ": units: expected \"metric\" or \"english\"";
-            return -1;
+            return false;
         }
     }
+    return true;
+}
+
+// Reads the part file into a new part of the session: 0 with *out, or -1 with *err naming the
+// file and the field; a refused file leaves the session as it was.
+int read_part_file(const std::string& path, tag_t* out, std::string* err) {
+    *out = 0;
+    json doc = parse_document(path, err);
+    int units = UF_PART_METRIC;
+    if (doc.is_null() || !read_format(doc, path, &units, err)) return -1;
     try {
         ScratchPart scratch(path, units);
         Loader r(path, scratch.get());
-        if (!r.header(doc) || !r.objects(field(doc, "objects")) || !r.resolve_references() || !r.drawings(doc) ||
-            !r.views(doc)) {
+        if (!r.read(doc)) {
             *err = r.err;
             return -1;
         }
@@ -679,6 +659,168 @@ int read_part_file(const std::string& path, tag_t* out, std::string* err) {
         return -1;
     }
 }
+
+// Writes a part as its part file holds it, in the sections the Loader reads back: the header,
+// the layer statuses, the WCS, the part's attributes, the objects (the fields every object has,
+// then its type's) with their references as saved ids, the views and the drawings.
+class Writer {
+public:
+    // Ids are renumbered in creation order so that dumps compare across sessions.
+    explicit Writer(const Part& part) : p_(part) {
+        int next = 1;
+        for (tag_t t : p_.order) {
+            const Object* o = obj(t);
+            if (o && o->alive && !o->temporary) id_[t] = next++;
+        }
+    }
+
+    json document() const {
+        json doc;
+        header(doc);
+        doc["layer_status"] = layer_status();
+        doc["wcs"] = {{"origin", rounded(p_.wcs_origin.data(), 3)}, {"matrix", rounded(p_.wcs_mtx.data(), 9)}};
+        if (!p_.attrs.empty()) doc["attributes"] = attributes(p_.attrs);
+        json objs = json::array();
+        for (tag_t t : p_.order)
+            if (id_.count(t)) objs.push_back(object(*obj(t)));
+        doc["objects"] = objs;
+        views_to_json(p_, doc);
+        drawings(doc);
+        return doc;
+    }
+
+private:
+    void header(json& doc) const {
+        doc["format"] = "nxsim-part";
+        doc["version"] = 1;
+        doc["units"] = p_.units == UF_PART_ENGLISH ? "english" : "metric";
+        doc["work_layer"] = p_.work_layer;
+    }
+
+    // The layers that are not selectable (nor the work layer), by number.
+    json layer_status() const {
+        json ls = json::object();
+        for (int l = 1; l <= 256; ++l)
+            if (p_.layer_status[l] == UF_LAYER_REFERENCE_LAYER || p_.layer_status[l] == UF_LAYER_INACTIVE_LAYER)
+                ls[std::to_string(l)] = status_name(p_.layer_status[l]);
+        return ls;
+    }
+
+    static json attributes(const std::map<std::string, std::string>& attrs) {
+        json a = json::object();
+        for (auto& kv : attrs) a[to_utf8(kv.first)] = to_utf8(kv.second);
+        return a;
+    }
+
+    json object(const Object& o) const {
+        json j;
+        j["id"] = id_.at(o.tag);
+        j["type"] = type_name(o.type);
+        common(o, j);
+        fields(o, j);
+        return j;
+    }
+
+    // The fields every object may have; categories and features lie on no layer.
+    void common(const Object& o, json& j) const {
+        if (!o.name.empty()) j["name"] = to_utf8(o.name);
+        if (o.type != T_CATEGORY && o.type != T_FEATURE) {
+            j["layer"] = o.layer;
+            if (o.type != T_COMPONENT) j["color"] = o.color;
+            if (o.blank) j["blank"] = true;
+            if (o.line_width) j["line_width"] = o.line_width;
+        }
+        if (!o.attrs.empty()) j["attributes"] = attributes(o.attrs);
+    }
+
+    // The fields of the object's type.
+    void fields(const Object& o, json& j) const {
+        switch (o.type) {
+            case T_CATEGORY: {
+                bool all = true;
+                for (bool b : o.cat_layers) all = all && b;
+                j["layers"] = all ? json("1-256") : layer_ranges(o.cat_layers);
+                if (!o.cat_desc.empty()) j["description"] = to_utf8(o.cat_desc);
+                break;
+            }
+            case T_POINT: j["coords"] = rounded(o.p1.data(), 3); break;
+            case T_LINE:
+                j["start"] = rounded(o.p1.data(), 3);
+                j["end"] = rounded(o.p2.data(), 3);
+                break;
+            case T_MATRIX: j["values"] = rounded(o.mtx.data(), 9); break;
+            case T_CSYS:
+                j["origin"] = rounded(o.p1.data(), 3);
+                j["matrix"] = rounded(o.mtx.data(), 9);
+                break;
+            case T_ARC:
+                j["matrix"] = id_.count(o.matrix) ? json(id_.at(o.matrix)) : json();
+                j["center"] = rounded(o.p1.data(), 3);
+                j["radius"] = o.radius;
+                j["start_angle"] = o.a0;
+                j["end_angle"] = o.a1;
+                break;
+            case T_NOTE: {
+                json lines = json::array();
+                for (auto& l : o.note) lines.push_back(to_utf8(l));
+                j["text"] = lines;
+                if (o.p1[0] != 0 || o.p1[1] != 0 || o.p1[2] != 0) j["origin"] = rounded(o.p1.data(), 3);
+                if (o.text_height > 0) j["height"] = o.text_height;
+                if (o.text_align == 1 || o.text_align == 2) j["align"] = o.text_align == 1 ? "center" : "right";
+                break;
+            }
+            case T_GROUP: j["members"] = ids(o.members); break;
+            case T_COMPONENT:
+                j["part"] = o.child_path;
+                if (!o.refset.empty()) j["refset"] = to_utf8(o.refset);
+                j["origin"] = rounded(o.p1.data(), 3);
+                j["matrix"] = rounded(o.mtx.data(), 9);
+                break;
+            case T_FEATURE:
+                j["feature_type"] = o.feature_type;
+                j["source"] = link_source_json(o);
+                j["geometry"] = ids(o.members);
+                break;
+            case T_DPLANE:
+                j["origin"] = rounded(o.p1.data(), 3);
+                j["normal"] = rounded(o.p2.data(), 3);
+                break;
+            case T_SOLID: {
+                j["shape"] = o.recipe;
+                char buf[64];
+                snprintf(buf, sizeof buf, "%.3f", geom_volume(o.shape));
+                j["volume"] = std::stod(buf);
+                break;
+            }
+        }
+    }
+
+    // References to other objects of the part, as saved ids; objects not saved are left out.
+    json ids(const std::vector<tag_t>& tags) const {
+        json out = json::array();
+        for (tag_t x : tags)
+            if (id_.count(x)) out.push_back(id_.at(x));
+        return out;
+    }
+
+    // The drawing sheets with what lies on them, and the one shown.
+    void drawings(json& doc) const {
+        json drawings = json::array();
+        for (tag_t t : p_.drawings) {
+            const Object* o = obj(t);
+            if (!o || !o->alive) continue;
+            json entry = {{"name", to_utf8(o->name)}};
+            sheet_to_json(t, entry);
+            drawings.push_back(entry);
+        }
+        if (!drawings.empty()) doc["drawings"] = drawings;
+        const Object* current = obj(p_.current_drawing);
+        if (current && current->alive) doc["current_drawing"] = to_utf8(current->name);
+    }
+
+    const Part& p_;
+    std::map<tag_t, int> id_;
+};
 
 }  // namespace
 
@@ -699,130 +841,20 @@ void refuse_input(const std::string& utf8_text) {
 
 const std::vector<std::string>& refused_inputs() { return S().refused; }
 
-json part_to_json(const Part& p) {
-    json doc;
-    doc["format"] = "nxsim-part";
-    doc["version"] = 1;
-    doc["units"] = p.units == UF_PART_ENGLISH ? "english" : "metric";
-    doc["work_layer"] = p.work_layer;
-    json ls = json::object();
-    for (int l = 1; l <= 256; ++l)
-        if (p.layer_status[l] == UF_LAYER_REFERENCE_LAYER || p.layer_status[l] == UF_LAYER_INACTIVE_LAYER)
-            ls[std::to_string(l)] = status_name(p.layer_status[l]);
-    doc["layer_status"] = ls;
-    doc["wcs"] = {{"origin", arr(p.wcs_origin.data(), 3)}, {"matrix", arr(p.wcs_mtx.data(), 9)}};
-    if (!p.attrs.empty()) {
-        json a = json::object();
-        for (auto& kv : p.attrs) a[to_utf8(kv.first)] = to_utf8(kv.second);
-        doc["attributes"] = a;
+void discard_part(tag_t t) {
+    Session& s = S();
+    Part* p = part(t);
+    if (!p) return;
+    for (tag_t o : p->order) s.objects.erase(o);
+    for (tag_t o : p->drawings) {
+        s.objects.erase(o);
+        s.sheets.erase(o);
     }
-    // Ids are renumbered in creation order so that dumps compare across sessions.
-    std::map<tag_t, int> id;
-    int next = 1;
-    for (tag_t t : p.order) {
-        const Object* o = obj(t);
-        if (o && o->alive && !o->temporary) id[t] = next++;
-    }
-    json objs = json::array();
-    for (tag_t t : p.order) {
-        if (!id.count(t)) continue;
-        const Object& o = *obj(t);
-        json j;
-        j["id"] = id[t];
-        j["type"] = type_name(o.type);
-        if (!o.name.empty()) j["name"] = to_utf8(o.name);
-        if (o.type != T_CATEGORY && o.type != T_FEATURE) {
-            j["layer"] = o.layer;
-            if (o.type != T_COMPONENT) j["color"] = o.color;
-            if (o.blank) j["blank"] = true;
-            if (o.line_width) j["line_width"] = o.line_width;
-        }
-        if (!o.attrs.empty()) {
-            json a = json::object();
-            for (auto& kv : o.attrs) a[to_utf8(kv.first)] = to_utf8(kv.second);
-            j["attributes"] = a;
-        }
-        switch (o.type) {
-            case T_CATEGORY:
-                j["layers"] = layer_list(o.cat_layers);
-                if (!o.cat_desc.empty()) j["description"] = to_utf8(o.cat_desc);
-                break;
-            case T_POINT: j["coords"] = arr(o.p1.data(), 3); break;
-            case T_LINE:
-                j["start"] = arr(o.p1.data(), 3);
-                j["end"] = arr(o.p2.data(), 3);
-                break;
-            case T_MATRIX: j["values"] = arr(o.mtx.data(), 9); break;
-            case T_CSYS:
-                j["origin"] = arr(o.p1.data(), 3);
-                j["matrix"] = arr(o.mtx.data(), 9);
-                break;
-            case T_ARC:
-                j["matrix"] = id.count(o.matrix) ? json(id[o.matrix]) : json();
-                j["center"] = arr(o.p1.data(), 3);
-                j["radius"] = o.radius;
-                j["start_angle"] = o.a0;
-                j["end_angle"] = o.a1;
-                break;
-            case T_NOTE: {
-                json lines = json::array();
-                for (auto& l : o.note) lines.push_back(to_utf8(l));
-                j["text"] = lines;
-                if (o.p1[0] != 0 || o.p1[1] != 0 || o.p1[2] != 0) j["origin"] = arr(o.p1.data(), 3);
-                if (o.text_height > 0) j["height"] = o.text_height;
-                if (o.text_align == 1 || o.text_align == 2) j["align"] = o.text_align == 1 ? "center" : "right";
-                break;
-            }
-            case T_GROUP: {
-                json m = json::array();
-                for (tag_t x : o.members)
-                    if (id.count(x)) m.push_back(id[x]);
-                j["members"] = m;
-                break;
-            }
-            case T_COMPONENT:
-                j["part"] = o.child_path;
-                if (!o.refset.empty()) j["refset"] = to_utf8(o.refset);
-                j["origin"] = arr(o.p1.data(), 3);
-                j["matrix"] = arr(o.mtx.data(), 9);
-                break;
-            case T_FEATURE: {
-                j["feature_type"] = o.feature_type;
-                j["source"] = link_source_json(o);
-                json g = json::array();
-                for (tag_t x : o.members)
-                    if (id.count(x)) g.push_back(id[x]);
-                j["geometry"] = g;
-                break;
-            }
-            case T_DPLANE:
-                j["origin"] = arr(o.p1.data(), 3);
-                j["normal"] = arr(o.p2.data(), 3);
-                break;
-            case T_SOLID: {
-                j["shape"] = o.recipe;
-                char buf[64];
-                snprintf(buf, sizeof buf, "%.3f", geom_volume(o.shape));
-                j["volume"] = std::stod(buf);
-                break;
-            }
-        }
-        objs.push_back(j);
-    }
-    doc["objects"] = objs;
-    views_to_json(p, doc);
-    json drawings = json::array();
-    for (tag_t t : p.drawings) {
-        const Object* o = obj(t);
-        if (!o || !o->alive) continue;
-        json entry = {{"name", to_utf8(o->name)}};
-        sheet_to_json(t, entry);  // the sheet's size and what lies on it
-        drawings.push_back(entry);
-    }
-    if (!drawings.empty()) doc["drawings"] = drawings;
-    const Object* current = obj(p.current_drawing);
-    if (current && current->alive) doc["current_drawing"] = to_utf8(current->name);
-    return doc;
+    for (tag_t o : p->views) s.objects.erase(o);
+    s.part_order.erase(std::remove(s.part_order.begin(), s.part_order.end(), t), s.part_order.end());
+    s.parts.erase(t);
 }
+
+json part_to_json(const Part& p) { return Writer(p).document(); }
 
 }  // namespace nxsim

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "util.h"
 
 namespace nxsim {
 
@@ -242,10 +242,7 @@ std::vector<tag_t> parts() { return S().part_order; }
 std::string part_file_name(tag_t t) {
     Part* p = part(t);
     if (!p) return "";
-    std::string name = p->path;
-    size_t slash = name.find_last_of("/\\");
-    if (slash != std::string::npos) name = name.substr(slash + 1);
-    return name;
+    return leaf_name(p->path);
 }
 
 std::string part_json(tag_t t) {

@@ -366,8 +366,13 @@ bool sheet_from_json(tag_t drawing, const json& entry, const std::string& where,
 // Sheets rendered as SVG (svg.cpp).
 std::string sheet_svg(tag_t drawing);
 
-// Part files (partio.cpp).
+// Part files (partio.cpp). load_part_file reads a part file into a new part of the session: 0
+// with *out, or -1 with *err naming the file and the field (a malformed file is also a refused
+// input). part_to_json gives the part as its file holds it. discard_part takes a part out of
+// the session with everything made for it (objects, drawings and their sheets, views), as a part
+// read only to be copied is.
 int load_part_file(const std::string& path, tag_t* out, std::string* err);
 json part_to_json(const Part& p);
+void discard_part(tag_t part);
 
 }  // namespace nxsim

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "drafting.h"
+#include "util.h"
 #include "nxsim/nxsim.h"
 
 namespace nxsim {
@@ -53,13 +54,13 @@ std::string escape(const std::string& utf8) {
     return out;
 }
 
-// NX's default palette (calls_color.cpp): 1 + 36 g + 6 r + b, each digit counting down from full.
+// A colour of NX's palette as SVG writes it; a colour outside the palette is drawn black.
 std::string rgb(int color) {
     if (color < 1 || color > 216) color = 216;
-    int k = color - 1;
-    int r = 5 - (k / 6) % 6, g = 5 - k / 36, b = 5 - k % 6;
+    int l[3];
+    palette_levels(color, l);
     char buf[16];
-    snprintf(buf, sizeof buf, "#%02x%02x%02x", r * 51, g * 51, b * 51);
+    snprintf(buf, sizeof buf, "#%02x%02x%02x", l[0] * 51, l[1] * 51, l[2] * 51);
     return buf;
 }
 
