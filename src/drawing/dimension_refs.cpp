@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "drawing/model_list.h"
 #include "drawing/model_views.h"
 #include "electrode/electrode.h"
 
@@ -89,11 +90,6 @@ int name_reference(tag_t object, const char *name, int blank) {
 
 int valid_axis(int axis) { return axis >= 0 && axis <= 2; }
 
-/* Deletes a modelling list, once more when NX refuses: the list is this routine's to release. */
-void delete_list(uf_list_p_t *list) {
-    if (*list && UF_MODL_delete_list(list) != 0 && *list) UF_MODL_delete_list(list);
-}
-
 }  // namespace
 
 /* 0 built, -1 nothing changed. */
@@ -127,7 +123,7 @@ int build_dimension_references(tag_t ecs, const char *name) {
     if (restore_wcs(saved_origin, saved_matrix) != 0) {
         if (saved_csys == NULL_TAG || UF_CSYS_set_wcs(saved_csys) != 0) restore_wcs(saved_origin, saved_matrix);
     }
-    delete_list(&list);
+    delete_model_list(&list);
     return 0;
 }
 
@@ -494,7 +490,7 @@ int delete_named_objects(const char *name, int type) {
         UF_MODL_put_list_item(list, object);
     }
     int deleted = delete_listed_objects(list);
-    delete_list(&list);
+    delete_model_list(&list);
     return deleted;
 }
 

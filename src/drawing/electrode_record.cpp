@@ -2,6 +2,7 @@
 // process fields of the drawing dialog, the option menus, paste and release.
 #include "drawing/electrode_record.h"
 
+#include <stddef.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -22,20 +23,47 @@ size_t char_len(const char *text) {
     return (kv_is_gbk_lead((unsigned char)text[0]) && text[1] != '\0') ? 2 : 1;
 }
 
-struct OptionMenu {
-    const char *setting;
-    const char *object;
+// How a process field is shown in the dialog and kept in the record.
+enum FieldKind {
+    kText,    // a text field and the record's text
+    kChoice,  // an option menu and the index of its item
+    kReal,    // a real field
+    kInt,     // an integer field or a toggle
+    kPerson,  // an option menu and the text of its item
 };
 
-// The order the option menus are loaded in.
-const OptionMenu kOptionMenus[] = {
-    {"ELECTRODE_DRAFT_MATERIAL", "MATERIAL_OPTION"},
-    {"ELECTRODE_DRAFT_METHOD", "METHOD_OPTION"},
-    {"ELECTRODE_DRAFT_MACH", "MACHINE_OPTION"},
-    {"ELECTRODE_DRAFT_MAN", "DRAW_OPTION"},
-    {"ELECTRODE_DRAFT_SPLIT", "SPLIT_ELECTRODE_OPTION"},
-    {"ELECTRODE_DRAFT_CREATE", "CREATE_ELECTRODE_OPTION"},
+struct ProcessField {
+    const char *object;   // the dialog object
+    FieldKind kind;
+    size_t offset;        // of the field in electrode_data
+    const char *setting;  // option menus: the setting whose comma list holds the items
 };
+
+// The process fields, in the order the dialog is read and shown (option menus are loaded in
+// this order too). Texts are KV_RECORD_TEXT_SIZE bytes.
+const ProcessField kProcessFields[] = {
+    {"STR_0", kText, offsetof(electrode_data, mould_no), NULL},
+    {"WORKPIECE_STR", kText, offsetof(electrode_data, workpiece_name), NULL},
+    {"MATERIAL_OPTION", kChoice, offsetof(electrode_data, material_index), "ELECTRODE_DRAFT_MATERIAL"},
+    {"METHOD_OPTION", kChoice, offsetof(electrode_data, edm_method_index), "ELECTRODE_DRAFT_METHOD"},
+    {"MACHINE_OPTION", kChoice, offsetof(electrode_data, machine_index), "ELECTRODE_DRAFT_MACH"},
+    {"COARSE_SIZE_REAL", kReal, offsetof(electrode_data, coarse_gap), NULL},
+    {"COARSE_NUM_INT", kInt, offsetof(electrode_data, coarse_count), NULL},
+    {"SUPR_CORASE_SZIE_REAL", kReal, offsetof(electrode_data, supr_coarse_gap), NULL},
+    {"SUPR_COARSE_NUM_INT", kInt, offsetof(electrode_data, supr_coarse_count), NULL},
+    {"FINE_SIZE_REAL", kReal, offsetof(electrode_data, fine_gap), NULL},
+    {"FINE_NUM_INT", kInt, offsetof(electrode_data, fine_count), NULL},
+    {"TOGGLE_20", kInt, offsetof(electrode_data, wire_cut), NULL},
+    {"TOGGLE_21", kInt, offsetof(electrode_data, relief), NULL},
+    {"TOGGLE_22", kInt, offsetof(electrode_data, clear_r_corner), NULL},
+    {"TOGGLE_23", kInt, offsetof(electrode_data, clear_square_corner), NULL},
+    {"DRAW_OPTION", kPerson, offsetof(electrode_data, drawn_by), "ELECTRODE_DRAFT_MAN"},
+    {"SPLIT_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, split_by), "ELECTRODE_DRAFT_SPLIT"},
+    {"CREATE_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, electrode_by), "ELECTRODE_DRAFT_CREATE"},
+};
+
+void *field_of(electrode_data *data, const ProcessField &f) { return (char *)data + f.offset; }
+const void *field_of(const electrode_data *data, const ProcessField &f) { return (const char *)data + f.offset; }
 
 // A person is stored as the item text of its setting list; the menu shows the item's index.
 void read_person(int dialog_id, const char *object, const char *setting, char *text, size_t size) {
@@ -181,85 +209,55 @@ int set_option_items(int dialog_id, const char *object, const char *list) {
     return rc;
 }
 
-/* No result. */
 void fill_option_lists(int dialog_id) {
-    for (const OptionMenu &m : kOptionMenus) {
+    for (const ProcessField &f : kProcessFields) {
+        if (!f.setting) continue;
         char list[KV_SETTING_BUFSIZE];
-        read_setting(m.setting, list, sizeof list);
-        set_option_items(dialog_id, m.object, list);
+        read_setting(f.setting, list, sizeof list);
+        set_option_items(dialog_id, f.object, list);
     }
 }
 
-/* No result; the fields the dialog does not carry (name, tags) stay empty. */
 void read_process_fields(int dialog_id, electrode_data *data) {
     if (!data) return;
     memset(data, 0, sizeof *data);
-    read_text(dialog_id, "STR_0", data->mould_no, sizeof data->mould_no);
-    read_text(dialog_id, "WORKPIECE_STR", data->workpiece_name, sizeof data->workpiece_name);
-    ask_int_value(dialog_id, "MATERIAL_OPTION", &data->material_index);
-    ask_int_value(dialog_id, "METHOD_OPTION", &data->edm_method_index);
-    ask_int_value(dialog_id, "MACHINE_OPTION", &data->machine_index);
-    ask_real_value(dialog_id, "COARSE_SIZE_REAL", &data->coarse_gap);
-    ask_int_value(dialog_id, "COARSE_NUM_INT", &data->coarse_count);
-    ask_real_value(dialog_id, "SUPR_CORASE_SZIE_REAL", &data->supr_coarse_gap);
-    ask_int_value(dialog_id, "SUPR_COARSE_NUM_INT", &data->supr_coarse_count);
-    ask_real_value(dialog_id, "FINE_SIZE_REAL", &data->fine_gap);
-    ask_int_value(dialog_id, "FINE_NUM_INT", &data->fine_count);
-    ask_int_value(dialog_id, "TOGGLE_20", &data->wire_cut);
-    ask_int_value(dialog_id, "TOGGLE_21", &data->relief);
-    ask_int_value(dialog_id, "TOGGLE_22", &data->clear_r_corner);
-    ask_int_value(dialog_id, "TOGGLE_23", &data->clear_square_corner);
-    read_person(dialog_id, "DRAW_OPTION", "ELECTRODE_DRAFT_MAN", data->drawn_by, sizeof data->drawn_by);
-    read_person(dialog_id, "SPLIT_ELECTRODE_OPTION", "ELECTRODE_DRAFT_SPLIT", data->split_by,
-                sizeof data->split_by);
-    read_person(dialog_id, "CREATE_ELECTRODE_OPTION", "ELECTRODE_DRAFT_CREATE", data->electrode_by,
-                sizeof data->electrode_by);
+    for (const ProcessField &f : kProcessFields) {
+        void *field = field_of(data, f);
+        switch (f.kind) {
+            case kText: read_text(dialog_id, f.object, (char *)field, KV_RECORD_TEXT_SIZE); break;
+            case kChoice:
+            case kInt: ask_int_value(dialog_id, f.object, (int *)field); break;
+            case kReal: ask_real_value(dialog_id, f.object, (double *)field); break;
+            case kPerson: read_person(dialog_id, f.object, f.setting, (char *)field, KV_RECORD_TEXT_SIZE); break;
+        }
+    }
 }
 
-/* No result. */
 void show_process_fields(int dialog_id, const electrode_data *data) {
     if (!data) return;
-    set_string_value(dialog_id, "STR_0", data->mould_no);
-    set_string_value(dialog_id, "WORKPIECE_STR", data->workpiece_name);
-    set_choice(dialog_id, "MATERIAL_OPTION", data->material_index);
-    set_choice(dialog_id, "METHOD_OPTION", data->edm_method_index);
-    set_choice(dialog_id, "MACHINE_OPTION", data->machine_index);
-    set_real_value(dialog_id, "COARSE_SIZE_REAL", data->coarse_gap);
-    set_value(dialog_id, "COARSE_NUM_INT", data->coarse_count);
-    set_real_value(dialog_id, "SUPR_CORASE_SZIE_REAL", data->supr_coarse_gap);
-    set_value(dialog_id, "SUPR_COARSE_NUM_INT", data->supr_coarse_count);
-    set_real_value(dialog_id, "FINE_SIZE_REAL", data->fine_gap);
-    set_value(dialog_id, "FINE_NUM_INT", data->fine_count);
-    set_value(dialog_id, "TOGGLE_20", data->wire_cut);
-    set_value(dialog_id, "TOGGLE_21", data->relief);
-    set_value(dialog_id, "TOGGLE_22", data->clear_r_corner);
-    set_value(dialog_id, "TOGGLE_23", data->clear_square_corner);
-    show_person(dialog_id, "DRAW_OPTION", "ELECTRODE_DRAFT_MAN", data->drawn_by);
-    show_person(dialog_id, "SPLIT_ELECTRODE_OPTION", "ELECTRODE_DRAFT_SPLIT", data->split_by);
-    show_person(dialog_id, "CREATE_ELECTRODE_OPTION", "ELECTRODE_DRAFT_CREATE", data->electrode_by);
+    for (const ProcessField &f : kProcessFields) {
+        const void *field = field_of(data, f);
+        switch (f.kind) {
+            case kText: set_string_value(dialog_id, f.object, (const char *)field); break;
+            case kChoice: set_choice(dialog_id, f.object, *(const int *)field); break;
+            case kInt: set_value(dialog_id, f.object, *(const int *)field); break;
+            case kReal: set_real_value(dialog_id, f.object, *(const double *)field); break;
+            case kPerson: show_person(dialog_id, f.object, f.setting, (const char *)field); break;
+        }
+    }
 }
 
-/* No result. */
 void paste_process_data(electrode_record *record, const electrode_data *source) {
-    if (!record || !source) return;
-    electrode_data *d = &record->data;
-    if (d == source) return;
-    kv_copy(d->mould_no, sizeof d->mould_no, source->mould_no);
-    kv_copy(d->workpiece_name, sizeof d->workpiece_name, source->workpiece_name);
-    d->material_index = source->material_index;
-    d->edm_method_index = source->edm_method_index;
-    d->machine_index = source->machine_index;
-    d->supr_coarse_gap = source->supr_coarse_gap;
-    d->coarse_gap = source->coarse_gap;
-    d->fine_gap = source->fine_gap;
-    d->wire_cut = source->wire_cut;
-    d->relief = source->relief;
-    d->clear_r_corner = source->clear_r_corner;
-    d->clear_square_corner = source->clear_square_corner;
-    d->supr_coarse_count = source->supr_coarse_count;
-    d->coarse_count = source->coarse_count;
-    d->fine_count = source->fine_count;
-    kv_copy(d->drawn_by, sizeof d->drawn_by, source->drawn_by);
-    kv_copy(d->split_by, sizeof d->split_by, source->split_by);
-    kv_copy(d->electrode_by, sizeof d->electrode_by, source->electrode_by);
+    if (!record || !source || &record->data == source) return;
+    for (const ProcessField &f : kProcessFields) {
+        void *to = field_of(&record->data, f);
+        const void *from = field_of(source, f);
+        switch (f.kind) {
+            case kText:
+            case kPerson: kv_copy((char *)to, KV_RECORD_TEXT_SIZE, (const char *)from); break;
+            case kChoice:
+            case kInt: *(int *)to = *(const int *)from; break;
+            case kReal: *(double *)to = *(const double *)from; break;
+        }
+    }
 }

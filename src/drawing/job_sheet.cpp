@@ -12,6 +12,7 @@
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
+#include "drawing/model_list.h"
 #include "drawing/model_views.h"
 #include "electrode/electrode.h"
 #include "electrode/text_source.h"
@@ -75,7 +76,7 @@ void measure_row(job_row *row, const job_frame *frame) {
         row->has_box = 1;
         for (int a = 0; a < 3; ++a) row->size[a] = box[3 + a] - box[a];
     }
-    if (UF_MODL_delete_list(&list) != 0 && list) UF_MODL_delete_list(&list);
+    delete_model_list(&list);
 }
 
 // One row: texts, placement in datum, and when measure is 1 box and stock.

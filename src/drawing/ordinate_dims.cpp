@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "drawing/model_list.h"
 
 namespace {
 
@@ -45,11 +46,6 @@ void to_absolute(const double inverse3[9], const double local[3], double out[3])
 void point_on_arc(const UF_CURVE_arc_t &a, double angle, double out[3]) {
     double offset[3] = {a.radius * cos(angle), a.radius * sin(angle), 0};
     UF_VEC3_add(a.arc_center, offset, out);
-}
-
-/* Deletes a modelling list, once more when NX refuses: the list is this routine's to release. */
-void delete_list(uf_list_p_t *list) {
-    if (*list && UF_MODL_delete_list(list) != 0 && *list) UF_MODL_delete_list(list);
 }
 
 /* Fills an object record of the drafting calls. */
@@ -339,8 +335,8 @@ void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
     uf_list_p_t arcs = NULL, lines = NULL;
     if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
         // Without both lists nothing can be dimensioned.
-        delete_list(&arcs);
-        delete_list(&lines);
+        delete_model_list(&arcs);
+        delete_model_list(&lines);
         return;
     }
     tag_t origin = NULL_TAG;
@@ -396,6 +392,6 @@ void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
         if (right != NULL_TAG && !same_drawing_x(view2, right, origin))
             create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM, &made);
     }
-    delete_list(&arcs);
-    delete_list(&lines);
+    delete_model_list(&arcs);
+    delete_model_list(&lines);
 }

@@ -126,15 +126,15 @@ TEST_F(ProcessFields, OptionMenusTakeOnlyItemsFollowedByAComma) {
     });
 }
 
-TEST_F(ProcessFields, ShownDataReadsBackTheSameAndEachGapKeepsItsField) {
+TEST_F(ProcessFields, ShownDataReadsBackTheSameAndEachFieldKeepsItsObject) {
     in_dialog([](int d) {
         fill_option_lists(d);
         electrode_data shown{};
         strcpy(shown.mould_no, "M77");
         strcpy(shown.workpiece_name, "型芯");
         shown.material_index = 1;
-        shown.edm_method_index = 1;
-        shown.machine_index = 0;
+        shown.edm_method_index = 0;
+        shown.machine_index = 1;
         shown.supr_coarse_gap = 0.12;
         shown.coarse_gap = 0.34;
         shown.fine_gap = 0.05;
@@ -147,10 +147,17 @@ TEST_F(ProcessFields, ShownDataReadsBackTheSameAndEachGapKeepsItsField) {
         strcpy(shown.split_by, "陈工");
         strcpy(shown.electrode_by, "a");  // letter case of the list's "A" ignored
         show_process_fields(d, &shown);
+        EXPECT_EQ("M77", item("STR_0").svalue);
+        EXPECT_EQ("型芯", item("WORKPIECE_STR").svalue);
+        EXPECT_EQ(1, item("MATERIAL_OPTION").ivalue);
+        EXPECT_EQ(0, item("METHOD_OPTION").ivalue);
+        EXPECT_EQ(1, item("MACHINE_OPTION").ivalue);
         EXPECT_DOUBLE_EQ(0.12, item("SUPR_CORASE_SZIE_REAL").rvalue);
         EXPECT_DOUBLE_EQ(0.34, item("COARSE_SIZE_REAL").rvalue);
+        EXPECT_DOUBLE_EQ(0.05, item("FINE_SIZE_REAL").rvalue);
         EXPECT_EQ(3, item("SUPR_COARSE_NUM_INT").ivalue);
         EXPECT_EQ(4, item("COARSE_NUM_INT").ivalue);
+        EXPECT_EQ(5, item("FINE_NUM_INT").ivalue);
         EXPECT_EQ(1, item("DRAW_OPTION").ivalue);
 
         electrode_data back;
@@ -159,6 +166,19 @@ TEST_F(ProcessFields, ShownDataReadsBackTheSameAndEachGapKeepsItsField) {
         electrode_data want = shown;
         strcpy(want.electrode_by, "A");  // the list's own text
         EXPECT_EQ(0, memcmp(&want, &back, sizeof want));  // name and tags cleared
+
+        // Each flag has its own toggle, both ways.
+        int electrode_data::*flags[] = {&electrode_data::wire_cut, &electrode_data::relief,
+                                        &electrode_data::clear_r_corner, &electrode_data::clear_square_corner};
+        const char* toggles[] = {"TOGGLE_20", "TOGGLE_21", "TOGGLE_22", "TOGGLE_23"};
+        for (int i = 0; i < 4; ++i) {
+            electrode_data one{};
+            one.*flags[i] = 1;
+            show_process_fields(d, &one);
+            for (int j = 0; j < 4; ++j) EXPECT_EQ(i == j ? 1 : 0, item(toggles[j]).ivalue) << toggles[j];
+            read_process_fields(d, &back);
+            for (int j = 0; j < 4; ++j) EXPECT_EQ(i == j ? 1 : 0, back.*flags[j]) << toggles[j];
+        }
     });
 }
 
