@@ -233,6 +233,92 @@ int view_to_change(const char* name, Part** p, Object** v) {
     return 0;
 }
 
+// Makes the saved view entry j of a part file (at `where`) a view of the part; false with *err.
+bool saved_view_from_json(Part& p, const json& j, const std::string& w, std::string* err) {
+    if (!j.is_object() || !j.contains("name") || !j["name"].is_string()) {
+        *err = w + ".name: expected a text";
+        return false;
+    }
+    std::string name = upper_ascii(to_gbk(j["name"].get<std::string>()));
+    if (!valid_new_name(name.c_str())) {
+        *err = w + ".name: expected 1 to 30 characters without '@' or spaces";
+        return false;
+    }
+    int rc = 0;
+    if (find_view(p, name.c_str(), &rc)) {
+        *err = w + ".name: a second view " + j["name"].get<std::string>();
+        return false;
+    }
+    ViewState st;
+    if (!read_reals(j.value("matrix", json()), 9, st.mtx.data()) || !orthonormal(st.mtx.data())) {
+        *err = w + ".matrix: expected 9 numbers whose rows are orthonormal";
+        return false;
+    }
+    if (j.contains("scale") && (!j["scale"].is_number() || j["scale"].get<double>() <= 0)) {
+        *err = w + ".scale: expected a positive number";
+        return false;
+    }
+    st.scale = j.value("scale", 1.0);
+    if (j.contains("centre") && !read_reals(j["centre"], 3, st.centre.data())) {
+        *err = w + ".centre: expected an array of 3 numbers";
+        return false;
+    }
+    Object& v = make_view(p, name);
+    v.saved = st;
+    v.shown = st;
+    return true;
+}
+
+// Makes the layout entry l of a part file (at `where`) the part's layout: its name, its views
+// by name (each once) and its work view, the first unless named; false with *err.
+bool layout_from_json(Part& p, const json& l, const std::string& w, std::string* err) {
+    if (!l.is_object() || !l.contains("views") || !l["views"].is_array() || l["views"].empty()) {
+        *err = w + ".views: expected a non-empty array of view names";
+        return false;
+    }
+    if (l.contains("name")) {
+        if (!l["name"].is_string() || l["name"].get<std::string>().empty()) {
+            *err = w + ".name: expected a text";
+            return false;
+        }
+        p.layout_name = to_gbk(l["name"].get<std::string>());
+    }
+    std::vector<tag_t> views;
+    for (size_t i = 0; i < l["views"].size(); ++i) {
+        const json& n = l["views"][i];
+        int rc = 0;
+        Object* v = n.is_string() && !n.get<std::string>().empty()
+                        ? find_view(p, to_gbk(n.get<std::string>()).c_str(), &rc)
+                        : nullptr;
+        if (!v) {
+            *err = w + ".views[" + std::to_string(i) + "]: no view of that name";
+            return false;
+        }
+        for (tag_t t : views)
+            if (t == v->tag) {
+                *err = w + ".views[" + std::to_string(i) + "]: the view is in the layout twice";
+                return false;
+            }
+        views.push_back(v->tag);
+    }
+    tag_t work = views.front();
+    if (l.contains("work_view")) {
+        int rc = 0;
+        Object* v = l["work_view"].is_string() ? find_view(p, to_gbk(l["work_view"].get<std::string>()).c_str(), &rc)
+                                               : nullptr;
+        bool listed = false;
+        for (tag_t t : views) listed = listed || (v && t == v->tag);
+        if (!listed) {
+            *err = w + ".work_view: expected the name of a view of the layout";
+            return false;
+        }
+        work = v->tag;
+    }
+    p.layout = views;
+    p.work_view = work;
+    return true;
+}
+
 }  // namespace
 
 namespace nxsim {
@@ -279,92 +365,10 @@ bool views_from_json(Part& p, const json& doc, const std::string& file, std::str
             *err = file + ": views: expected an array";
             return false;
         }
-        for (size_t i = 0; i < vs.size(); ++i) {
-            const json& j = vs[i];
-            std::string w = file + ": views[" + std::to_string(i) + "]";
-            if (!j.is_object() || !j.contains("name") || !j["name"].is_string()) {
-                *err = w + ".name: expected a text";
-                return false;
-            }
-            std::string name = upper_ascii(to_gbk(j["name"].get<std::string>()));
-            if (!valid_new_name(name.c_str())) {
-                *err = w + ".name: expected 1 to 30 characters without '@' or spaces";
-                return false;
-            }
-            int rc = 0;
-            if (find_view(p, name.c_str(), &rc)) {
-                *err = w + ".name: a second view " + j["name"].get<std::string>();
-                return false;
-            }
-            ViewState st;
-            if (!read_reals(j.value("matrix", json()), 9, st.mtx.data()) || !orthonormal(st.mtx.data())) {
-                *err = w + ".matrix: expected 9 numbers whose rows are orthonormal";
-                return false;
-            }
-            if (j.contains("scale") && (!j["scale"].is_number() || j["scale"].get<double>() <= 0)) {
-                *err = w + ".scale: expected a positive number";
-                return false;
-            }
-            st.scale = j.value("scale", 1.0);
-            if (j.contains("centre") && !read_reals(j["centre"], 3, st.centre.data())) {
-                *err = w + ".centre: expected an array of 3 numbers";
-                return false;
-            }
-            Object& v = make_view(p, name);
-            v.saved = st;
-            v.shown = st;
-        }
+        for (size_t i = 0; i < vs.size(); ++i)
+            if (!saved_view_from_json(p, vs[i], file + ": views[" + std::to_string(i) + "]", err)) return false;
     }
-    if (doc.contains("layout")) {
-        const json& l = doc["layout"];
-        std::string w = file + ": layout";
-        if (!l.is_object() || !l.contains("views") || !l["views"].is_array() || l["views"].empty()) {
-            *err = w + ".views: expected a non-empty array of view names";
-            return false;
-        }
-        if (l.contains("name")) {
-            if (!l["name"].is_string() || l["name"].get<std::string>().empty()) {
-                *err = w + ".name: expected a text";
-                return false;
-            }
-            p.layout_name = to_gbk(l["name"].get<std::string>());
-        }
-        std::vector<tag_t> views;
-        for (size_t i = 0; i < l["views"].size(); ++i) {
-            const json& n = l["views"][i];
-            int rc = 0;
-            Object* v = n.is_string() && !n.get<std::string>().empty()
-                            ? find_view(p, to_gbk(n.get<std::string>()).c_str(), &rc)
-                            : nullptr;
-            if (!v) {
-                *err = w + ".views[" + std::to_string(i) + "]: no view of that name";
-                return false;
-            }
-            for (tag_t t : views)
-                if (t == v->tag) {
-                    *err = w + ".views[" + std::to_string(i) + "]: the view is in the layout twice";
-                    return false;
-                }
-            views.push_back(v->tag);
-        }
-        tag_t work = views.front();
-        if (l.contains("work_view")) {
-            int rc = 0;
-            Object* v = l["work_view"].is_string()
-                            ? find_view(p, to_gbk(l["work_view"].get<std::string>()).c_str(), &rc)
-                            : nullptr;
-            bool listed = false;
-            for (tag_t t : views) listed = listed || (v && t == v->tag);
-            if (!listed) {
-                *err = w + ".work_view: expected the name of a view of the layout";
-                return false;
-            }
-            work = v->tag;
-        }
-        p.layout = views;
-        p.work_view = work;
-    }
-    return true;
+    return !doc.contains("layout") || layout_from_json(p, doc["layout"], file + ": layout", err);
 }
 
 void views_to_json(const Part& p, json& doc) {

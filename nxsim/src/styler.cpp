@@ -410,94 +410,86 @@ void look(const Dialog& d) {
                                (d.apply_sensitive ? "sensitive" : "greyed"));
 }
 
+// An event the script should not have played (a greyed object, a value out of range): an
+// error of the run.
+void script_error(const DialogEvent& e, const std::string& what) { error(e.where + ": " + what); }
+
+// An event the dialog cannot take as written (no such object, a value of another kind) is bad
+// input in the scenario, not something the plug-in did: the run ends with exit code 2.
+void malformed(const DialogEvent& e, const std::string& what) {
+    refuse_input(e.where + ": " + what);
+    error(e.where + ": " + what);
+}
+
+// Presses OK (ok) or Apply and fires the dialog's callback for it. OK closes the dialog when it
+// has no callback; either closes it, with its response, when the callback says so.
+void press_ok_or_apply(Running& r, const DialogEvent& e, bool ok) {
+    if (!(ok ? r.d->ok_sensitive : r.d->apply_sensitive)) {
+        script_error(e, std::string(ok ? "OK" : "Apply") + " is greyed out and cannot be pressed");
+        return;
+    }
+    int type = ok ? UF_STYLER_OK_CB : UF_STYLER_APPLY_CB;
+    bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, type);
+    int rc = fire(r, UF_STYLER_DIALOG_INDEX, type, ok ? 0 : 1);
+    if (ok && (!registered || rc == UF_UI_CB_EXIT_DIALOG)) {
+        r.closed = true;
+        r.response = UF_UI_OK;
+    } else if (rc == UF_UI_CB_EXIT_DIALOG) {
+        r.closed = true;
+        r.response = UF_UI_APPLY;
+    }
+}
+
+// Presses Cancel: the dialog closes when it has no callback for it or the callback says so.
+void press_cancel(Running& r) {
+    bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB);
+    int rc = fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB, 3);
+    if (!registered || rc == UF_UI_CB_EXIT_DIALOG) {
+        r.closed = true;
+        r.response = UF_UI_CANCEL;
+    }
+}
+
+// Plays a set, select, press or double-click on an object of the dialog: the object takes the
+// value (a pressed toggle flips) and its callback fires; a callback that says so closes the
+// dialog with OK.
+void object_event(Running& r, const DialogEvent& e) {
+    DialogItem* it = r.d->find(e.object);
+    if (!it) return malformed(e, "the dialog " + r.d->file + " has no object " + e.object);
+    if (!it->sensitive) return script_error(e, e.object + " is greyed out");
+    std::string err;
+    int sub = -1;
+    int type = UF_STYLER_ACTIVATE_CB;
+    if (e.kind == DialogEvent::Set) {
+        if (!set_field(*it, e.value, &err)) return malformed(e, e.object + ": " + err);
+        type = UF_STYLER_VALUE_CHANGED_CB;
+    } else if (e.kind == DialogEvent::Select) {
+        if (!is_list(it->kind)) return malformed(e, e.object + " is not a list or option menu");
+        if (!select_items(*it, e.value, &sub, &err)) return script_error(e, e.object + ": " + err);
+    } else if (e.kind == DialogEvent::DoubleClick) {
+        type = UF_STYLER_DOUBLE_CLICK_CB;
+    } else if (it->kind != UF_STYLER_ACTION_BUTTON_TYPE && it->kind != UF_STYLER_TOGGLE_TYPE) {
+        return script_error(e, e.object + " is not a button");
+    }
+    if (it->kind == UF_STYLER_TOGGLE_TYPE && e.kind == DialogEvent::Press) it->ivalue = it->ivalue ? 0 : 1;
+    if (fire(r, e.object, type, sub) == UF_UI_CB_EXIT_DIALOG) {
+        r.closed = true;
+        r.response = UF_UI_OK;
+    }
+}
+
+// Plays one scripted event in the running dialog: its answers are queued first and the
+// transcript shows what the user did; answers the event leaves unused are an error.
 void play_event(Running& r, const DialogEvent& e) {
     Session& s = S();
     for (auto& a : e.answers) s.answers.push_back(a);
     s.transcript.push_back("user: " + describe_event(e));
-    auto bad = [&](const std::string& what) { error(e.where + ": " + what); };
-    // An event the dialog cannot take as written (no such object, a value of another kind) is
-    // bad input in the scenario, not something the plug-in did: the run ends with exit code 2.
-    auto malformed = [&](const std::string& what) {
-        refuse_input(e.where + ": " + what);
-        error(e.where + ": " + what);
-    };
-    int rc = 0;
     switch (e.kind) {
-        case DialogEvent::Ok:
-        case DialogEvent::Apply: {
-            bool ok = e.kind == DialogEvent::Ok;
-            if (!(ok ? r.d->ok_sensitive : r.d->apply_sensitive)) {
-                bad(std::string(ok ? "OK" : "Apply") + " is greyed out and cannot be pressed");
-                break;
-            }
-            int type = ok ? UF_STYLER_OK_CB : UF_STYLER_APPLY_CB;
-            bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, type);
-            rc = fire(r, UF_STYLER_DIALOG_INDEX, type, ok ? 0 : 1);
-            if (ok && (!registered || rc == UF_UI_CB_EXIT_DIALOG)) {
-                r.closed = true;
-                r.response = UF_UI_OK;
-            } else if (rc == UF_UI_CB_EXIT_DIALOG) {
-                r.closed = true;
-                r.response = UF_UI_APPLY;
-            }
-            break;
-        }
-        case DialogEvent::Look:
-            look(*r.d);
-            break;
-        case DialogEvent::Cancel: {
-            bool registered = has_callback(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB);
-            rc = fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CANCEL_CB, 3);
-            if (!registered || rc == UF_UI_CB_EXIT_DIALOG) {
-                r.closed = true;
-                r.response = UF_UI_CANCEL;
-            }
-            break;
-        }
-        default: {
-            DialogItem* it = r.d->find(e.object);
-            if (!it) {
-                malformed("the dialog " + r.d->file + " has no object " + e.object);
-                break;
-            }
-            if (!it->sensitive) {
-                bad(e.object + " is greyed out");
-                break;
-            }
-            std::string err;
-            int sub = -1;
-            int type = UF_STYLER_ACTIVATE_CB;
-            if (e.kind == DialogEvent::Set) {
-                if (!set_field(*it, e.value, &err)) {
-                    malformed(e.object + ": " + err);
-                    break;
-                }
-                type = UF_STYLER_VALUE_CHANGED_CB;
-            } else if (e.kind == DialogEvent::Select) {
-                if (!is_list(it->kind)) {
-                    malformed(e.object + " is not a list or option menu");
-                    break;
-                }
-                if (!select_items(*it, e.value, &sub, &err)) {
-                    bad(e.object + ": " + err);
-                    break;
-                }
-            } else if (e.kind == DialogEvent::DoubleClick) {
-                type = UF_STYLER_DOUBLE_CLICK_CB;
-            } else if (it->kind != UF_STYLER_ACTION_BUTTON_TYPE &&
-                       it->kind != UF_STYLER_TOGGLE_TYPE) {
-                bad(e.object + " is not a button");
-                break;
-            }
-            if (it->kind == UF_STYLER_TOGGLE_TYPE && e.kind == DialogEvent::Press)
-                it->ivalue = it->ivalue ? 0 : 1;
-            rc = fire(r, e.object, type, sub);
-            if (rc == UF_UI_CB_EXIT_DIALOG) {
-                r.closed = true;
-                r.response = UF_UI_OK;
-            }
-            break;
-        }
+        case DialogEvent::Ok: press_ok_or_apply(r, e, true); break;
+        case DialogEvent::Apply: press_ok_or_apply(r, e, false); break;
+        case DialogEvent::Look: look(*r.d); break;
+        case DialogEvent::Cancel: press_cancel(r); break;
+        default: object_event(r, e); break;
     }
     if (!s.answers.empty()) {
         error(e.where + ": " + std::to_string(s.answers.size()) +
@@ -560,6 +552,131 @@ bool value_fits_kind(const Dialog& d, const DialogItem& it, int indicator) {
     refuse_input((folder.empty() ? d.file : folder + "/" + d.file) + ": " + it.id + ": declared " + kind +
                  ", but the plug-in sets " + given + " value: the description does not match the dialog");
     return false;
+}
+
+// The value (UF_STYLER_VALUE) of an object of the dialog, handed out as NX hands it out: a
+// text, a real, an integer, or a multi-select list's choices as indices or, when asked so, texts.
+int ask_item_value(const DialogItem& it, UF_STYLER_item_value_type_p_t value) {
+    const char* call = "UF_STYLER_ask_value";
+    value->count = 1;
+    if (is_text(it.kind)) {
+        value->indicator = UF_STYLER_STRING_VALUE;
+        value->value.string = alloc_string(it.svalue, call);
+    } else if (it.kind == UF_STYLER_REAL_TYPE) {
+        value->indicator = UF_STYLER_REAL_VALUE;
+        value->value.real = it.rvalue;
+    } else if (it.kind == UF_STYLER_MULTI_LIST_TYPE) {
+        std::vector<int> sel(it.selected.begin(), it.selected.end());
+        value->count = (int)sel.size();
+        if (value->indicator == UF_STYLER_STRING_PTR_VALUE) {
+            std::vector<std::string> texts;
+            for (int i : sel) texts.push_back(it.items[i]);
+            value->value.strings = string_array(texts, call);
+        } else {
+            value->indicator = UF_STYLER_INTEGER_PTR_VALUE;
+            int* arr = (int*)alloc(sizeof(int) * (sel.empty() ? 1 : sel.size()), call);
+            for (size_t i = 0; i < sel.size(); ++i) arr[i] = sel[i];
+            value->value.integers = arr;
+        }
+    } else if (it.kind == UF_STYLER_ACTION_BUTTON_TYPE || it.kind == UF_STYLER_SEPARATOR_TYPE) {
+        return ERR_STYLER_ATTR;
+    } else {
+        value->indicator = UF_STYLER_INTEGER_VALUE;
+        value->value.integer = it.ivalue;
+    }
+    return 0;
+}
+
+// Sets OK's (sub-item 0) or Apply's (1) sensitivity, the one attribute of the dialog's buttons.
+int set_nav_value(Dialog& d, const UF_STYLER_item_value_type_t& value) {
+    if (value.item_attr != UF_STYLER_SENSITIVITY) return ERR_STYLER_ATTR;
+    bool on = value.value.integer != 0;
+    if (value.subitem_index == 1)
+        d.apply_sensitive = on;
+    else if (value.subitem_index == 0)
+        d.ok_sensitive = on;
+    else
+        return ERR_BAD_ARG;
+    return 0;
+}
+
+// Replaces a list's items (UF_STYLER_SUBITEM_VALUES); no item stays chosen.
+int set_list_items(DialogItem& it, const UF_STYLER_item_value_type_t& value) {
+    if (!is_list(it.kind)) return ERR_STYLER_ATTR;
+    if (value.count > 0 && !value.value.strings) return ERR_BAD_ARG;
+    it.items.clear();
+    for (int i = 0; i < value.count; ++i) it.items.push_back(value.value.strings[i] ? value.value.strings[i] : "");
+    it.selected.clear();
+    if (it.kind != UF_STYLER_MULTI_LIST_TYPE) it.ivalue = -1;
+    return 0;
+}
+
+// Inserts an item before item `sub`, or last when there is no such item; choices keep their items.
+int insert_list_item(DialogItem& it, const UF_STYLER_item_value_type_t& value) {
+    if (!is_list(it.kind)) return ERR_STYLER_ATTR;
+    int sub = value.subitem_index;
+    std::string t = value.value.string ? value.value.string : "";
+    if (sub < 0 || sub >= (int)it.items.size()) {
+        it.items.push_back(t);
+    } else {
+        it.items.insert(it.items.begin() + sub, t);
+        std::set<int> moved;
+        for (int i : it.selected) moved.insert(i >= sub ? i + 1 : i);
+        it.selected = moved;
+    }
+    return 0;
+}
+
+// Deletes item `sub`, or every item for a negative one; the other choices keep their items.
+int delete_list_item(DialogItem& it, const UF_STYLER_item_value_type_t& value) {
+    if (!is_list(it.kind)) return ERR_STYLER_ATTR;
+    int sub = value.subitem_index;
+    if (sub < 0) {
+        it.items.clear();
+        it.selected.clear();
+        if (it.kind != UF_STYLER_MULTI_LIST_TYPE) it.ivalue = -1;
+    } else if (sub < (int)it.items.size()) {
+        it.items.erase(it.items.begin() + sub);
+        std::set<int> moved;
+        for (int i : it.selected)
+            if (i != sub) moved.insert(i > sub ? i - 1 : i);
+        it.selected = moved;
+    }
+    return 0;
+}
+
+// Sets an object's value (UF_STYLER_VALUE), which must be of the kind its description declares;
+// a list's value is a sub-item: the item chosen, or flipped in a multi-select list.
+int set_item_value(const Dialog& d, DialogItem& it, const UF_STYLER_item_value_type_t& value) {
+    if (!value_fits_kind(d, it, value.indicator)) return ERR_STYLER_ATTR;
+    int sub = value.subitem_index;
+    if (is_text(it.kind)) {
+        it.svalue = value.value.string ? value.value.string : "";
+    } else if (it.kind == UF_STYLER_REAL_TYPE) {
+        it.rvalue = value.value.real;
+    } else if (it.kind == UF_STYLER_MULTI_LIST_TYPE) {
+        // NX flips one item of a multi-select list; sub-item -1 clears the selection.
+        if (sub < 0) {
+            it.selected.clear();
+        } else if (sub < (int)it.items.size()) {
+            if (it.selected.count(sub))
+                it.selected.erase(sub);
+            else
+                it.selected.insert(sub);
+        }
+    } else if (it.kind == UF_STYLER_OPTION_MENU_TYPE) {
+        // A choice outside the items (sub-item -1 included) leaves the menu as it was.
+        if (sub >= 0 && sub < (int)it.items.size()) it.ivalue = sub;
+    } else if (it.kind == UF_STYLER_SINGLE_LIST_TYPE) {
+        it.ivalue = (sub >= 0 && sub < (int)it.items.size()) ? sub : -1;
+        it.selected.clear();
+        if (it.ivalue >= 0) it.selected.insert(it.ivalue);
+    } else if (it.kind == UF_STYLER_ACTION_BUTTON_TYPE || it.kind == UF_STYLER_SEPARATOR_TYPE) {
+        return ERR_STYLER_ATTR;
+    } else {
+        it.ivalue = value.value.integer;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -665,38 +782,9 @@ int UF_STYLER_ask_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
             value->count = (int)it->items.size();
             value->value.strings = string_array(it->items, call);
             return 0;
-        case UF_STYLER_VALUE:
-            break;
-        default:
-            return ERR_STYLER_ATTR;
+        case UF_STYLER_VALUE: return ask_item_value(*it, value);
+        default: return ERR_STYLER_ATTR;
     }
-    value->count = 1;
-    if (is_text(it->kind)) {
-        value->indicator = UF_STYLER_STRING_VALUE;
-        value->value.string = alloc_string(it->svalue, call);
-    } else if (it->kind == UF_STYLER_REAL_TYPE) {
-        value->indicator = UF_STYLER_REAL_VALUE;
-        value->value.real = it->rvalue;
-    } else if (it->kind == UF_STYLER_MULTI_LIST_TYPE) {
-        std::vector<int> sel(it->selected.begin(), it->selected.end());
-        value->count = (int)sel.size();
-        if (value->indicator == UF_STYLER_STRING_PTR_VALUE) {
-            std::vector<std::string> texts;
-            for (int i : sel) texts.push_back(it->items[i]);
-            value->value.strings = string_array(texts, call);
-        } else {
-            value->indicator = UF_STYLER_INTEGER_PTR_VALUE;
-            int* arr = (int*)alloc(sizeof(int) * (sel.empty() ? 1 : sel.size()), call);
-            for (size_t i = 0; i < sel.size(); ++i) arr[i] = sel[i];
-            value->value.integers = arr;
-        }
-    } else if (it->kind == UF_STYLER_ACTION_BUTTON_TYPE || it->kind == UF_STYLER_SEPARATOR_TYPE) {
-        return ERR_STYLER_ATTR;
-    } else {
-        value->indicator = UF_STYLER_INTEGER_VALUE;
-        value->value.integer = it->ivalue;
-    }
-    return 0;
 }
 
 int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
@@ -705,18 +793,7 @@ int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
     if (!d) return ERR_STYLER_CONTEXT;
     if (!value || !value->item_id) return ERR_BAD_ARG;
     std::string id = value->item_id;
-    int sub = value->subitem_index;
-    if (id == UF_STYLER_NAV_INDEX) {
-        if (value->item_attr != UF_STYLER_SENSITIVITY) return ERR_STYLER_ATTR;
-        bool on = value->value.integer != 0;
-        if (sub == 1)
-            d->apply_sensitive = on;
-        else if (sub == 0)
-            d->ok_sensitive = on;
-        else
-            return ERR_BAD_ARG;
-        return 0;
-    }
+    if (id == UF_STYLER_NAV_INDEX) return set_nav_value(*d, *value);
     DialogItem* it = d->find(id);
     if (!it) return ERR_STYLER_ITEM;
     switch (value->item_attr) {
@@ -725,77 +802,12 @@ int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
         case UF_STYLER_LABEL:
             it->label = value->value.string ? value->value.string : "";
             return 0;
-        case UF_STYLER_SUBITEM_VALUES: {
-            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
-            if (value->count > 0 && !value->value.strings) return ERR_BAD_ARG;
-            it->items.clear();
-            for (int i = 0; i < value->count; ++i)
-                it->items.push_back(value->value.strings[i] ? value->value.strings[i] : "");
-            it->selected.clear();
-            if (it->kind != UF_STYLER_MULTI_LIST_TYPE) it->ivalue = -1;
-            return 0;
-        }
-        case UF_STYLER_LIST_INSERT: {
-            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
-            std::string t = value->value.string ? value->value.string : "";
-            if (sub < 0 || sub >= (int)it->items.size()) {
-                it->items.push_back(t);
-            } else {
-                it->items.insert(it->items.begin() + sub, t);
-                std::set<int> moved;
-                for (int i : it->selected) moved.insert(i >= sub ? i + 1 : i);
-                it->selected = moved;
-            }
-            return 0;
-        }
-        case UF_STYLER_LIST_DELETE: {
-            if (!is_list(it->kind)) return ERR_STYLER_ATTR;
-            if (sub < 0) {
-                it->items.clear();
-                it->selected.clear();
-                if (it->kind != UF_STYLER_MULTI_LIST_TYPE) it->ivalue = -1;
-            } else if (sub < (int)it->items.size()) {
-                it->items.erase(it->items.begin() + sub);
-                std::set<int> moved;
-                for (int i : it->selected)
-                    if (i != sub) moved.insert(i > sub ? i - 1 : i);
-                it->selected = moved;
-            }
-            return 0;
-        }
-        case UF_STYLER_VALUE:
-            break;
-        default:
-            return ERR_STYLER_ATTR;
+        case UF_STYLER_SUBITEM_VALUES: return set_list_items(*it, *value);
+        case UF_STYLER_LIST_INSERT: return insert_list_item(*it, *value);
+        case UF_STYLER_LIST_DELETE: return delete_list_item(*it, *value);
+        case UF_STYLER_VALUE: return set_item_value(*d, *it, *value);
+        default: return ERR_STYLER_ATTR;
     }
-    if (!value_fits_kind(*d, *it, value->indicator)) return ERR_STYLER_ATTR;
-    if (is_text(it->kind)) {
-        it->svalue = value->value.string ? value->value.string : "";
-    } else if (it->kind == UF_STYLER_REAL_TYPE) {
-        it->rvalue = value->value.real;
-    } else if (it->kind == UF_STYLER_MULTI_LIST_TYPE) {
-        // NX flips one item of a multi-select list; sub-item -1 clears the selection.
-        if (sub < 0) {
-            it->selected.clear();
-        } else if (sub < (int)it->items.size()) {
-            if (it->selected.count(sub))
-                it->selected.erase(sub);
-            else
-                it->selected.insert(sub);
-        }
-    } else if (it->kind == UF_STYLER_OPTION_MENU_TYPE) {
-        // A choice outside the items (sub-item -1 included) leaves the menu as it was.
-        if (sub >= 0 && sub < (int)it->items.size()) it->ivalue = sub;
-    } else if (it->kind == UF_STYLER_SINGLE_LIST_TYPE) {
-        it->ivalue = (sub >= 0 && sub < (int)it->items.size()) ? sub : -1;
-        it->selected.clear();
-        if (it->ivalue >= 0) it->selected.insert(it->ivalue);
-    } else if (it->kind == UF_STYLER_ACTION_BUTTON_TYPE || it->kind == UF_STYLER_SEPARATOR_TYPE) {
-        return ERR_STYLER_ATTR;
-    } else {
-        it->ivalue = value->value.integer;
-    }
-    return 0;
 }
 
 int UF_STYLER_free_value(UF_STYLER_item_value_type_p_t data) {
