@@ -214,17 +214,11 @@ DraftingSettings& drafting() {
 Sheet& sheet_of(tag_t drawing) { return S().sheets[drawing]; }
 
 Object& new_sheet_object(tag_t drawing, int type, int subtype) {
-    Session& s = S();
-    tag_t t = s.next_tag++;
-    Object& o = s.objects[t];
     Object* d = obj(drawing);
-    o.tag = t;
-    o.part = d ? d->part : 0;
-    o.type = type;
-    o.subtype = subtype;
-    o.layer = 0;  // a sheet's objects follow their sheet, not the model's layers
+    // A sheet's objects follow their sheet, not the model's layers.
+    Object& o = new_unlisted_object(d ? d->part : 0, type, subtype);
     o.sheet = drawing;
-    sheet_of(drawing).objects.push_back(t);
+    sheet_of(drawing).objects.push_back(o.tag);
     return o;
 }
 
@@ -582,7 +576,7 @@ void sheet_to_json(tag_t drawing, json& entry) {
         j["scale"] = rounded(&v->scale, 1, 1e6)[0];
         j["reference_point"] = rounded(v->ref, 2, 1e6);
         double b[4];
-        for (int i = 0; i < 4; ++i) b[i] = v->ref[i % 2] + (v->has_extent ? v->scale * v->extent[i] : 0);
+        borders_of(*v, b);
         j["borders"] = rounded(b, 4, 1e4);
         if (v->own_layers) j["layers"] = layer_ranges(v->layers);
         if (v->prefs.hidden_line_font != UF_OBJ_FONT_DASHED) j["hidden_line_font"] = v->prefs.hidden_line_font;

@@ -10,18 +10,12 @@ using namespace nxsim;
 namespace nxsim {
 
 Object& new_drawing(Part& p, const std::string& name) {
-    Session& s = S();
-    tag_t t = s.next_tag++;
-    Object& o = s.objects[t];
-    o.tag = t;
-    o.part = p.tag;
-    o.type = T_DRAWING;
-    o.layer = 0;  // a sheet lies on no layer
+    Object& o = new_unlisted_object(p.tag, T_DRAWING);  // a sheet lies on no layer
     o.name = name;
     auto& list = p.by_type[T_DRAWING];
     o.type_pos = list.size();
-    list.push_back(t);
-    p.drawings.push_back(t);
+    list.push_back(o.tag);
+    p.drawings.push_back(o.tag);
     return o;
 }
 

@@ -58,12 +58,8 @@ int next_view_number(tag_t part_tag) { return ++S().member_view_numbers[part_tag
 
 Object& make_member_view(Object& drawing, const std::string& base) {
     Session& s = S();
-    tag_t t = s.next_tag++;
-    Object& o = s.objects[t];
-    o.tag = t;
-    o.part = drawing.part;
-    o.type = T_VIEW;
-    o.layer = 0;
+    Object& o = new_unlisted_object(drawing.part, T_VIEW);
+    tag_t t = o.tag;
     o.name = base + "@" + std::to_string(next_view_number(drawing.part));
     if (o.name.size() > UF_OBJ_NAME_LEN) o.name = "VIEW@" + std::to_string(next_view_number(drawing.part));
     sheet_of(drawing.tag).views.push_back(t);
@@ -138,9 +134,13 @@ Object* drawing_or_current(tag_t t) {
     return live_drawing(t == NULL_TAG ? current_drawing_of_work_part() : t);
 }
 
-bool is_current(const Object& d) {
-    Part* p = part(d.part);
-    return p && p->current_drawing == d.tag && S().display_part == p->tag;
+// 0 when d is the current drawing of the displayed part, else ERR_DRAW_NOT_CURRENT (for a null
+// d too).
+int require_current(const Object* d) {
+    Part* p = d ? part(d->part) : nullptr;
+    if (p && p->current_drawing == d->tag && S().display_part == p->tag) return 0;
+    say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
+    return ERR_DRAW_NOT_CURRENT;
 }
 
 // A member view of the displayed part by name (letter case ignored).
@@ -250,6 +250,10 @@ std::vector<const Object*> view_objects(const MemberView& v) {
     return out;
 }
 
+void borders_of(const MemberView& v, double out[4]) {
+    for (int i = 0; i < 4; ++i) out[i] = v.ref[i % 2] + (v.has_extent ? v.scale * v.extent[i] : 0);
+}
+
 void view_to_drawing(const MemberView& v, const double model[3], double out[2]) {
     double d[3] = {model[0] - v.anchor[0], model[1] - v.anchor[1], model[2] - v.anchor[2]};
     double q[3];
@@ -287,10 +291,7 @@ int associate(const UF_DRF_object_t& rec, Ordinate* ord) {
         return ERR_DRAW_NOT_MEMBER;
     }
     Object* d = live_drawing(v->drawing);
-    if (!d || !is_current(*d)) {
-        say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
-        return ERR_DRAW_NOT_CURRENT;
-    }
+    if (int rc = require_current(d)) return rc;
     Object* o = live_obj(rec.object_tag);
     if (!o || o->sheet || o->part != d->part) return ERR_BAD_TAG;
     bool ok = (rec.object_assoc_type == UF_DRF_arc_center && o->type == T_ARC) ||
@@ -359,10 +360,7 @@ int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dw
     if (!dwg_reference_point || !view_info || !draw_view_tag) return ERR_BAD_ARG;
     Object* d = live_drawing(drawing_tag);
     if (!d) return ERR_BAD_TAG;
-    if (!is_current(*d)) {
-        say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
-        return ERR_DRAW_NOT_CURRENT;
-    }
+    if (int rc = require_current(d)) return rc;
     // A model view of the drawing's part (member views are not model views).
     Object* mv = live_obj(view_tag);
     Part* p = part(d->part);
@@ -394,10 +392,7 @@ int UF_DRAW_add_orthographic_view(const tag_t drawing_tag, const tag_t parent_vi
     if (!dwg_reference_point || !ortho_view_tag) return ERR_BAD_ARG;
     Object* d = live_drawing(drawing_tag);
     if (!d) return ERR_BAD_TAG;
-    if (!is_current(*d)) {
-        say(ERR_DRAW_NOT_CURRENT, "The drawing is not the current drawing");
-        return ERR_DRAW_NOT_CURRENT;
-    }
+    if (int rc = require_current(d)) return rc;
     MemberView* parent = member_view(parent_view_tag);
     if (!parent || parent->drawing != drawing_tag) {
         say(ERR_DRAW_NOT_MEMBER, "The parent is not a member view of the drawing");
@@ -457,9 +452,7 @@ int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
     if (!view_borders) return ERR_BAD_ARG;
     MemberView* v = member_view(view_tag);
     if (!v) return ERR_DRAW_NOT_MEMBER;
-    // The geometry's extent at the present scale about the reference point; nothing shown gives
-    // a border of no size at the reference point.
-    for (int i = 0; i < 4; ++i) view_borders[i] = v->ref[i % 2] + (v->has_extent ? v->scale * v->extent[i] : 0);
+    borders_of(*v, view_borders);
     return 0;
 }
 

@@ -19,10 +19,13 @@ const int ERR_MODL_NOT_SUPPORTED = 1330001;
 // The list's nodes, from the head; the head of an empty list holds the null tag.
 bool is_empty(uf_list_p_t list) { return list->eid == NULL_TAG && list->next == nullptr; }
 
+// The undo mark of that id, or of that name for the id UF_UNDO_USE_NAME_ID; null when there is
+// none, with the text of ERR_UNDO_MARK given.
 UndoMark* find_mark(int id, const char* name) {
     for (auto& m : S().undo_marks) {
         if (id == UF_UNDO_USE_NAME_ID ? (name && m.name == name) : m.id == id) return &m;
     }
+    say(ERR_UNDO_MARK, "The undo mark does not exist");
     return nullptr;
 }
 
@@ -246,10 +249,7 @@ int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_n
     if (int rc = enter("UF_UNDO_undo_to_mark")) return rc;
     Session& s = S();
     UndoMark* m = find_mark(mark_id, mark_name);
-    if (!m) {
-        say(ERR_UNDO_MARK, "The undo mark does not exist");
-        return ERR_UNDO_MARK;
-    }
+    if (!m) return ERR_UNDO_MARK;
     // The model goes back to the mark: objects made since are gone, the others as they were.
     // Parts opened since the mark are not the mark's business and stay.
     for (auto it = s.objects.lower_bound(m->next_tag); it != s.objects.end();) {
@@ -270,10 +270,7 @@ int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_na
     if (int rc = enter("UF_UNDO_delete_mark")) return rc;
     Session& s = S();
     UndoMark* m = find_mark(mark_id, mark_name);
-    if (!m) {
-        say(ERR_UNDO_MARK, "The undo mark does not exist");
-        return ERR_UNDO_MARK;
-    }
+    if (!m) return ERR_UNDO_MARK;
     s.undo_marks.erase(s.undo_marks.begin() + (m - s.undo_marks.data()));
     return 0;
 }

@@ -60,15 +60,9 @@ const double kWindowWidth = 400, kWindowHeight = 300, kFitShare = 0.9;
 const size_t kViewNameMax = 30;
 
 Object& make_view(Part& p, const std::string& name) {
-    Session& s = S();
-    tag_t t = s.next_tag++;
-    Object& o = s.objects[t];
-    o.tag = t;
-    o.part = p.tag;
-    o.type = T_VIEW;
-    o.layer = 0;
+    Object& o = new_unlisted_object(p.tag, T_VIEW);
     o.name = name;
-    p.views.push_back(t);
+    p.views.push_back(o.tag);
     return o;
 }
 

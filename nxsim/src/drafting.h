@@ -45,6 +45,10 @@ Ordinate* live_ordinate(tag_t t, Ordinate::Kind kind);
 // The objects the member view shows (not blanked, on a layer visible in the view): points,
 // lines, arcs and solid bodies of the drawing's part, in creation order.
 std::vector<const Object*> view_objects(const MemberView& v);
+// The view's borders on the sheet (x min, y min, x max, y max): the extent of what it shows at
+// its present scale about its reference point; a view that shows nothing has a border of no size
+// at its reference point.
+void borders_of(const MemberView& v, double out[4]);
 // Absolute model point -> drawing point through the view.
 void view_to_drawing(const MemberView& v, const double model[3], double out[2]);
 // An absolute point of a curve: an arc's centre, or a point at angle a (radians) on it.

@@ -1,5 +1,6 @@
-// Solids held as Open CASCADE shapes. The only file of the host that includes OCCT: the rest
-// sees shape numbers and plain arrays of reals. No OCCT exception leaves this file.
+// Solids held as Open CASCADE shapes, built from recipes or read from STEP files. OCCT is
+// included only by the geom files (geom.h); the rest of the host sees shape numbers and plain
+// arrays of reals. No OCCT exception leaves this file.
 #include <BRepAlgoAPI_Fuse.hxx>
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
@@ -24,6 +25,7 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "geom.h"
 #include "state.h"
 
 namespace nxsim {
@@ -264,13 +266,10 @@ int geom_build_at(const json& recipe, const std::string& base_dir, const std::st
     return shape;
 }
 
-// The shape of a solid, for the geometry calls (geom_probe.cpp); null when there is none.
 const TopoDS_Shape* geom_shape(int shape) {
     if (shape < 0 || shape >= (int)store().size()) return nullptr;
     return &store()[shape];
 }
-
-void geom_probe_reset();
 
 void geom_reset() {
     store().clear();

@@ -1,7 +1,7 @@
 // Hidden-line drawings of solids for the sheet renderer: Open CASCADE's exact hidden-line removal
-// seen along a view, the edges discretised into polylines. OCCT stays in this file; no OCCT
-// exception leaves it. Results are kept per set of shapes and view, so a sheet drawn twice costs
-// the removal once.
+// seen along a view, the edges discretised into polylines. OCCT stays in the geom files
+// (geom.h); no OCCT exception leaves this one. Results are kept per set of shapes and view, so a
+// sheet drawn twice costs the removal once.
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepLib.hxx>
 #include <GCPnts_QuasiUniformDeflection.hxx>
@@ -23,10 +23,9 @@
 #include <vector>
 
 #include "drafting.h"
+#include "geom.h"
 
 namespace nxsim {
-
-const TopoDS_Shape* geom_shape(int shape);
 
 namespace {
 

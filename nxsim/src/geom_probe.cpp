@@ -1,6 +1,6 @@
 // Measuring solids for the geometry calls: boxes aligned to a frame (exact, or loose as NX's
-// aligned boxes are) and whether a plane cuts a body. Open CASCADE stays in this file and
-// geom.cpp; no OCCT exception leaves it.
+// aligned boxes are) and whether a plane cuts a body. Open CASCADE stays in the geom files
+// (geom.h); no OCCT exception leaves this one.
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_NurbsConvert.hxx>
 #include <BRep_Tool.hxx>
@@ -27,11 +27,10 @@
 #include <tuple>
 #include <vector>
 
+#include "geom.h"
 #include "state.h"
 
 namespace nxsim {
-
-const TopoDS_Shape* geom_shape(int shape);
 
 namespace {
 

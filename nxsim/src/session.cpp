@@ -173,19 +173,25 @@ Part* part(tag_t t) {
     return it == p.end() ? nullptr : &it->second;
 }
 
-Object& new_object(Part& p, int type, int subtype) {
+Object& new_unlisted_object(tag_t part, int type, int subtype) {
     Session& s = S();
     tag_t t = s.next_tag++;
     Object& o = s.objects[t];
     o.tag = t;
-    o.part = p.tag;
+    o.part = part;
     o.type = type;
     o.subtype = subtype;
+    o.layer = 0;
+    return o;
+}
+
+Object& new_object(Part& p, int type, int subtype) {
+    Object& o = new_unlisted_object(p.tag, type, subtype);
     o.layer = p.work_layer;
     auto& list = p.by_type[type];
     o.type_pos = list.size();
-    list.push_back(t);
-    p.order.push_back(t);
+    list.push_back(o.tag);
+    p.order.push_back(o.tag);
     return o;
 }
 

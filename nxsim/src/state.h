@@ -302,10 +302,17 @@ std::string upper_ascii(std::string s);
 // Copies s into a caller buffer of `size` bytes, always terminated.
 void copy_out(char* dst, size_t size, const std::string& s);
 
+// The object or part of a tag, or null; live_obj is null for a deleted object too. obj keeps the
+// object's state for the open undo marks first (the caller may change it).
 Object* obj(tag_t t);
 Object* live_obj(tag_t t);
 Part* part(tag_t t);
+// A new model object of the part: the next tag, on the part's work layer, last in creation order.
 Object& new_object(Part& p, int type, int subtype = 0);
+// A new object of the part (its tag) with the next tag, on no layer and in none of the part's
+// lists: the caller files it where it belongs (drawings, views, a sheet).
+Object& new_unlisted_object(tag_t part, int type, int subtype = 0);
+// A new part of the session, holding only "ALL", with layer 1 the work layer.
 Part& new_part(const std::string& path, int units);
 
 // Error codes of the host (NX-like numbers, texts from UF_get_fail_message).
@@ -334,12 +341,13 @@ Object& new_drawing(Part& p, const std::string& name);
 // Dialogs (styler.cpp).
 int load_dlg(const std::string& path, Dialog& d, std::string* err);
 
-// Geometry (geom.cpp): Open CASCADE lives only there.
+// Geometry (geom.cpp, geom_probe.cpp): solids as shape numbers; Open CASCADE stays in the geom
+// files. geom_build builds a recipe into a new shape (-1 with *err naming the field);
+// geom_build_at does too, reading STEP files relative to base_dir. geom_volume is a shape's
+// volume (0 for none); geom_reset forgets every shape.
 int geom_build(const json& recipe, const std::string& where, std::string* err);
 double geom_volume(int shape);
 void geom_reset();
-
-// Solids for the geometry calls (geom.cpp). geom_build_at reads STEP files relative to base_dir.
 int geom_build_at(const json& recipe, const std::string& base_dir, const std::string& where,
                   std::string* err);
 // The shape's box in the frame (origin, rows of mtx are the axes), in frame coordinates: exact,
