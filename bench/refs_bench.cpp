@@ -22,6 +22,7 @@
 #include "drawing/dimension_refs.h"
 #include "electrode/electrode.h"
 #include "drawing/model_views.h"
+#include "drawing/wcs.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
 

@@ -8,8 +8,8 @@
 #include "config/settings.h"
 #include "create/electrode_part.h"
 #include "electrode/electrode.h"
-#include "shell/shell.h"
 #include "shell/win_services.h"
+#include "ui/dialog.h"
 #include "ui/fields.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string.h>
 
 #include "drawing/model_list.h"
-#include "drawing/model_views.h"
+#include "drawing/wcs.h"
 #include "electrode/electrode.h"
 
 namespace {
@@ -95,12 +95,8 @@ int valid_axis(int axis) { return axis >= 0 && axis <= 2; }
 /* 0 built, -1 nothing changed. */
 int build_dimension_references(tag_t ecs, const char *name) {
     if (!name) return -1;
-    double saved_origin[3], saved_matrix[9];
-    tag_t saved_csys = NULL_TAG;
-    if (save_wcs(saved_origin, saved_matrix) != 0 || UF_CSYS_ask_wcs(&saved_csys) != 0) {
-        // A passing failure must not cost the user's WCS: one more try, else nothing is done.
-        if (save_wcs(saved_origin, saved_matrix) != 0 || UF_CSYS_ask_wcs(&saved_csys) != 0) return -1;
-    }
+    saved_wcs saved;
+    if (keep_wcs(&saved) != 0) return -1;
     if (ecs != NULL_TAG) {
         double origin[3], matrix[9];
         // Built in the wrong system the references would be wrong: without the ECS as the WCS
@@ -120,9 +116,7 @@ int build_dimension_references(tag_t ecs, const char *name) {
     create_corner_markers(name, box);
     create_edge_lines(name, box);
 
-    if (restore_wcs(saved_origin, saved_matrix) != 0) {
-        if (saved_csys == NULL_TAG || UF_CSYS_set_wcs(saved_csys) != 0) restore_wcs(saved_origin, saved_matrix);
-    }
+    give_back_wcs(&saved);
     delete_model_list(&list);
     return 0;
 }

@@ -5,8 +5,8 @@
 #include "drawing/electrode_record.h"
 #include "drawing/job_sheet.h"
 #include "drawing/process_listing.h"
-#include "shell/shell.h"
 #include "shell/win_services.h"
+#include "ui/dialog.h"
 #include "ui/fields.h"
 
 namespace {

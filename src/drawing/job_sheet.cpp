@@ -13,7 +13,8 @@
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
 #include "drawing/model_list.h"
-#include "drawing/model_views.h"
+#include "drawing/electrode_views.h"
+#include "drawing/wcs.h"
 #include "electrode/electrode.h"
 #include "electrode/text_source.h"
 #include "shell/win_services.h"
@@ -116,33 +117,28 @@ void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
 // The WCS as the user had it, and an undo mark that takes away every matrix and system made
 // to turn the WCS to an electrode and gives the WCS back in one step.
 struct saved_state {
-    double origin[3];
-    double matrix[9];
-    tag_t csys;
+    saved_wcs wcs;
     UF_UNDO_mark_id_t mark;
     int have_mark;
 };
 
-// 0, or -1 when the WCS could not be read (each step is tried twice: a passing failure must
-// not cost the user's WCS).
+// 0, or -1 when the WCS could not be read; the mark is asked for twice as well.
 int keep_state(saved_state *s) {
     memset(s, 0, sizeof *s);
-    int wcs = save_wcs(s->origin, s->matrix) == 0 && UF_CSYS_ask_wcs(&s->csys) == 0;
-    if (!wcs) wcs = save_wcs(s->origin, s->matrix) == 0 && UF_CSYS_ask_wcs(&s->csys) == 0;
-    if (!wcs) return -1;
+    if (keep_wcs(&s->wcs) != 0) return -1;
     s->have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &s->mark) == 0 ||
                    UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &s->mark) == 0;
     return 0;
 }
 
 // 1 when the WCS has the saved origin and matrix, else 0.
-int wcs_is_saved(const saved_state *s) {
+int wcs_is_saved(const saved_wcs *saved) {
     double origin[3], matrix[9];
     if (save_wcs(origin, matrix) != 0) return 0;
     for (int i = 0; i < 3; ++i)
-        if (fabs(origin[i] - s->origin[i]) > 1e-9) return 0;
+        if (fabs(origin[i] - saved->origin[i]) > 1e-9) return 0;
     for (int i = 0; i < 9; ++i)
-        if (fabs(matrix[i] - s->matrix[i]) > 1e-12) return 0;
+        if (fabs(matrix[i] - saved->matrix[i]) > 1e-12) return 0;
     return 1;
 }
 
@@ -153,11 +149,9 @@ void give_back_state(const saved_state *s) {
     if (s->have_mark) {
         int undone = UF_UNDO_undo_to_mark(s->mark, NULL) == 0 || UF_UNDO_undo_to_mark(s->mark, NULL) == 0;
         if (UF_UNDO_delete_mark(s->mark, NULL) != 0) UF_UNDO_delete_mark(s->mark, NULL);
-        if (undone && wcs_is_saved(s)) return;
+        if (undone && wcs_is_saved(&s->wcs)) return;
     }
-    if (restore_wcs(s->origin, s->matrix) == 0) return;
-    if (s->csys != NULL_TAG && UF_CSYS_set_wcs(s->csys) == 0) return;
-    restore_wcs(s->origin, s->matrix);
+    give_back_wcs(&s->wcs);
 }
 
 }  // namespace

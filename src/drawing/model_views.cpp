@@ -9,6 +9,7 @@
 #include "config/kv_text.h"
 #include "config/setting_values.h"
 #include "drawing/dimension_refs.h"
+#include "drawing/wcs.h"
 #include "electrode/electrode.h"
 
 namespace {
@@ -33,29 +34,6 @@ void orient_work_view(tag_t ecs) {
         uc6434("", 3, ecs, NULL);
     else
         uc6434("", 2, NULL_TAG, NULL);
-}
-
-/* The WCS as the user had it: its values, and its coordinate system for when a new system
- * cannot be made from the values. */
-struct saved_wcs {
-    double origin[3];
-    double matrix[9];
-    tag_t csys;
-};
-
-/* 0, or -1 when the WCS could not be read. */
-int keep_wcs(saved_wcs *saved) {
-    memset(saved, 0, sizeof *saved);
-    if (save_wcs(saved->origin, saved->matrix) == 0 && UF_CSYS_ask_wcs(&saved->csys) == 0) return 0;
-    // One more try: a passing failure must not cost the user's WCS.
-    return save_wcs(saved->origin, saved->matrix) == 0 && UF_CSYS_ask_wcs(&saved->csys) == 0 ? 0 : -1;
-}
-
-/* Gives the WCS back: from the saved values, else the saved system itself, else once more. */
-void give_back_wcs(const saved_wcs *saved) {
-    if (restore_wcs(saved->origin, saved->matrix) == 0) return;
-    if (saved->csys != NULL_TAG && UF_CSYS_set_wcs(saved->csys) == 0) return;
-    restore_wcs(saved->origin, saved->matrix);
 }
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
@@ -192,27 +170,3 @@ int remove_model_view(const char *view_name) {
     return uc6454(name) == 0 ? 0 : -1;
 }
 
-/* 0, or -1 with zero outputs. */
-int save_wcs(double origin[3], double matrix[9]) {
-    if (!origin || !matrix) return -1;
-    for (int i = 0; i < 3; ++i) origin[i] = 0;
-    for (int i = 0; i < 9; ++i) matrix[i] = 0;
-    tag_t wcs = NULL_TAG, matrix_tag = NULL_TAG;
-    if (UF_CSYS_ask_wcs(&wcs) != 0 || UF_CSYS_ask_csys_info(wcs, &matrix_tag, origin) != 0 ||
-        UF_CSYS_ask_matrix_values(matrix_tag, matrix) != 0) {
-        for (int i = 0; i < 3; ++i) origin[i] = 0;
-        for (int i = 0; i < 9; ++i) matrix[i] = 0;
-        return -1;
-    }
-    return 0;
-}
-
-/* 0, or -1 when the WCS was not changed. */
-int restore_wcs(const double origin[3], const double matrix[9]) {
-    if (!origin || !matrix) return -1;
-    tag_t matrix_tag = NULL_TAG;
-    if (UF_CSYS_create_matrix(matrix, &matrix_tag) != 0 || matrix_tag == NULL_TAG) return -1;
-    tag_t csys = NULL_TAG;
-    if (UF_CSYS_create_temp_csys(origin, matrix_tag, &csys) != 0 || csys == NULL_TAG) return -1;
-    return UF_CSYS_set_wcs(csys) == 0 ? 0 : -1;
-}

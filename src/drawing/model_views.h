@@ -1,6 +1,5 @@
 /* The electrodes' views in the model: the top view aligned with an electrode's coordinate system
- * ("<name>_TOP"), the isometric view, and saving and restoring the work coordinate system around
- * the work in an electrode's own system. find_electrode_csys and prepare_electrode_views, which
+ * ("<name>_TOP") and the isometric view. find_electrode_csys and prepare_electrode_views, which
  * the drawing batch calls, are declared in electrode_views.h. */
 #ifndef KELVORA_MODEL_VIEWS_H
 #define KELVORA_MODEL_VIEWS_H
@@ -27,12 +26,5 @@ tag_t make_iso_view(const char *name, tag_t ecs);
 /* Puts "TOP" in the work view's place and deletes the named view. 0 when NX deleted it, else
  * -1. */
 int remove_model_view(const char *view_name);
-
-/* The WCS's origin and nine matrix values. 0, or -1 with zero outputs. */
-int save_wcs(double origin[3], double matrix[9]);
-
-/* Makes a new temporary coordinate system of origin and matrix the WCS. 0, or -1 when NX did
- * not make it the WCS. */
-int restore_wcs(const double origin[3], const double matrix[9]);
 
 #endif

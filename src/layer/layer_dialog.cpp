@@ -8,7 +8,7 @@
 #include "config/setting_values.h"
 #include "electrode/electrode.h"
 #include "layer/layer_rules.h"
-#include "shell/shell.h"
+#include "ui/dialog.h"
 #include "ui/fields.h"
 
 namespace {

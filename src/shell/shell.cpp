@@ -1,7 +1,5 @@
-// Entry point, menu actions, the work-part guard, the dialog launch and the shared callbacks.
-#include "shell.h"
-
-#include <cstdio>
+// Entry point, menu actions and the work-part guard.
+#include "shell/shell.h"
 
 #include "create/create_dialog.h"
 #include "drawing/drawing_dialog.h"
@@ -43,39 +41,6 @@ int check_work_part(void) {
         return 0;
     }
     return 1;
-}
-
-int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int rows, int *response) {
-    if (UF_initialize() != 0) return 0;
-    // The 32-bit releases take the file name as a writable text.
-    char file[KV_FSPEC_BUFSIZE];
-    snprintf(file, sizeof file, "%s", dlg_file ? dlg_file : "");
-    int rc = UF_STYLER_create_dialog(file, table, rows, nullptr, response);
-    if (rc != 0) {
-        char message[KV_LINE_BUFSIZE] = "";  // 133 bytes in the old releases, more from NX9
-        if (UF_get_fail_message(rc, message) != 0) snprintf(message, sizeof message, "NX error %d", rc);
-        UF_UI_set_status(message);
-        printf("%s\n", message);
-    }
-    UF_terminate();
-    return rc;
-}
-
-int dialog_cancel_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data) {
-    (void)dialog_id;
-    (void)client_data;
-    (void)call_data;
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    UF_terminate();
-    return UF_UI_CB_EXIT_DIALOG;
-}
-
-int noop_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data) {
-    (void)dialog_id;
-    (void)client_data;
-    (void)call_data;
-    if (UF_initialize() == 0) UF_terminate();
-    return UF_UI_CB_CONTINUE_DIALOG;
 }
 
 UF_MB_cb_status_t layer_action(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t) {

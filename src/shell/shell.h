@@ -1,5 +1,5 @@
-/* The plug-in shell: menu actions, the work-part guard, the common dialog launch and the
- * callbacks every dialog shares. */
+/* The plug-in shell: the entry point, the menu actions and the work-part guard. Each action
+ * opens one job's dialog. */
 #ifndef KELVORA_SHELL_H
 #define KELVORA_SHELL_H
 
@@ -17,15 +17,6 @@ const UF_MB_action_t *action_table(void);
 /* 1 when a work part exists (or the API could not be initialised), 0 after telling the
  * user that there is none. */
 int check_work_part(void);
-
-/* Opens a UIStyler dialog and returns when it has closed: 0, or NX's error code (whose text
- * is then on the status line and standard output). */
-int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int rows, int *response);
-
-/* Cancel row of every dialog: 1 (close), or 0 when the API could not be initialised. */
-int dialog_cancel_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data);
-/* Rows that need no work: always 0 (the dialog stays open). */
-int noop_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data);
 
 /* Texts of the shell, GBK. */
 #define KV_NO_WORK_PART_TEXT "无当前工作文件！"

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "drawing/dimension_refs.h"
-#include "drawing/model_views.h"
+#include "drawing/wcs.h"
 #include "refs_fixture.h"
 
 namespace {

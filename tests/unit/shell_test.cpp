@@ -11,6 +11,7 @@
 #include "nxsim/nxsim.h"
 #include "shell/shell.h"
 #include "test_support.h"
+#include "ui/dialog.h"
 
 namespace {
 
