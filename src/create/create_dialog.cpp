@@ -133,8 +133,6 @@ void create_selected(int dialog_id) {
 
 }  // namespace
 
-UF_STYLER_callback_info_t *create_dialog_table(void) { return g_table; }
-
 int launch_create_dialog(int *response) {
     return launch_dialog(CREATE_DIALOG_FILE, g_table, CREATE_DIALOG_ROWS, response);
 }

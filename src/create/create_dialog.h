@@ -12,8 +12,6 @@
 /* Title of the folder browser, GBK. */
 #define KV_FOLDER_TITLE "请选择文件夹目录"
 
-/* The dialog's callback table, CREATE_DIALOG_ROWS rows with the terminator. */
-UF_STYLER_callback_info_t *create_dialog_table(void);
 /* Opens the dialog; returns launch_dialog's result. */
 int launch_create_dialog(int *response);
 

@@ -35,8 +35,6 @@ bool drawing_is_current() {
 
 }  // namespace
 
-UF_STYLER_callback_info_t *drawing_dialog_table(void) { return g_table; }
-
 int launch_drawing_dialog(int *response) {
     return launch_dialog(DRAWING_DIALOG_FILE, g_table, DRAWING_DIALOG_ROWS, response);
 }

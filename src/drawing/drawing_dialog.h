@@ -10,8 +10,6 @@
 /* Shown when the process data buttons find no electrode selected, GBK. */
 #define KV_NO_ELECTRODE_SELECTED_TEXT "没有选择电极"
 
-/* The dialog's callback table, DRAWING_DIALOG_ROWS rows with the terminator. */
-UF_STYLER_callback_info_t *drawing_dialog_table(void);
 /* Opens the dialog; returns launch_dialog's result. */
 int launch_drawing_dialog(int *response);
 

@@ -31,6 +31,13 @@ UF_STYLER_callback_info_t g_table[LAYER_DIALOG_ROWS] = {
 int g_count = 0;
 tag_t *g_objects = nullptr;
 
+// Frees the held array (an empty one too) and forgets the count.
+void release_layer_selection(void) {
+    if (g_objects) UF_free(g_objects);
+    g_objects = nullptr;
+    g_count = 0;
+}
+
 void show(const char *text) {
     char message[KV_LINE_BUFSIZE];
     snprintf(message, sizeof message, "%s", text);
@@ -103,20 +110,8 @@ int refuse_taken_layer(int layer, const char *name) {
 
 }  // namespace
 
-UF_STYLER_callback_info_t *layer_dialog_table(void) { return g_table; }
-
 int launch_layer_dialog(int *response) {
     return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, response);
-}
-
-int layer_selection_count(void) { return g_count; }
-const tag_t *layer_selection(void) { return g_objects; }
-
-/* Frees the held array (an empty one too) and forgets the count. */
-void release_layer_selection(void) {
-    if (g_objects) UF_free(g_objects);
-    g_objects = nullptr;
-    g_count = 0;
 }
 
 /* 0 and the new selection held; -1 when NX's selection failed (the old one stays). */

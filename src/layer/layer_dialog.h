@@ -21,20 +21,12 @@
 #define KV_SELECT_CUE "Select Electrode And ECS"
 #define KV_ECS_NAME_FORMAT "%s_CSYS"
 
-/* The dialog's callback table, LAYER_DIALOG_ROWS rows with the terminator. */
-UF_STYLER_callback_info_t *layer_dialog_table(void);
 /* Opens the dialog; returns launch_dialog's result. */
 int launch_layer_dialog(int *response);
 
 /* Asks the user for the electrode's objects; they replace the held selection. 0, or -1 when
  * NX's selection failed (the held selection stays). */
 int select_electrode_objects(void);
-
-/* The objects held for the next OK or Apply (count, and the array or NULL). */
-int layer_selection_count(void);
-const tag_t *layer_selection(void);
-/* Releases the held selection. */
-void release_layer_selection(void);
 
 /* The work of OK and Apply: checks INT_1 and STR_0, then moves the held objects, colours and
  * names the ECS when configured and makes the category. 0 done (also with nothing held);

@@ -19,8 +19,6 @@ UF_MB_action_t g_actions[] = {
 
 }  // namespace
 
-const UF_MB_action_t *action_table(void) { return g_actions; }
-
 /* Called once by NX at start-up: registers the menu actions. */
 extern "C" DllExport void ufsta(char *param, int *retcod, int rlen) {
     (void)param;

@@ -11,9 +11,6 @@ UF_MB_cb_status_t draft_action(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activa
 UF_MB_cb_status_t create_action(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t b);
 UF_MB_cb_status_t about_action(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t b);
 
-/* The action table registered by ufsta: four named rows, then the all-null row. */
-const UF_MB_action_t *action_table(void);
-
 /* 1 when a work part exists (or the API could not be initialised), 0 after telling the
  * user that there is none. */
 int check_work_part(void);

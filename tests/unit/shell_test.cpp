@@ -1,11 +1,13 @@
-// The plug-in shell: the action table, the guard and launch, and doing nothing at all when
-// the API cannot be initialised.
+// The plug-in shell: registering the actions, the guard and launch, and doing nothing at all
+// when the API cannot be initialised.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "create/create_dialog.h"
 #include "drawing/drawing_dialog.h"
+#include "drawing/job_sheet.h"
+#include "drawing/process_listing.h"
 #include "layer/layer_dialog.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
@@ -15,51 +17,12 @@
 
 namespace {
 
-TEST(Shell, ActionTableHasFourNamedRowsThenTheNullRow) {
-    const UF_MB_action_t* t = action_table();
-    const char* names[] = {"KELVORA_LAYER", "KELVORA_DRAFT", "KELVORA_CREATE", "KELVORA_ABOUT"};
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_NE(nullptr, t[i].action_name);
-        EXPECT_STREQ(names[i], t[i].action_name);
-        EXPECT_NE(nullptr, t[i].action_cb.cb);
-        EXPECT_EQ(nullptr, t[i].action_cb.cb_data);
-    }
-    EXPECT_EQ(nullptr, t[4].action_name);
-    EXPECT_EQ(nullptr, t[4].action_cb.cb);
-    EXPECT_EQ(nullptr, t[4].action_cb.cb_data);
-}
-
 TEST(Shell, UfstaRegistersTheActionsAndBalancesTheApi) {
     nxsim::reset();
     ufsta(nullptr, nullptr, 0);
     EXPECT_EQ((std::vector<std::string>{"KELVORA_LAYER", "KELVORA_DRAFT", "KELVORA_CREATE", "KELVORA_ABOUT"}),
               nxsim::actions());
     EXPECT_EQ(0, nxsim::init_depth());
-}
-
-// Every row of a table ends with the terminator and names its objects; counts match.
-TEST(Shell, DialogTablesEndWithTheTerminatorAtTheirCount) {
-    struct {
-        UF_STYLER_callback_info_t* table;
-        int rows;
-    } tables[] = {{create_dialog_table(), CREATE_DIALOG_ROWS},
-                  {layer_dialog_table(), LAYER_DIALOG_ROWS},
-                  {drawing_dialog_table(), DRAWING_DIALOG_ROWS}};
-    for (auto& t : tables) {
-        const UF_STYLER_callback_info_t& last = t.table[t.rows - 1];
-        EXPECT_STREQ(UF_STYLER_NULL_OBJECT, last.object_id);
-        EXPECT_EQ(UF_STYLER_NO_CB, last.cb_type);
-        EXPECT_EQ(nullptr, last.callback_proc);
-        // Dialog rows first, in the order constructor, destructor, OK, Apply, Cancel.
-        const int order[] = {UF_STYLER_CONSTRUCTOR_CB, UF_STYLER_DESTRUCTOR_CB, UF_STYLER_OK_CB,
-                             UF_STYLER_APPLY_CB, UF_STYLER_CANCEL_CB};
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_STREQ(UF_STYLER_DIALOG_INDEX, t.table[i].object_id);
-            EXPECT_EQ(order[i], t.table[i].cb_type);
-            EXPECT_NE(nullptr, t.table[i].callback_proc);
-        }
-        EXPECT_EQ(dialog_cancel_cb, t.table[4].callback_proc);
-    }
 }
 
 TEST(Shell, WithoutTheApiNothingHappensAnywhere) {
@@ -70,12 +33,19 @@ TEST(Shell, WithoutTheApiNothingHappensAnywhere) {
     nxsim::fail("UF_initialize", nxsim::FaultMode::Always);
     ufsta(nullptr, nullptr, 0);
     EXPECT_TRUE(nxsim::actions().empty());
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(UF_MB_CB_CONTINUE, action_table()[i].action_cb.cb(nullptr, nullptr, nullptr));
-    UF_STYLER_callback_info_t* tables[] = {create_dialog_table(), layer_dialog_table(), drawing_dialog_table()};
-    for (auto* t : tables)
-        for (int i = 0; t[i].callback_proc; ++i)
-            EXPECT_EQ(0, t[i].callback_proc(1, nullptr, nullptr)) << t[i].object_id << " " << t[i].cb_type;
+    UF_MB_cb_status_t (*actions[])(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t) = {
+        layer_action, draft_action, create_action, about_action};
+    for (auto* action : actions) EXPECT_EQ(UF_MB_CB_CONTINUE, action(nullptr, nullptr, nullptr));
+    // Every callback of the three dialogs' tables, OK ones included, keeps the dialog open.
+    int (*callbacks[])(int, void*, UF_STYLER_item_value_type_p_t) = {
+        dialog_cancel_cb, noop_cb,
+        create_constructor_cb, create_ok_cb, create_apply_cb, create_clear_selection_cb,
+        create_invert_selection_cb, create_choose_folder_cb,
+        layer_constructor_cb, layer_destructor_cb, layer_ok_cb, layer_apply_cb, layer_select_cb,
+        drawing_constructor_cb, drawing_destructor_cb, drawing_ok_cb, drawing_apply_cb, electrode_list_cb,
+        apply_process_data_cb, copy_process_data_cb, paste_process_data_cb, write_process_listing, job_sheet_cb};
+    for (size_t i = 0; i < sizeof callbacks / sizeof callbacks[0]; ++i)
+        EXPECT_EQ(0, callbacks[i](1, nullptr, nullptr)) << "callback " << i;
     EXPECT_TRUE(nxsim::transcript().empty());
     // Nothing but the failed UF_initialize calls reached the host.
     for (auto& call : nxsim::call_log()) EXPECT_EQ(0u, call.find("UF_initialize")) << call;
