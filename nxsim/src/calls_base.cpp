@@ -1,4 +1,5 @@
-// Start and end, memory, error texts, environment, menu actions, messages and the status line.
+// Start and end, memory, error texts, environment, menu actions, messages, the status line, the
+// listing window, and the work and displayed part.
 #include <cstdio>
 #include <cstring>
 
@@ -37,12 +38,14 @@ const MessageRow kMessages[] = {
 
 extern "C" {
 
+// Opens an entry to the API (entries nest); 0, or an injected fault's code.
 int UF_initialize(void) {
     if (int rc = enter_any("UF_initialize")) return rc;
     ++S().init_depth;
     return 0;
 }
 
+// Closes the entry UF_initialize opened; 0, or NX's error code (UF_err_program_not_initialized without one).
 int UF_terminate(void) {
     if (int rc = enter_any("UF_terminate")) return rc;
     Session& s = S();
@@ -54,11 +57,13 @@ int UF_terminate(void) {
     return 0;
 }
 
+// Releases memory the host handed out. Host's choice: other memory, or memory released twice, is an error of the run.
 void UF_free(void* data) {
     enter_any("UF_free");
     release(data, "UF_free");
 }
 
+// Releases n_strings texts and then their array, each as UF_free does.
 void UF_free_string_array(int n_strings, char** string_array) {
     enter_any("UF_free_string_array");
     if (!string_array) return;
@@ -66,6 +71,7 @@ void UF_free_string_array(int n_strings, char** string_array) {
     release(string_array, "UF_free_string_array");
 }
 
+// Copies the text of an error code (at most 132 characters); 0, 1 for a code without a text, or NX's error code.
 int UF_get_fail_message(int fail_code, char message[133]) {
     if (int rc = enter_any("UF_get_fail_message")) {
         if (message) message[0] = '\0';
@@ -87,6 +93,7 @@ int UF_get_fail_message(int fail_code, char message[133]) {
     return 1;  // no text for the code
 }
 
+// Points *translation at the session's value of the variable (null when unset), owned by the host; 0, or NX's code.
 int UF_translate_variable(const char* variable, char** translation) {
     if (translation) *translation = nullptr;
     if (int rc = enter("UF_translate_variable")) return rc;
@@ -98,6 +105,7 @@ int UF_translate_variable(const char* variable, char** translation) {
     return 0;
 }
 
+// Registers the table's menu actions up to its null row (a name again takes the new callback); 0, or NX's error code.
 int UF_MB_add_actions(UF_MB_action_t action_table[]) {
     if (int rc = enter("UF_MB_add_actions")) return rc;
     if (!action_table) return ERR_BAD_ARG;
@@ -115,6 +123,7 @@ int UF_MB_add_actions(UF_MB_action_t action_table[]) {
     return 0;
 }
 
+// Shows the text on the status line (a status: line of the transcript); 0, or NX's error code.
 int UF_UI_set_status(char* status_text) {
     if (int rc = enter("UF_UI_set_status")) return rc;
     S().status = status_text ? status_text : "";
@@ -122,15 +131,13 @@ int UF_UI_set_status(char* status_text) {
     return 0;
 }
 
-/* Shows a message (option 1: acknowledged box) or the status line (0), at most MAX_LINE_SIZE
- * bytes of it: NX shows no more. NX declares it void, so a failure shows nothing and tells
- * nothing. The host cuts a longer message at a character boundary and marks it in the transcript
- * (where NX cuts a double-byte character is not documented). */
+// Shows the message in a box (option 1) or on the status line, cut to 132 bytes. Host's choice: a cut shows [cut].
 void uc1601(char* message, int option) {
-    if (enter("uc1601")) return;
+    if (enter("uc1601")) return;  // declared void: a failure shows nothing and tells nothing
     std::string text = message ? message : "";
     bool cut = false;
     if (text.size() > MAX_LINE_SIZE) {
+        // Where NX cuts a double-byte character is not documented: the host cuts before it.
         size_t keep = 0;
         while (keep < text.size()) {
             size_t next = keep + ((unsigned char)text[keep] >= 0x81 && keep + 1 < text.size() ? 2 : 1);
@@ -151,24 +158,26 @@ void uc1601(char* message, int option) {
     }
 }
 
+// The work part, or the null tag (also when the call fails).
 tag_t UF_ASSEM_ask_work_part(void) {
     if (enter("UF_ASSEM_ask_work_part")) return NULL_TAG;
     return S().work_part;
 }
 
+// The displayed part, or the null tag (also when the call fails).
 tag_t UF_PART_ask_display_part(void) {
     if (enter("UF_PART_ask_display_part")) return NULL_TAG;
     return S().display_part;
 }
 
-/* Opens NX's listing window (open already: nothing changes). 0. */
+// Opens the listing window (an open one stays as it is); 0, or NX's error code.
 int UF_UI_open_listing_window(void) {
     if (int rc = enter("UF_UI_open_listing_window")) return rc;
     S().listing_open = true;
     return 0;
 }
 
-/* Whether the listing window is open. 0. */
+// Whether the listing window is open; 0, or NX's error code.
 int UF_UI_is_listing_window_open(logical* response) {
     if (response) *response = false;
     if (int rc = enter("UF_UI_is_listing_window_open")) return rc;
@@ -176,8 +185,7 @@ int UF_UI_is_listing_window_open(logical* response) {
     return 0;
 }
 
-/* Appends the text to the listing window. NX answers a window that is not open with an error
- * code and goes on, and so does the host (the code is the host's choice: 4, a bad argument). */
+// Appends the text to the listing window; 0. Host's choice: 4, writing nothing, when the window is not open.
 int UF_UI_write_listing_window(const char* string) {
     if (int rc = enter("UF_UI_write_listing_window")) return rc;
     if (!S().listing_open) return ERR_BAD_ARG;

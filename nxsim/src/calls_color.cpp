@@ -21,12 +21,14 @@ void table_rgb(int color, double rgb[3]) {
 
 extern "C" {
 
+// Loads NX's default colour table, which the host always has; 0, or NX's error code (640004 without a part).
 int UF_DISP_load_color_table(void) {
     if (int rc = enter("UF_DISP_load_color_table")) return rc;
     if (!has_part()) return ERR_NO_WORK_PART;
     return 0;
 }
 
+// The palette's colour nearest the RGB values; 0, or NX's error code. Host's choice: the lower number on a tie.
 int UF_DISP_ask_closest_color(int clr_model, double clr_values[3], int clr_cmp_mtd, int* clr_num) {
     if (clr_num) *clr_num = 0;
     if (int rc = enter("UF_DISP_ask_closest_color")) return rc;

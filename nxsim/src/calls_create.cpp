@@ -86,6 +86,7 @@ std::string component_name(const std::string& utf8_path) {
 
 extern "C" {
 
+// Status 0 for a regular file, else 1 (also when the call fails); 0, or NX's error code.
 int UF_CFI_ask_file_exist(const char* file_spec, int* status) {
     if (status) *status = 1;  // cleared to "no such file"
     if (int rc = enter("UF_CFI_ask_file_exist")) return rc;
@@ -94,6 +95,7 @@ int UF_CFI_ask_file_exist(const char* file_spec, int* status) {
     return 0;
 }
 
+// Makes an empty part, the displayed and work part, written only when saved; 0, or NX's error code.
 int UF_PART_new(const char* part_name, int units, tag_t* part_tag) {
     if (part_tag) *part_tag = NULL_TAG;
     if (int rc = enter("UF_PART_new")) return rc;
@@ -111,6 +113,7 @@ int UF_PART_new(const char* part_name, int units, tag_t* part_tag) {
     return 0;
 }
 
+// Writes the work part to its file in the host's part format, over any file of that name; 0, or NX's error code.
 int UF_PART_save(void) {
     if (int rc = enter("UF_PART_save")) return rc;
     Part* p = work_part();
@@ -122,6 +125,7 @@ int UF_PART_save(void) {
     return out ? 0 : ERR_FILE_WRITE;
 }
 
+// The loaded part of that name (a path exactly, a bare file name with ASCII case ignored), or the null tag.
 tag_t UF_PART_ask_part_tag(const char* part_name) {
     if (enter("UF_PART_ask_part_tag")) return NULL_TAG;
     if (!part_name || !*part_name) return NULL_TAG;
@@ -129,6 +133,7 @@ tag_t UF_PART_ask_part_tag(const char* part_name) {
     return p ? p->tag : NULL_TAG;
 }
 
+// Makes the part (null: the work part) the displayed part and the work part; 0, or NX's error code.
 int UF_PART_set_display_part(tag_t part_tag) {
     if (int rc = enter("UF_PART_set_display_part")) return rc;
     Session& s = S();
@@ -140,6 +145,7 @@ int UF_PART_set_display_part(tag_t part_tag) {
     return 0;
 }
 
+// Makes the displayed part (null) or a component of it at any depth the work part; 0, or NX's error code.
 int UF_ASSEM_set_work_part(tag_t part_tag) {
     if (int rc = enter("UF_ASSEM_set_work_part")) return rc;
     Session& s = S();
@@ -153,6 +159,7 @@ int UF_ASSEM_set_work_part(tag_t part_tag) {
     return 0;
 }
 
+// Adds the part, loaded or read from its file, as a component of the parent; 0, or NX's error code.
 int UF_ASSEM_add_part_to_assembly(tag_t parent_part, const char* part_name, const char* refset_name,
                                   const char* instance_name, double origin[3], double csys_matrix[6],
                                   int layer, tag_t* instance, UF_PART_load_status_t* error_status) {

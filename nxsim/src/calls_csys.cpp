@@ -14,6 +14,7 @@ Object* live_of_type(tag_t t, int type) {
 
 extern "C" {
 
+// Makes a matrix object of the work part from orthonormal rows; 0, or NX's error code.
 int UF_CSYS_create_matrix(const double matrix_values[9], tag_t* matrix_id) {
     if (matrix_id) *matrix_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_matrix")) return rc;
@@ -27,6 +28,7 @@ int UF_CSYS_create_matrix(const double matrix_values[9], tag_t* matrix_id) {
     return 0;
 }
 
+// Copies the nine values of a matrix object; 0, or NX's error code.
 int UF_CSYS_ask_matrix_values(tag_t matrix_id, double matrix_values[9]) {
     if (matrix_values)
         for (int i = 0; i < 9; ++i) matrix_values[i] = 0;
@@ -38,6 +40,7 @@ int UF_CSYS_ask_matrix_values(tag_t matrix_id, double matrix_values[9]) {
     return 0;
 }
 
+// Makes a coordinate system on the work part's work layer with the values of a matrix object; 0, or NX's error code.
 int UF_CSYS_create_csys(const double csys_origin[3], tag_t matrix_id, tag_t* csys_id) {
     if (csys_id) *csys_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_csys")) return rc;
@@ -57,6 +60,7 @@ int UF_CSYS_create_csys(const double csys_origin[3], tag_t matrix_id, tag_t* csy
     return 0;
 }
 
+// A coordinate system's matrix object and origin; 0, or NX's error code.
 int UF_CSYS_ask_csys_info(tag_t csys_id, tag_t* matrix_id, double csys_origin[3]) {
     if (matrix_id) *matrix_id = NULL_TAG;
     if (csys_origin)

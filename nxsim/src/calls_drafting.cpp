@@ -1,6 +1,6 @@
 // Drawing sheets of the work part: making and opening them, the drafting settings of the session
-// (drawing display, grid, view borders, preferences), importing a part onto the current sheet,
-// line widths, and ordinate origins, margins and dimensions.
+// (drawing display, grid, view borders, preferences), importing a part onto the current sheet or
+// into the model, line widths, ordinate origins, margins and dimensions, and a sheet in part files.
 //
 // What lies on a sheet (imported objects, drafting objects, member views) is kept with its Sheet
 // and not among the part's model objects: layer and type cycling never meet it, and model views
@@ -252,6 +252,7 @@ void drop_sheet(tag_t drawing) {
 
 extern "C" {
 
+// Makes a drawing of the work part with the sheet described, not shown; 0, or NX's error code.
 int UF_DRAW_create_drawing(const char* drawing_name, const UF_DRAW_info_p_t drawing_info, tag_p_t drawing_tag) {
     if (drawing_tag) *drawing_tag = NULL_TAG;
     if (int rc = enter("UF_DRAW_create_drawing")) return rc;
@@ -291,6 +292,7 @@ int UF_DRAW_create_drawing(const char* drawing_name, const UF_DRAW_info_p_t draw
     return 0;
 }
 
+// Shows the drawing instead of the model; its part becomes the displayed and work part; 0, or NX's error code.
 int UF_DRAW_open_drawing(const tag_t drawing_tag) {
     if (int rc = enter("UF_DRAW_open_drawing")) return rc;
     Object* d = live_drawing(drawing_tag);
@@ -304,6 +306,7 @@ int UF_DRAW_open_drawing(const tag_t drawing_tag) {
     return 0;
 }
 
+// Copies the session's drawing display settings; 0, or NX's error code.
 int UF_DISP_ask_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display) {
     if (drawing_display) memset(drawing_display, 0, sizeof *drawing_display);
     if (int rc = enter("UF_DISP_ask_drawing_display")) return rc;
@@ -312,6 +315,7 @@ int UF_DISP_ask_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display
     return 0;
 }
 
+// Sets the session's drawing display settings (colours 0 to 216); 0, or NX's error code.
 int UF_DISP_set_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display) {
     if (int rc = enter("UF_DISP_set_drawing_display")) return rc;
     if (!drawing_display) return ERR_BAD_ARG;
@@ -322,16 +326,14 @@ int UF_DISP_set_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display
     return 0;
 }
 
-/* The grid of a context. NX declares it void: on failure (or a context out of range) the
- * record is left as the caller had it (the host's choice). */
+// Copies the grid of a context; void in NX. Host's choice: a failure leaves the record as it was.
 void UF_DISP_ask_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP_grid_p_t output_grid) {
     if (enter("UF_DISP_ask_grid_parameters")) return;
     if (!output_grid || (int)product_context < 0 || (int)product_context >= (int)UF_DISP_NULL_GRID) return;
     *output_grid = drafting().grids[product_context];
 }
 
-/* Sets the grid of a context. NX declares it void: a grid without positive spacing is ignored
- * (the host's choice; NX reports nothing either way). */
+// Sets the grid of a context; void in NX. Host's choice: a grid without positive spacing is ignored.
 void UF_DISP_set_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP_grid_p_t input_grid) {
     if (enter("UF_DISP_set_grid_parameters")) return;
     if (!input_grid || (int)product_context < 0 || (int)product_context >= (int)UF_DISP_NULL_GRID) return;
@@ -340,12 +342,14 @@ void UF_DISP_set_grid_parameters(UF_DISP_grid_context_t product_context, UF_DISP
     drafting().grids[product_context] = g;
 }
 
+// Shows or hides the borders of member views on every drawing; 0, or NX's error code.
 int UF_DRAW_set_border_display(logical border_display) {
     if (int rc = enter("UF_DRAW_set_border_display")) return rc;
     drafting().border_display = border_display != 0;
     return 0;
 }
 
+// Copies the drafting preferences and the radius and diameter symbols; 0, or NX's error code.
 int UF_DRF_ask_preferences(int mpi[100], double mpr[70], char radius_value[27], char diameter_value[27]) {
     if (mpi) memset(mpi, 0, sizeof(int) * 100);
     if (mpr) memset(mpr, 0, sizeof(double) * 70);
@@ -361,6 +365,7 @@ int UF_DRF_ask_preferences(int mpi[100], double mpr[70], char radius_value[27], 
     return 0;
 }
 
+// Keeps the drafting preferences as given, not interpreted; 0, or NX's error code.
 int UF_DRF_set_preferences(int mpi[100], double mpr[70], const char* radius_val, const char* diameter_val) {
     if (int rc = enter("UF_DRF_set_preferences")) return rc;
     if (!mpi || !mpr || !radius_val || !diameter_val) return ERR_BAD_ARG;
@@ -374,6 +379,7 @@ int UF_DRF_set_preferences(int mpi[100], double mpr[70], const char* radius_val,
     return 0;
 }
 
+// Sets an object's line width (-1, 0 to 2, or 5 to 13); 0, or NX's error code.
 int UF_OBJ_set_line_width(tag_t object_id, int line_width) {
     if (int rc = enter("UF_OBJ_set_line_width")) return rc;
     Object* o = live_obj(object_id);
@@ -386,6 +392,7 @@ int UF_OBJ_set_line_width(tag_t object_id, int line_width) {
     return 0;
 }
 
+// Copies a part file's curves, notes and groups, placed, onto the shown drawing or into the model; 0, or NX's code.
 int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double dest_csys[6], double dest_point[3],
                    double scale, tag_t* group) {
     if (group) *group = NULL_TAG;
@@ -418,7 +425,7 @@ int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double 
     return 0;
 }
 
-// Fills an object record with NX's defaults: no objects, the first end point.
+// Fills an object record with NX's defaults: no objects, the first end point; 0, or NX's error code.
 int UF_DRF_init_object_structure(UF_DRF_object_p_t object) {
     if (object) memset(object, 0, sizeof *object);
     if (int rc = enter("UF_DRF_init_object_structure")) return rc;
@@ -431,6 +438,7 @@ int UF_DRF_init_object_structure(UF_DRF_object_p_t object) {
     return 0;
 }
 
+// Makes an ordinate origin at an arc centre or end point in a member view; 0, or NX's error code.
 int UF_DRF_create_ordorigin(UF_DRF_object_p_t object, int positive_quad_id, int arr_dim_line_display,
                             int origin_symbol_display, char* user_object_name, tag_t* origin_tag) {
     if (origin_tag) *origin_tag = NULL_TAG;
@@ -454,6 +462,7 @@ int UF_DRF_create_ordorigin(UF_DRF_object_p_t object, int positive_quad_id, int 
     return 0;
 }
 
+// Makes a margin of an ordinate origin, along a line of its view or through a point, offset; 0, or NX's error code.
 int UF_DRF_create_ordmargin(int margin_type, tag_t ordinate_origin_tag, UF_DRF_object_p_t object,
                             double margin_xy_point[3], double margin_xy_direction[2], double offset_distance,
                             tag_t* margin_tag) {
@@ -490,6 +499,7 @@ int UF_DRF_create_ordmargin(int margin_type, tag_t ordinate_origin_tag, UF_DRF_o
     return 0;
 }
 
+// Makes an ordinate dimension on a margin or origin, measured along the view's X or Y; 0, or NX's error code.
 int UF_DRF_create_orddimension(tag_t margin_origin_tag, int dimension_type, UF_DRF_object_p_t object,
                                double dogleg_angle, double dogleg_distance, UF_DRF_text_t* drf_text,
                                int text_origin_flag, double origin_3d[3], tag_t* dimension_tag) {

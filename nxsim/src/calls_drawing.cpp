@@ -33,6 +33,7 @@ struct Button {
 
 extern "C" {
 
+// The displayed part's current drawing, or the null tag (also without a part); 0, or NX's error code.
 int UF_DRAW_ask_current_drawing(tag_t* drawing_tag) {
     if (drawing_tag) *drawing_tag = NULL_TAG;
     if (int rc = enter("UF_DRAW_ask_current_drawing")) return rc;
@@ -45,6 +46,7 @@ int UF_DRAW_ask_current_drawing(tag_t* drawing_tag) {
     return 0;
 }
 
+// Hands out the work part's drawings in creation order (none: no array); 0, or NX's error code.
 int UF_DRAW_ask_drawings(int* num_drawings, tag_p_t* drawing_tags) {
     if (num_drawings) *num_drawings = 0;
     if (drawing_tags) *drawing_tags = nullptr;
@@ -60,6 +62,7 @@ int UF_DRAW_ask_drawings(int* num_drawings, tag_p_t* drawing_tags) {
     return 0;
 }
 
+// Deletes a drawing with its views and what lies on it; its part then shows the model; 0, or NX's error code.
 int UF_DRAW_delete_drawing(const tag_t drawing_tag) {
     if (int rc = enter("UF_DRAW_delete_drawing")) return rc;
     Object* o = live_obj(drawing_tag);
@@ -80,6 +83,7 @@ int UF_DRAW_delete_drawing(const tag_t drawing_tag) {
     return 0;
 }
 
+// Shows the messages, answered by a question answer; 0, or NX's code. Host's choice: none closes it as the last button.
 int UF_UI_message_dialog(char* title_string, UF_UI_MESSAGE_DIALOG_TYPE dialog_type, char** messages,
                          int num_messages, logical translate, UF_UI_message_buttons_t* buttons,
                          int* response) {
@@ -142,13 +146,14 @@ int UF_UI_message_dialog(char* title_string, UF_UI_MESSAGE_DIALOG_TYPE dialog_ty
     return 0;
 }
 
+// Fits a view (mode 1) or the layout's views (2) to what is visible; 0, or NX's code. Host's choice: not on a drawing.
 int uc6432(const char* cp1, int ip2) {
     if (int rc = enter("uc6432")) return rc;
     // Fitting works on the model views and the layout (calls_views.cpp).
     return fit_view(cp1, ip2);
 }
 
-/* Redraws the graphics window: nothing the host keeps changes. */
+// Redraws the graphics window; void in NX. The host keeps no graphics: nothing changes.
 void UF_DISP_refresh(void) {
     enter("UF_DISP_refresh");
 }

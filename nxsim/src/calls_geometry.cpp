@@ -51,6 +51,7 @@ extern "C" {
 
 // ---------------------------------------------------------------- WCS and coordinate systems
 
+// The displayed part's WCS as a coordinate system, made (temporary) when first asked; 0, or NX's error code.
 int UF_CSYS_ask_wcs(tag_t* wcs_id) {
     if (wcs_id) *wcs_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_ask_wcs")) return rc;
@@ -61,6 +62,7 @@ int UF_CSYS_ask_wcs(tag_t* wcs_id) {
     return 0;
 }
 
+// Makes a coordinate system of the displayed part the WCS; 0, or NX's error code.
 int UF_CSYS_set_wcs(tag_t csys_id) {
     if (int rc = enter("UF_CSYS_set_wcs")) return rc;
     Part* p = display_part();
@@ -73,6 +75,7 @@ int UF_CSYS_set_wcs(tag_t csys_id) {
     return 0;
 }
 
+// Makes a temporary (never saved or cycled) coordinate system of the work part; 0, or NX's error code.
 int UF_CSYS_create_temp_csys(const double csys_origin[3], tag_t matrix_id, tag_t* csys_id) {
     if (csys_id) *csys_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_temp_csys")) return rc;
@@ -92,6 +95,7 @@ int UF_CSYS_create_temp_csys(const double csys_origin[3], tag_t matrix_id, tag_t
     return 0;
 }
 
+// Maps a point between the absolute and the WCS coordinates of the displayed part; 0, or NX's error code.
 int UF_CSYS_map_point(int input_csys, double input_point[3], int output_csys, double output_point[3]) {
     if (output_point)
         for (int i = 0; i < 3; ++i) output_point[i] = 0;
@@ -118,6 +122,7 @@ int UF_CSYS_map_point(int input_csys, double input_point[3], int output_csys, do
 
 // ---------------------------------------------------------------- matrices and vectors
 
+// The 4x4 matrix of a 3x3 one, without translation; void.
 void UF_MTX3_mtx4(const double mtx_3D[9], double mtx_4D[16]) {
     enter_any("UF_MTX3_mtx4");
     if (!mtx_3D || !mtx_4D) return;
@@ -127,6 +132,7 @@ void UF_MTX3_mtx4(const double mtx_3D[9], double mtx_4D[16]) {
     mtx_4D[15] = 1;
 }
 
+// The product mtx1 mtx2, which may be written over either; void.
 void UF_MTX3_multiply(const double mtx1[9], const double mtx2[9], double mtx_product[9]) {
     enter_any("UF_MTX3_multiply");
     if (!mtx1 || !mtx2 || !mtx_product) return;
@@ -137,6 +143,7 @@ void UF_MTX3_multiply(const double mtx1[9], const double mtx2[9], double mtx_pro
     for (int i = 0; i < 9; ++i) mtx_product[i] = out[i];
 }
 
+// The vector's components along the matrix's rows; void.
 void UF_MTX3_vec_multiply(const double vec[3], const double mtx[9], double vec_product[3]) {
     enter_any("UF_MTX3_vec_multiply");
     if (!vec || !mtx || !vec_product) return;
@@ -146,24 +153,28 @@ void UF_MTX3_vec_multiply(const double vec[3], const double mtx[9], double vec_p
     for (int i = 0; i < 3; ++i) vec_product[i] = out[i];
 }
 
+// The matrix's X axis, its first row; void.
 void UF_MTX3_x_vec(const double mtx[9], double x_vec[3]) {
     enter_any("UF_MTX3_x_vec");
     if (mtx && x_vec)
         for (int i = 0; i < 3; ++i) x_vec[i] = mtx[i];
 }
 
+// The matrix's Y axis, its second row; void.
 void UF_MTX3_y_vec(const double mtx[9], double y_vec[3]) {
     enter_any("UF_MTX3_y_vec");
     if (mtx && y_vec)
         for (int i = 0; i < 3; ++i) y_vec[i] = mtx[3 + i];
 }
 
+// The matrix's Z axis, its third row; void.
 void UF_MTX3_z_vec(const double mtx[9], double z_vec[3]) {
     enter_any("UF_MTX3_z_vec");
     if (mtx && z_vec)
         for (int i = 0; i < 3; ++i) z_vec[i] = mtx[6 + i];
 }
 
+// The inverse of a 4x4 matrix; 0, 1 for a singular one, or NX's error code.
 int UF_MTX4_invert(const double mtx_in[16], double mtx_out[16]) {
     if (mtx_out)
         for (int i = 0; i < 16; ++i) mtx_out[i] = 0;
@@ -194,36 +205,42 @@ int UF_MTX4_invert(const double mtx_in[16], double mtx_out[16]) {
     return 0;
 }
 
+// The X axis of a 4x4 matrix (its first row's first three); void.
 void UF_MTX4_x_vec(const double mtx[16], double x_vec[3]) {
     enter_any("UF_MTX4_x_vec");
     if (mtx && x_vec)
         for (int i = 0; i < 3; ++i) x_vec[i] = mtx[i];
 }
 
+// The Y axis of a 4x4 matrix (its second row's first three); void.
 void UF_MTX4_y_vec(const double mtx[16], double y_vec[3]) {
     enter_any("UF_MTX4_y_vec");
     if (mtx && y_vec)
         for (int i = 0; i < 3; ++i) y_vec[i] = mtx[4 + i];
 }
 
+// The Z axis of a 4x4 matrix (its third row's first three); void.
 void UF_MTX4_z_vec(const double mtx[16], double z_vec[3]) {
     enter_any("UF_MTX4_z_vec");
     if (mtx && z_vec)
         for (int i = 0; i < 3; ++i) z_vec[i] = mtx[8 + i];
 }
 
+// The distance between two points of the plane; void.
 void UF_VEC2_distance(const double pnt1[2], const double pnt2[2], double* distance) {
     enter_any("UF_VEC2_distance");
     if (!pnt1 || !pnt2 || !distance) return;
     *distance = std::hypot(pnt1[0] - pnt2[0], pnt1[1] - pnt2[1]);
 }
 
+// The sum of two vectors; void.
 void UF_VEC3_add(const double vec1[3], const double vec2[3], double vec_sum[3]) {
     enter_any("UF_VEC3_add");
     if (!vec1 || !vec2 || !vec_sum) return;
     for (int i = 0; i < 3; ++i) vec_sum[i] = vec1[i] + vec2[i];
 }
 
+// Copies a vector; void.
 void UF_VEC3_copy(const double vec_src[3], double vec_dst[3]) {
     enter_any("UF_VEC3_copy");
     if (!vec_src || !vec_dst) return;
@@ -232,6 +249,7 @@ void UF_VEC3_copy(const double vec_src[3], double vec_dst[3]) {
 
 // ---------------------------------------------------------------- curves
 
+// Makes a line on the work part's work layer; 0, or NX's error code (4 for one shorter than 1e-6).
 int UF_CURVE_create_line(UF_CURVE_line_p_t line_coords, tag_t* line) {
     if (line) *line = NULL_TAG;
     if (int rc = enter("UF_CURVE_create_line")) return rc;
@@ -253,6 +271,7 @@ int UF_CURVE_create_line(UF_CURVE_line_p_t line_coords, tag_t* line) {
     return 0;
 }
 
+// A line's end points; 0, or NX's error code.
 int UF_CURVE_ask_line_data(tag_t line, UF_CURVE_line_p_t line_coords) {
     if (line_coords) memset(line_coords, 0, sizeof *line_coords);
     if (int rc = enter("UF_CURVE_ask_line_data")) return rc;
@@ -266,6 +285,7 @@ int UF_CURVE_ask_line_data(tag_t line, UF_CURVE_line_p_t line_coords) {
     return 0;
 }
 
+// Makes an arc on the work part's work layer, in a matrix object's plane; 0, or NX's error code.
 int UF_CURVE_create_arc(UF_CURVE_arc_p_t arc_coords, tag_t* arc) {
     if (arc) *arc = NULL_TAG;
     if (int rc = enter("UF_CURVE_create_arc")) return rc;
@@ -291,6 +311,7 @@ int UF_CURVE_create_arc(UF_CURVE_arc_p_t arc_coords, tag_t* arc) {
     return 0;
 }
 
+// An arc's matrix object, angles, centre and radius; 0, or NX's error code.
 int UF_CURVE_ask_arc_data(tag_t arc, UF_CURVE_arc_p_t arc_coords) {
     if (arc_coords) memset(arc_coords, 0, sizeof *arc_coords);
     if (int rc = enter("UF_CURVE_ask_arc_data")) return rc;
@@ -307,6 +328,7 @@ int UF_CURVE_ask_arc_data(tag_t arc, UF_CURVE_arc_p_t arc_coords) {
 
 // ---------------------------------------------------------------- finding and deleting objects
 
+// The part's next object of that name and type; 0, or NX's error code. Host's choice: deleted ones are skipped.
 int UF_OBJ_cycle_by_name_and_type(tag_t part_tag, const char* name, int type, logical use_occ, tag_t* object) {
     tag_t after = object ? *object : NULL_TAG;
     if (object) *object = NULL_TAG;
@@ -333,6 +355,7 @@ int UF_OBJ_cycle_by_name_and_type(tag_t part_tag, const char* name, int type, lo
     return 0;
 }
 
+// Deletes the objects, each status 0 or NX's error code; 0. Host's choice: the WCS and "ALL" stay (4).
 int UF_OBJ_delete_array_of_objects(int num_objects, tag_t object_id[], int** statuses) {
     if (statuses) *statuses = nullptr;
     if (int rc = enter("UF_OBJ_delete_array_of_objects")) return rc;

@@ -338,8 +338,7 @@ bool associated_point(const Ordinate& ord, double out[3]) {
 
 extern "C" {
 
-/* Fills the record with NX's defaults. NX declares it void: a failure leaves the record as
- * the caller had it (the host's choice). */
+// Fills the view record with NX's defaults; void in NX. Host's choice: a failure leaves the record as it was.
 void UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
     if (enter("UF_DRAW_initialize_view_info") || !view_info) return;
     memset(view_info, 0, sizeof *view_info);
@@ -353,6 +352,7 @@ void UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
     view_info->inherit_pmi = false;
 }
 
+// Places a model view of the drawing's part on the shown drawing; 0, or NX's error code.
 int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dwg_reference_point[2],
                         UF_DRAW_view_info_t* view_info, tag_t* draw_view_tag) {
     if (draw_view_tag) *draw_view_tag = NULL_TAG;
@@ -384,6 +384,7 @@ int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dw
     return 0;
 }
 
+// Places a view projected from a member view in the drawing's projection angle; 0, or NX's error code.
 int UF_DRAW_add_orthographic_view(const tag_t drawing_tag, const tag_t parent_view_tag,
                                   const UF_DRAW_proj_dir_t projection_direction, double dwg_reference_point[2],
                                   tag_t* ortho_view_tag) {
@@ -432,6 +433,7 @@ int UF_DRAW_add_orthographic_view(const tag_t drawing_tag, const tag_t parent_vi
     return 0;
 }
 
+// Centres a member view again on what it shows; 0, or NX's error code.
 int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag) {
     if (int rc = enter("UF_DRAW_update_one_view")) return rc;
     Object* d = drawing_or_current(drawing_tag);
@@ -445,6 +447,7 @@ int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag) {
     return 0;
 }
 
+// A member view's borders on the sheet; 0, or NX's error code.
 int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
     if (view_borders)
         for (int i = 0; i < 4; ++i) view_borders[i] = 0;
@@ -456,6 +459,7 @@ int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
     return 0;
 }
 
+// A member view's scale, with no expression (the null tag); 0, or NX's error code.
 int UF_DRAW_ask_view_scale(tag_t view_tag, tag_t* exp_tag, double* scale_value) {
     if (exp_tag) *exp_tag = NULL_TAG;
     if (scale_value) *scale_value = 0;
@@ -467,6 +471,7 @@ int UF_DRAW_ask_view_scale(tag_t view_tag, tag_t* exp_tag, double* scale_value) 
     return 0;
 }
 
+// Sets a member view's scale (positive and finite); 0, or NX's error code.
 int UF_DRAW_set_view_scale(tag_t view_tag, double scale) {
     if (int rc = enter("UF_DRAW_set_view_scale")) return rc;
     MemberView* v = member_view(view_tag);
@@ -476,6 +481,7 @@ int UF_DRAW_set_view_scale(tag_t view_tag, double scale) {
     return 0;
 }
 
+// Moves a member view's reference point on the sheet; 0, or NX's error code.
 int UF_DRAW_set_drawing_ref_pt(const tag_t drawing_tag, const tag_t view_tag, const double reference_pt[2]) {
     if (int rc = enter("UF_DRAW_set_drawing_ref_pt")) return rc;
     if (!reference_pt) return ERR_BAD_ARG;
@@ -488,6 +494,7 @@ int UF_DRAW_set_drawing_ref_pt(const tag_t drawing_tag, const tag_t view_tag, co
     return 0;
 }
 
+// Copies a member view's display preferences; 0, or NX's error code.
 int UF_DRAW_ask_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
     if (view_parms) memset(view_parms, 0, sizeof *view_parms);
     if (int rc = enter("UF_DRAW_ask_view_display")) return rc;
@@ -498,6 +505,7 @@ int UF_DRAW_ask_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
     return 0;
 }
 
+// Sets a member view's display preferences (fonts 0 to 7, hidden lines 0 or 1); 0, or NX's error code.
 int UF_DRAW_set_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
     if (int rc = enter("UF_DRAW_set_view_display")) return rc;
     if (!view_parms) return ERR_BAD_ARG;
@@ -512,6 +520,7 @@ int UF_DRAW_set_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
     return 0;
 }
 
+// Gives a member view a layer table of its own (option 2) or the model's again (1); 0, or NX's code.
 int uc6447(const char* cp1, int ip2, int* ip3) {
     if (int rc = enter("uc6447")) return rc;
     if (!cp1 || !cp1[0] || strlen(cp1) > UF_OBJ_NAME_LEN + 8) return 2;
@@ -530,6 +539,7 @@ int uc6447(const char* cp1, int ip2, int* ip3) {
     return 0;
 }
 
+// The drawing point of a model point seen through a member view; 0, or NX's error code.
 int UF_VIEW_map_model_to_drawing(tag_t member_view_tag, double model_pt[3], double map_pt[2]) {
     if (map_pt) map_pt[0] = map_pt[1] = 0;
     if (int rc = enter("UF_VIEW_map_model_to_drawing")) return rc;

@@ -35,6 +35,7 @@ extern "C" {
 
 // ---------------------------------------------------------------- modelling lists
 
+// Hands out an empty modelling list; 0, or NX's error code.
 int UF_MODL_create_list(uf_list_p_t* list) {
     if (list) *list = nullptr;
     if (int rc = enter("UF_MODL_create_list")) return rc;
@@ -46,6 +47,7 @@ int UF_MODL_create_list(uf_list_p_t* list) {
     return 0;
 }
 
+// Appends an object to the list (one already in it is ignored); 0, or NX's error code.
 int UF_MODL_put_list_item(uf_list_p_t list, tag_t obj_id) {
     if (int rc = enter("UF_MODL_put_list_item")) return rc;
     if (!list) return ERR_BAD_ARG;
@@ -66,6 +68,7 @@ int UF_MODL_put_list_item(uf_list_p_t list, tag_t obj_id) {
     return 0;
 }
 
+// The number of objects in the list; 0, or NX's error code.
 int UF_MODL_ask_list_count(uf_list_p_t list, int* count) {
     if (count) *count = 0;
     if (int rc = enter("UF_MODL_ask_list_count")) return rc;
@@ -75,6 +78,7 @@ int UF_MODL_ask_list_count(uf_list_p_t list, int* count) {
     return 0;
 }
 
+// The list's object at the index; 0, or NX's error code (4 past the end).
 int UF_MODL_ask_list_item(uf_list_p_t list, int index, tag_t* object) {
     if (object) *object = NULL_TAG;
     if (int rc = enter("UF_MODL_ask_list_item")) return rc;
@@ -86,6 +90,7 @@ int UF_MODL_ask_list_item(uf_list_p_t list, int index, tag_t* object) {
     return 0;
 }
 
+// Releases the list's nodes and sets it null; 0, or NX's error code.
 int UF_MODL_delete_list(uf_list_p_t* list) {
     if (int rc = enter("UF_MODL_delete_list")) return rc;
     if (!list) return ERR_BAD_ARG;
@@ -101,6 +106,7 @@ int UF_MODL_delete_list(uf_list_p_t* list) {
 
 // ---------------------------------------------------------------- boxes, planes, intersections
 
+// A solid's box along a coordinate system (null: the WCS), loose as NX's; 0, or NX's error code.
 int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expand, double min_corner[3],
                                      double directions[3][3], double distances[3]) {
     if (min_corner)
@@ -146,6 +152,7 @@ int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expan
     return 0;
 }
 
+// Makes a fixed datum plane of the work part through a point, across a direction; 0, or NX's error code.
 int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t* dplane_tag) {
     if (dplane_tag) *dplane_tag = NULL_TAG;
     if (int rc = enter("UF_MODL_create_fixed_dplane")) return rc;
@@ -163,13 +170,14 @@ int UF_MODL_create_fixed_dplane(double point[3], double direction[3], tag_t* dpl
     return 0;
 }
 
-// Brings the work part's model up to date; links are whole when made, so nothing changes.
+// Brings the work part's model up to date: the host's links are whole when made; 0, or NX's error code.
 int UF_MODL_update(void) {
     if (int rc = enter("UF_MODL_update")) return rc;
     if (!work_part()) return ERR_NO_WORK_PART;
     return 0;
 }
 
+// A curve record for each lump of a solid a datum plane cuts; 0, or NX's error code. Host's choice: no other pair.
 int UF_MODL_intersect_objects(tag_t object_1, tag_t object_2, double tolerance, int* num_intersections,
                               UF_MODL_intersect_info_p_t** intersections) {
     if (num_intersections) *num_intersections = 0;
@@ -212,6 +220,7 @@ int UF_MODL_intersect_objects(tag_t object_1, tag_t object_2, double tolerance, 
 
 // ---------------------------------------------------------------- display and undo
 
+// Suppresses (0) or resumes (1) the display, kept by the session; 0, or NX's error code.
 int UF_DISP_set_display(int display_code) {
     if (int rc = enter("UF_DISP_set_display")) return rc;
     if (display_code != UF_DISP_SUPPRESS_DISPLAY && display_code != UF_DISP_UNSUPPRESS_DISPLAY) return ERR_BAD_ARG;
@@ -219,12 +228,13 @@ int UF_DISP_set_display(int display_code) {
     return 0;
 }
 
-// Redraws the graphics from the model; the host keeps no graphics, so nothing changes.
+// Redraws the graphics from the model; the host keeps no graphics, so nothing changes; 0, or NX's error code.
 int UF_DISP_regenerate_display(void) {
     if (int rc = enter("UF_DISP_regenerate_display")) return rc;
     return 0;
 }
 
+// Sets an undo mark that records the whole model; 0, or NX's error code (1250002 past 100 marks).
 int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t mark_name,
                      UF_UNDO_mark_id_t* mark_id) {
     if (mark_id) *mark_id = 0;
@@ -245,6 +255,7 @@ int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t
     return 0;
 }
 
+// Puts every part that existed at the mark back as it was, dropping later marks; 0, or NX's error code.
 int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name) {
     if (int rc = enter("UF_UNDO_undo_to_mark")) return rc;
     Session& s = S();
@@ -266,6 +277,7 @@ int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_n
     return 0;
 }
 
+// Deletes an undo mark; 0, or NX's error code (1250001 for no such mark).
 int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name) {
     if (int rc = enter("UF_UNDO_delete_mark")) return rc;
     Session& s = S();

@@ -1,4 +1,5 @@
-// Objects, names, layers and layer categories, attributes and groups of the work part.
+// Objects, names, layers and layer categories, attributes and groups of the work part, and the
+// names and units of parts.
 #include <cstring>
 
 #include "util.h"
@@ -51,6 +52,7 @@ int set_layer_status(int layer, int status) {
 
 extern "C" {
 
+// The part's next object of the type in creation order; 0, or NX's error code. Host's choice: deleted ones are skipped.
 int UF_OBJ_cycle_objs_in_part(tag_t part_tag, int type, tag_t* object) {
     if (int rc = enter("UF_OBJ_cycle_objs_in_part")) {
         if (object) *object = NULL_TAG;
@@ -66,6 +68,7 @@ int UF_OBJ_cycle_objs_in_part(tag_t part_tag, int type, tag_t* object) {
     return 0;
 }
 
+// An object's type and subtype (a part: UF_OBJ_PART_TYPE); 0, or NX's error code.
 int UF_OBJ_ask_type_and_subtype(tag_t object_id, int* type, int* subtype) {
     if (type) *type = 0;
     if (subtype) *subtype = 0;
@@ -81,6 +84,7 @@ int UF_OBJ_ask_type_and_subtype(tag_t object_id, int* type, int* subtype) {
     return 0;
 }
 
+// Copies an object's name; 0, UF_OBJ_NAME_NOT_FOUND with the empty text for an unnamed object, or NX's error code.
 int UF_OBJ_ask_name(tag_t object_id, char* name) {
     if (name) name[0] = '\0';
     if (int rc = enter("UF_OBJ_ask_name")) return rc;
@@ -91,6 +95,7 @@ int UF_OBJ_ask_name(tag_t object_id, char* name) {
     return 0;
 }
 
+// Names an object other than a category; 0, or NX's error code. Host's choice: more than 30 characters are refused.
 int UF_OBJ_set_name(tag_t object_id, const char* name) {
     if (int rc = enter("UF_OBJ_set_name")) return rc;
     Object* o = live_obj(object_id);
@@ -101,6 +106,7 @@ int UF_OBJ_set_name(tag_t object_id, const char* name) {
     return 0;
 }
 
+// Moves an object to a layer (outside 1 to 256 nothing happens, as in NX); 0, or NX's error code.
 int UF_OBJ_set_layer(tag_t object_id, int layer) {
     if (int rc = enter("UF_OBJ_set_layer")) return rc;
     Object* o = live_obj(object_id);
@@ -111,6 +117,7 @@ int UF_OBJ_set_layer(tag_t object_id, int layer) {
     return 0;
 }
 
+// Sets an object's colour (1 to 216); 0, or NX's error code.
 int UF_OBJ_set_color(tag_t object_id, int color) {
     if (int rc = enter("UF_OBJ_set_color")) return rc;
     if (!work_part()) return ERR_NO_WORK_PART;
@@ -121,6 +128,7 @@ int UF_OBJ_set_color(tag_t object_id, int color) {
     return 0;
 }
 
+// Blanks or unblanks an object, a group with its members; 0, or NX's error code.
 int UF_OBJ_set_blank_status(tag_t object_id, int blank_status) {
     if (int rc = enter("UF_OBJ_set_blank_status")) return rc;
     Object* o = live_obj(object_id);
@@ -133,6 +141,7 @@ int UF_OBJ_set_blank_status(tag_t object_id, int blank_status) {
     return 0;
 }
 
+// The status of a layer of the work part; 0, or NX's error code.
 int UF_LAYER_ask_status(const int layer_number, int* layer_status) {
     if (layer_status) *layer_status = 0;
     if (int rc = enter("UF_LAYER_ask_status")) return rc;
@@ -143,11 +152,13 @@ int UF_LAYER_ask_status(const int layer_number, int* layer_status) {
     return 0;
 }
 
+// Sets a layer's status in the work part; 0, or NX's error code. Host's choice: the old work layer becomes selectable.
 int UF_LAYER_set_status(const int layer_number, const int layer_status) {
     if (int rc = enter("UF_LAYER_set_status")) return rc;
     return set_layer_status(layer_number, layer_status);
 }
 
+// The work part's next object on the layer (0: any not invisible); 0, or NX's code. Host's choice: skips deleted ones.
 int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
     if (int rc = enter("UF_LAYER_cycle_by_layer")) {
         if (object_tag) *object_tag = NULL_TAG;
@@ -191,6 +202,7 @@ int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
     return 0;
 }
 
+// Copies a category's name, layers and description; 0, or NX's error code.
 int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t category_info) {
     if (category_info) memset(category_info, 0, sizeof *category_info);
     if (int rc = enter("UF_LAYER_ask_category_info")) return rc;
@@ -203,6 +215,7 @@ int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t catego
     return 0;
 }
 
+// The work part's category of that name, ASCII case ignored (unknown: the null tag, no error); 0, or NX's error code.
 int UF_LAYER_ask_category_tag(char* category_name, tag_t* category) {
     if (category) *category = NULL_TAG;
     if (int rc = enter("UF_LAYER_ask_category_tag")) return rc;
@@ -219,6 +232,7 @@ int UF_LAYER_ask_category_tag(char* category_name, tag_t* category) {
     return 0;  // unknown names are not an error
 }
 
+// Makes a category of the work part; 0, or NX's error code. Host's choice: 4 for a name taken in any letter case.
 int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* category) {
     if (category) *category = NULL_TAG;
     if (int rc = enter("UF_LAYER_create_category")) return rc;
@@ -242,8 +256,7 @@ int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* ca
     return 0;
 }
 
-/* The attribute of that title of an object, or of a part when given a part's tag: type 0 when it
- * has none (no error). The host keeps string attributes only. */
+// Reads an attribute of an object or part (none: type 0); 0, or NX's error code. Host's choice: string attributes only.
 int UF_ATTR_read_value(tag_t object, char* title, int type, UF_ATTR_value_p_t value) {
     if (value) {
         value->type = 0;
@@ -268,6 +281,7 @@ int UF_ATTR_read_value(tag_t object, char* title, int type, UF_ATTR_value_p_t va
     return 0;
 }
 
+// Hands out a group's members that are alive (none: no array); 0, or NX's error code.
 int UF_GROUP_ask_group_data(const tag_t group_tag, tag_t** group_members, int* count_of_members) {
     if (group_members) *group_members = nullptr;
     if (count_of_members) *count_of_members = 0;
@@ -283,6 +297,7 @@ int UF_GROUP_ask_group_data(const tag_t group_tag, tag_t** group_members, int* c
     return 0;
 }
 
+// Copies the part's path as it was opened, in GBK, cut to 256 characters; 0, or NX's error code.
 int UF_PART_ask_part_name(tag_t part_tag, char part_fspec[MAX_FSPEC_SIZE + 1]) {
     if (part_fspec) part_fspec[0] = '\0';
     if (int rc = enter("UF_PART_ask_part_name")) return rc;
@@ -292,6 +307,7 @@ int UF_PART_ask_part_name(tag_t part_tag, char part_fspec[MAX_FSPEC_SIZE + 1]) {
     return 0;
 }
 
+// The part's units (1 metric, 2 English); 0, or NX's error code.
 int UF_PART_ask_units(tag_t part_tag, int* part_units) {
     if (part_units) *part_units = 0;
     if (int rc = enter("UF_PART_ask_units")) return rc;

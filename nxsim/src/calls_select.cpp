@@ -40,6 +40,7 @@ tag_t find_pickable(const Part& p, const std::string& gbk_name, const UF_UI_sele
 
 extern "C" {
 
+// Answers from the next scripted select answer: response 3 with the objects named, or 2; 0, or NX's error code.
 int UF_UI_select_by_class(char* message, UF_UI_selection_options_p_t opts, int* response, int* count,
                           tag_p_t* object) {
     if (response) *response = 0;
@@ -83,6 +84,7 @@ int UF_UI_select_by_class(char* message, UF_UI_selection_options_p_t opts, int* 
     return 0;
 }
 
+// Checks the object and the switch (0 or 1); the host draws nothing; 0, or NX's error code.
 int UF_DISP_set_highlight(tag_t object_id, int action_switch) {
     if (int rc = enter("UF_DISP_set_highlight")) return rc;
     if (!live_obj(object_id)) return ERR_BAD_TAG;

@@ -20,6 +20,7 @@ enum {
 
 extern "C" {
 
+// The file name of a path without its last extension (type 100, a folder: with it); 0, or NX's error code.
 int uc4574(const char* fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]) {
     if (fname) fname[0] = '\0';
     if (int rc = enter("uc4574")) return rc;
@@ -34,6 +35,7 @@ int uc4574(const char* fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1
     return 0;
 }
 
+// Splits a path at its last separator into folder (a root keeps its separator) and file name; 0, or NX's error code.
 int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
            char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]) {
     (void)ftype;
@@ -55,7 +57,7 @@ int uc4576(const char* fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
     return 0;
 }
 
-// Replaces a note's text by lines: 1 done, 2 failed, 3 null tag, 4 line too long (NX's codes).
+// Replaces a note's text: 1 done, 2 failed, 3 null tag, 4 a line too long, or NX's code. Host's choice: no line limit.
 int uc5566(tag_t np1, int ip2, int ip3, char cp4[][133]) {
     if (int rc = enter("uc5566")) return rc;
     if (np1 == NULL_TAG) return UC5566_NULL_TAG;

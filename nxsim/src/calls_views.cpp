@@ -394,6 +394,7 @@ void views_to_json(const Part& p, json& doc) {
 
 extern "C" {
 
+// The displayed part's view of that name (empty: the work view); 0, or 1205001 with the null tag.
 int UF_VIEW_ask_tag_of_view_name(const char* view_name, tag_t* view_tag) {
     if (view_tag) *view_tag = NULL_TAG;
     if (int rc = enter("UF_VIEW_ask_tag_of_view_name")) return rc;
@@ -411,6 +412,7 @@ int UF_VIEW_ask_tag_of_view_name(const char* view_name, tag_t* view_tag) {
     return 0;
 }
 
+// A view's orientation, as shown in the layout or else as saved; 0, or NX's code.
 int uc6433(const char* cp1, double* rr2) {
     if (rr2)
         for (int i = 0; i < 9; ++i) rr2[i] = 0;
@@ -427,6 +429,7 @@ int uc6433(const char* cp1, double* rr2) {
     return V_OK;
 }
 
+// Orients a view of the layout: absolute, the WCS, an object's system, or X and Y given; 0, or NX's code.
 int uc6434(const char* cp1, int ip2, tag_t np3, double rp4[6]) {
     if (int rc = enter("uc6434")) return rc;
     Part* p = nullptr;
@@ -457,6 +460,7 @@ int uc6434(const char* cp1, int ip2, tag_t np3, double rp4[6]) {
     return V_OK;
 }
 
+// Makes a view of the layout the work view; 0, or NX's code. Host's choice: nothing while a drawing is shown.
 int uc6449(const char* cp1) {
     if (int rc = enter("uc6449")) return rc;
     Part* p = display_part();
@@ -471,6 +475,7 @@ int uc6449(const char* cp1) {
     return V_OK;
 }
 
+// Saves a view's shown (ip3 1) or saved state under a new name, or its own modifications; 0, or NX's code.
 int uc6450(const char* cp1, const char* cp2, const int ip3, const int ip4) {
     if (int rc = enter("uc6450")) return rc;
     Part* p = nullptr;
@@ -492,6 +497,7 @@ int uc6450(const char* cp1, const char* cp2, const int ip3, const int ip4) {
     return V_OK;
 }
 
+// Deletes a saved view that is not standard, the work view nor in the layout; 0, or NX's code.
 int uc6454(char* cp1) {
     if (int rc = enter("uc6454")) return rc;
     Part* p = display_part();
@@ -514,6 +520,7 @@ int uc6454(char* cp1) {
     return V_OK;
 }
 
+// Replaces a view of the current layout by another; 0, or NX's code. Host's choice: 3 for a view already shown.
 int uc6464(const char* layout_name, const char* old_view_name, const char* new_view_name) {
     if (int rc = enter("uc6464")) return rc;
     Part* p = display_part();

@@ -62,12 +62,14 @@ int create_link(const char* call, bool body, tag_t source, tag_t xform, tag_t ob
 
 extern "C" {
 
+// Links a solid body into a part: a feature holding a copy of the body; 0, or NX's error code.
 int UF_WAVE_create_linked_body(const tag_t body, const tag_t xform, const tag_t object_in_part,
                                const logical update_at_timestamp, tag_t* linked_feature) {
     return create_link("UF_WAVE_create_linked_body", true, body, xform, object_in_part,
                        update_at_timestamp, linked_feature);
 }
 
+// Links a point, line or arc into a part: a feature holding a copy; 0, or NX's error code.
 int UF_WAVE_create_linked_curve(const tag_t curve, const tag_t xform, const tag_t object_in_part,
                                 const logical update_at_timestamp, tag_t* linked_feature) {
     return create_link("UF_WAVE_create_linked_curve", false, curve, xform, object_in_part,

@@ -1,4 +1,5 @@
-// Reading and writing simulated part files (JSON). Every refusal names the file and the field.
+// Reading and writing simulated part files (JSON), in the same sections both ways; the inputs
+// the host refused. Every refusal names the file and the field.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -824,8 +825,8 @@ private:
 
 }  // namespace
 
-// A refused part is also recorded as a refused input: the run ends with exit code 2 even when
-// the host took the refusal for an NX error code the plug-in went on from.
+// A refused part ends the run with exit code 2 even when the plug-in went on from the NX error
+// code it was given; a missing file is no malformed input.
 int load_part_file(const std::string& path, tag_t* out, std::string* err) {
     std::string missing = path + ": the part file cannot be opened";
     if (read_part_file(path, out, err) == 0) return 0;

@@ -683,6 +683,7 @@ int set_item_value(const Dialog& d, DialogItem& it, const UF_STYLER_item_value_t
 
 extern "C" {
 
+// Runs the dialog of the .dlg file, played by the scripted events; 0 with the response, or NX's error code.
 int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
                             int number_of_cbs, void* client_data, int* response) {
     (void)client_data;
@@ -747,6 +748,7 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
     return 0;
 }
 
+// Hands out an attribute of an object of the running dialog; 0, or NX's error code.
 int UF_STYLER_ask_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
     if (int rc = enter("UF_STYLER_ask_value")) return rc;
     Dialog* d = current_dialog(dialog_id);
@@ -787,6 +789,7 @@ int UF_STYLER_ask_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
     }
 }
 
+// Sets an attribute of an object of the running dialog; 0, or NX's error code.
 int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
     if (int rc = enter("UF_STYLER_set_value")) return rc;
     Dialog* d = current_dialog(dialog_id);
@@ -810,6 +813,7 @@ int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value) {
     }
 }
 
+// Releases what a styler value holds, not the record itself; 0.
 int UF_STYLER_free_value(UF_STYLER_item_value_type_p_t data) {
     enter_any("UF_STYLER_free_value");
     free_value_members(data);

@@ -10,8 +10,8 @@ using namespace nxsim;
 
 extern "C" {
 
+// Shows the text in a message box (a box: line); 0, also when it fails, as the contract has no failure.
 int ws_message_box(const char* text) {
-    // The plug-in's contract is "always 0": a box that could not be shown is not reported.
     if (enter_any("ws_message_box") != 0) return 0;
     add_transcript("box", text ? text : "");
     return 0;
@@ -61,14 +61,15 @@ int browse(const char* call, const char* title, const char* start, char path[102
 
 extern "C" {
 
-/* The folder browser: the scripted folder answer, or a cancel. */
+// The folder the next scripted folder answer picks; 0, or -1 with the empty path (cancelled, or failed).
 int ws_browse_folder(const char* title, char path[1024]) { return browse("ws_browse_folder", title, nullptr, path); }
 
-/* The folder browser opened on start: an empty scripted folder answers it. */
+// As ws_browse_folder, the browser open on start: an empty scripted folder picks start; 0, or -1.
 int ws_browse_folder_at(const char* title, const char* start, char path[1024]) {
     return browse("ws_browse_folder_at", title, start, path);
 }
 
+// The session's library path, the plug-in's DLL; 0, or -1 with the empty path (none set, or failed).
 int ws_module_file_path(char path[1024]) {
     int failed = enter_any("ws_module_file_path");
     if (path) path[0] = '\0';
@@ -77,8 +78,9 @@ int ws_module_file_path(char path[1024]) {
     return 0;
 }
 
+// Shows the About box (an about: line); 0, also when it fails, as the message box.
 int ws_show_about_dialog(void) {
-    if (enter_any("ws_show_about_dialog") != 0) return 0;  // "always 0", as the message box
+    if (enter_any("ws_show_about_dialog") != 0) return 0;
     S().transcript.push_back("about: About box shown (dialog 4000, bitmap 4001); closed by the user");
     return 0;
 }

@@ -19,7 +19,6 @@ int kv_is_space(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-/* Copies whole characters only, so a cut value never ends in half a character. */
 size_t kv_copy_n(char *dst, size_t size, const char *src, size_t n) {
     if (!dst || size == 0) return 0;
     size_t len = 0;
@@ -54,7 +53,6 @@ void kv_drop_split_char(char *text) {
     }
 }
 
-/* Upper-cases in place, stepping over double-byte characters. */
 void kv_upper(char *text) {
     if (!text) return;
     for (char *p = text; *p; ++p) {
@@ -69,8 +67,6 @@ void kv_upper(char *text) {
 
 static char fold(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
 
-/* 1 when equal apart from ASCII case; the second byte of a double-byte character must match
- * exactly. */
 int kv_equal_nocase_n(const char *a, size_t alen, const char *b, size_t blen) {
     if (!a || !b || alen != blen) return 0;
     for (size_t i = 0; i < alen; ++i) {

@@ -44,7 +44,8 @@ void kv_drop_split_char(char *text);
 void kv_upper(char *text);
 
 /* 1 when a (alen bytes) and b (blen bytes) are the same text apart from the case of ASCII
- * letters, else 0. */
+ * letters, else 0. The trail byte of a double-byte character, which may look like a letter,
+ * must match exactly. */
 int kv_equal_nocase_n(const char *a, size_t alen, const char *b, size_t blen);
 
 /* kv_equal_nocase_n of two terminated texts; a null text equals nothing. */

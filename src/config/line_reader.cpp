@@ -42,7 +42,6 @@ size_t next_break(kv_line_reader_t *reader) {
 
 }  // namespace
 
-/* 1 and a view of the next line, or 0 at the end of the file. */
 int kv_next_line_slow(kv_line_reader_t *reader, const char **text, size_t *length, char *spill,
                       size_t spill_size, int *had_break) {
     *text = spill;
@@ -79,7 +78,6 @@ int kv_next_line_slow(kv_line_reader_t *reader, const char **text, size_t *lengt
     return 1;
 }
 
-/* kv_next_line copied into line. */
 int kv_read_line(kv_line_reader_t *reader, char *line, size_t size, int *had_break) {
     const char *text = NULL;
     size_t length = 0;

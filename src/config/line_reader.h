@@ -20,6 +20,8 @@ typedef struct kv_line_reader_s {
     char block[16384];
 } kv_line_reader_t;
 
+/* Makes reader read file from its current position (a null file reads as an empty one). The
+ * stream's own buffering is turned off. */
 void kv_line_reader_init(kv_line_reader_t *reader, FILE *file);
 
 /* The index of the next c in the block at or after pos, or the block's length. */

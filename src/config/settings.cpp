@@ -88,8 +88,6 @@ const char *value_for_key(char *line, const char *key, size_t key_len) {
 
 }  // namespace
 
-/* 0 and the path when config.dat opens for reading; -1 (no tool folder) or -2 (not readable)
- * and the empty text otherwise. */
 int config_file_path(char *path, size_t size) {
     if (!path || size == 0) return -1;
     int rc = form_config_path(path, size);
@@ -103,8 +101,6 @@ int config_file_path(char *path, size_t size) {
     return 0;
 }
 
-/* 0 found; -1 no tool folder or no readable config.dat; -2 no line with the key and a
- * non-empty value. The value is cut to fit size bytes and always terminated. */
 int read_setting(const char *key, char *value, size_t size) {
     char scratch[1];
     if (!value || size == 0) {

@@ -44,8 +44,6 @@ int match_marked_line(const char *line, const char *variable, const char *marker
 
 }  // namespace
 
-/* 0 when custom_dirs.dat was read to a stop (result found or empty); -1 when UGII_ROOT_DIR
- * could not be translated; -2 when the file did not open or a read failed. */
 int read_custom_dirs_entry(const char *variable, const char *marker, char result[KV_PATH_BUFSIZE]) {
     if (!result) return -1;
     result[0] = '\0';
@@ -71,8 +69,6 @@ int read_custom_dirs_entry(const char *variable, const char *marker, char result
     return rc;
 }
 
-/* 0 and the folder two levels above the library file; -1 and the empty text when the
- * library's path is unknown or has fewer levels. */
 int module_parent_folder(char result[KV_PATH_BUFSIZE]) {
     if (!result) return -1;
     result[0] = '\0';
@@ -89,7 +85,6 @@ int module_parent_folder(char result[KV_PATH_BUFSIZE]) {
     return 0;
 }
 
-/* Always 0; folder holds the tool folder, or the empty text after the user was told. */
 int find_tool_folder(char folder[KV_PATH_BUFSIZE]) {
     if (!folder) return 0;
     folder[0] = '\0';

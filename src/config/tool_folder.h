@@ -17,12 +17,13 @@
 int find_tool_folder(char folder[KV_PATH_BUFSIZE]);
 
 /* The value of the marked line "<marker><variable>=<folder>" in NX's custom_dirs.dat into
- * result (1024 bytes, empty when none). 0 when the file was read to a stop, non-zero when
- * UGII_ROOT_DIR could not be translated, the file did not open or a read stopped early. */
+ * result (1024 bytes, empty when none). 0 when the file was read to a stop (found or not); -1
+ * when an argument is missing or UGII_ROOT_DIR could not be translated; -2 when the file's path
+ * does not fit, the file did not open or a read failed. */
 int read_custom_dirs_entry(const char *variable, const char *marker, char result[KV_PATH_BUFSIZE]);
 
 /* The folder two levels above the library file into result (1024 bytes). 0, or -1 and the
- * empty text when the library's path is not known. */
+ * empty text when the library's path is not known or has fewer levels. */
 int module_parent_folder(char result[KV_PATH_BUFSIZE]);
 
 #endif

@@ -139,7 +139,6 @@ int launch_create_dialog(int *response) {
 
 const char *create_target_folder(void) { return g_folder; }
 
-/* Constructor: empties the folder and lists the electrodes. 0. */
 int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     g_folder[0] = '\0';
@@ -150,7 +149,6 @@ int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* OK: creates the selected electrodes; 1 (the dialog closes). */
 int create_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     create_selected(dialog_id);
@@ -158,7 +156,6 @@ int create_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_EXIT_DIALOG;
 }
 
-/* Apply: as OK, but 0 (the dialog stays, its list and selection unchanged). */
 int create_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     create_selected(dialog_id);
@@ -166,7 +163,6 @@ int create_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* ACTION_4: no item stays selected. 0. */
 int create_clear_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     clear_selection(dialog_id, kList);
@@ -174,7 +170,6 @@ int create_clear_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* ACTION_5: every item flips its selection. 0. */
 int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     int count = list_count(dialog_id, kList);
@@ -188,7 +183,6 @@ int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* ACTION_1: the folder the user picks; cancelling leaves no folder (the work part's is used). 0. */
 int create_choose_folder_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     g_folder[0] = '\0';

@@ -18,12 +18,21 @@ int launch_create_dialog(int *response);
 /* The target folder the dialog holds (1024 bytes; empty until chosen or defaulted). */
 const char *create_target_folder(void);
 
-/* Callbacks: OK returns 1 (the dialog closes); the others 0. Without the API all return 0. */
+/* The callbacks. Each keeps the dialog open (0) unless said otherwise, and does nothing when
+ * the API cannot be initialised. */
+
+/* Empties the target folder and lists the work part's electrodes. */
 int create_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* Makes the part file of each selected electrode and closes the dialog (1). */
 int create_ok_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* As OK, the dialog staying open with its list and selection. */
 int create_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* ACTION_4: no item stays selected. */
 int create_clear_selection_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* ACTION_5: every item's selection flips. */
 int create_invert_selection_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* ACTION_1: the folder the user picks becomes the target; a cancelled browser leaves none (OK
+ * and Apply then take the work part's folder). */
 int create_choose_folder_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 
 #endif

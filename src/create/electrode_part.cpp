@@ -146,7 +146,6 @@ int link_electrode(tag_t part, const char *name) {
 
 }  // namespace
 
-/* Always 0; message holds text with path put in for its "%s", the path shortened to fit. */
 void format_path_message(char *message, size_t size, const char *text, const char *path) {
     if (!message || size == 0) return;
     message[0] = '\0';
@@ -180,8 +179,6 @@ void format_path_message(char *message, size_t size, const char *text, const cha
     append(message, size, after);
 }
 
-/* 0 and the prefix text and separator (or the empty text); -1 and the empty text when the
- * work part's name was asked for and could not be had. */
 int electrode_part_prefix(char *prefix, size_t size) {
     if (!prefix || size == 0) return 0;
     prefix[0] = '\0';
@@ -205,7 +202,6 @@ int electrode_part_prefix(char *prefix, size_t size) {
     return 0;
 }
 
-/* 0 made (and walked); -1 exists, not made, or no such category; -2 the user's part lost. */
 int create_electrode_part(char *folder, const char *name) {
     if (!folder || !name || name[0] == '\0') return -1;
     size_t len = strlen(folder);
@@ -237,7 +233,6 @@ int create_electrode_part(char *folder, const char *name) {
     return link_electrode(part, name);
 }
 
-/* 0 copied; -1 null part or system; -2 NX did not make the copy; -3 the work part not back. */
 int copy_csys_to_part(tag_t part, tag_t csys, const char *name) {
     if (part == NULL_TAG || csys == NULL_TAG) return -1;
     tag_t matrix = NULL_TAG;

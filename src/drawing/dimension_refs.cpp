@@ -92,7 +92,6 @@ int valid_axis(int axis) { return axis >= 0 && axis <= 2; }
 
 }  // namespace
 
-/* 0 built, -1 nothing changed. */
 int build_dimension_references(tag_t ecs, const char *name) {
     if (!name) return -1;
     saved_wcs saved;
@@ -121,7 +120,6 @@ int build_dimension_references(tag_t ecs, const char *name) {
     return 0;
 }
 
-/* 0 made and named, -1 not. */
 int create_origin_marker(const char *name, double point[3]) {
     if (!name || !point) return -1;
     char marker[KV_REF_NAME_SIZE];
@@ -133,7 +131,6 @@ int create_origin_marker(const char *name, double point[3]) {
     return name_reference(arc, marker, 0);
 }
 
-/* The number of bodies appended. */
 int collect_solid_bodies(int layer, uf_list_p_t list) {
     // Layer 0 would make NX cycle every visible layer.
     if (!list || layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return 0;
@@ -150,7 +147,6 @@ int collect_solid_bodies(int layer, uf_list_p_t list) {
     return count;
 }
 
-/* The number of bodies measured. */
 int measure_electrode_box(uf_list_p_t list, double box[6]) {
     if (!box) return 0;
     for (int i = 0; i < 6; ++i) box[i] = 0;
@@ -213,7 +209,6 @@ int measure_electrode_box(uf_list_p_t list, double box[6]) {
     return measured;
 }
 
-/* 0, or -1 with zero vectors. */
 int wcs_axes(double x[3], double y[3], double z[3]) {
     if (!x || !y || !z) return -1;
     for (int i = 0; i < 3; ++i) x[i] = y[i] = z[i] = 0;
@@ -228,7 +223,6 @@ int wcs_axes(double x[3], double y[3], double z[3]) {
     return 0;
 }
 
-/* 1 cuts, 0 does not, -1 no plane. */
 int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value) {
     if (!axis_dir || !valid_axis(axis)) return -1;
     double wcs_point[3] = {0, 0, 0};
@@ -255,7 +249,6 @@ int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value
     return n > 0 ? 1 : 0;
 }
 
-/* 0 found, -1 ended on the fallback. */
 int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out) {
     if (!out) return -1;
@@ -296,7 +289,6 @@ int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo,
     return 0;
 }
 
-/* 0 found, -1 ended on the fallback. */
 int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out) {
     if (!out) return -1;
@@ -335,7 +327,6 @@ int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo,
     return 0;
 }
 
-/* The number of markers made. */
 int create_corner_markers(const char *name, const double box[6]) {
     if (!name || !box) return 0;
     delete_named_objects(name, UF_circle_type);
@@ -352,7 +343,6 @@ int create_corner_markers(const char *name, const double box[6]) {
     return made;
 }
 
-/* The number of lines made. */
 int create_edge_lines(const char *name, const double box[6]) {
     if (!name || !box) return 0;
     char line_name[KV_REF_NAME_SIZE];
@@ -380,7 +370,6 @@ int create_edge_lines(const char *name, const double box[6]) {
     return made;
 }
 
-/* 0 made, -1 not. */
 int create_marker_circle(const double point[3], tag_t *out_arc) {
     if (out_arc) *out_arc = NULL_TAG;
     if (!point || !out_arc) return -1;
@@ -390,7 +379,6 @@ int create_marker_circle(const double point[3], tag_t *out_arc) {
     return create_arc_in_csys(angles, point, KV_MARKER_RADIUS, origin, matrix, out_arc);
 }
 
-/* 0 made, -1 not. */
 int create_arc_in_csys(const double angles[2], const double centre[3], double radius, const double origin[3],
                        const double matrix[9], tag_t *out_arc) {
     if (out_arc) *out_arc = NULL_TAG;
@@ -414,7 +402,6 @@ int create_arc_in_csys(const double angles[2], const double centre[3], double ra
     return 0;
 }
 
-/* 0, -1 system or matrix not asked, -2 values not read. */
 int ask_csys_frame(tag_t csys, double origin[3], double matrix[9]) {
     if (!origin || !matrix) return -1;
     for (int i = 0; i < 3; ++i) origin[i] = 0;
@@ -433,7 +420,6 @@ int ask_csys_frame(tag_t csys, double origin[3], double matrix[9]) {
     return 0;
 }
 
-/* 0, or -1 with point unchanged. */
 int csys_point_to_absolute(const double origin[3], const double matrix[9], double point[3]) {
     if (!origin || !matrix || !point) return -1;
     double m4[16], inverse[16];
@@ -449,7 +435,6 @@ int csys_point_to_absolute(const double origin[3], const double matrix[9], doubl
     return 0;
 }
 
-/* 0 made, -1 not. */
 int create_wcs_line(const double start[3], const double end[3], tag_t *out_line) {
     if (out_line) *out_line = NULL_TAG;
     if (!start || !end || !out_line) return -1;
@@ -467,7 +452,6 @@ int create_wcs_line(const double start[3], const double end[3], tag_t *out_line)
     return 0;
 }
 
-/* The number handed to NX for deletion. */
 int delete_named_objects(const char *name, int type) {
     if (!name) return 0;
     tag_t part = UF_ASSEM_ask_work_part();
@@ -488,7 +472,6 @@ int delete_named_objects(const char *name, int type) {
     return deleted;
 }
 
-/* The number handed to NX for deletion. */
 int delete_listed_objects(uf_list_p_t list) {
     if (!list) return 0;
     int count = 0;

@@ -50,7 +50,6 @@ bool has_views(const electrode_record *r) {
 
 }  // namespace
 
-/* 0 listed, -1 not listed (then *exists is 1). */
 int drawing_exists(const char *name, int *exists) {
     tag_t drawing = NULL_TAG;
     int rc = find_drawing(name, &drawing);
@@ -58,14 +57,12 @@ int drawing_exists(const char *name, int *exists) {
     return rc;
 }
 
-/* 0 deleted, -1 nothing deleted. */
 int delete_drawing_named(const char *name) {
     tag_t drawing = NULL_TAG;
     if (find_drawing(name, &drawing) != 0 || drawing == NULL_TAG) return -1;
     return UF_DRAW_delete_drawing(drawing) == 0 ? 0 : -1;
 }
 
-/* Always 0; *answer 1 (OK) or 3. */
 int question_box(const char *title, const char *text, int *answer) {
     if (answer) *answer = 3;
     char *message = (char *)malloc(kQuestionSize);
@@ -93,7 +90,6 @@ int question_box(const char *title, const char *text, int *answer) {
     return 0;
 }
 
-/* No result. */
 void drawing_pass(electrode_record *head) {
     for (electrode_record *r = head; r; r = r->next) {
         const char *name = r->data.electrode_name;
@@ -114,7 +110,6 @@ void drawing_pass(electrode_record *head) {
     }
 }
 
-/* No result. */
 void show_selected_electrode_layers(electrode_record *head) {
     for (electrode_record *r = head; r; r = r->next) {
         if (r->selected != 1) continue;
@@ -138,12 +133,10 @@ void show_selected_electrode_layers(electrode_record *head) {
     }
 }
 
-/* No result. */
 void make_all_layers_selectable(void) {
     for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) UF_LAYER_set_status(l, UF_LAYER_ACTIVE_LAYER);
 }
 
-/* 1 ran, 0 refused. */
 int run_drawing_batch(int dialog_id) {
     tag_t current = NULL_TAG;
     UF_DRAW_ask_current_drawing(&current);

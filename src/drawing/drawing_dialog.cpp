@@ -39,7 +39,6 @@ int launch_drawing_dialog(int *response) {
     return launch_dialog(DRAWING_DIALOG_FILE, g_table, DRAWING_DIALOG_ROWS, response);
 }
 
-/* 0. */
 int drawing_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // A list left by a dialog that was never destroyed would be lost here.
@@ -56,7 +55,6 @@ int drawing_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t)
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 0. */
 int drawing_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     free_electrode_list(electrode_list);
@@ -65,7 +63,6 @@ int drawing_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 1 after the batch, 0 when refused. */
 int drawing_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     int ran = run_drawing_batch(dialog_id);
@@ -73,7 +70,6 @@ int drawing_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return ran ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 0. */
 int drawing_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     run_drawing_batch(dialog_id);
@@ -81,7 +77,6 @@ int drawing_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 0. */
 int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // The layers belong to the model: on a drawing sheet the selection changes nothing.
@@ -101,7 +96,6 @@ int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 0. */
 int apply_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     electrode_data shown;
@@ -122,7 +116,6 @@ int apply_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 0. */
 int copy_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     read_process_fields(dialog_id, &process_clipboard);
@@ -130,7 +123,6 @@ int copy_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* 0. */
 int paste_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     int pasted = 0;

@@ -23,7 +23,7 @@ void read_pair(const char *key_x, const char *key_y, double out[2]) {
     out[1] = setting_real(key_y);
 }
 
-/* The borders' width and height; 0 when NX could not give them. */
+/* The width and height of the view's borders. 0, or -1 (both 0) when NX cannot give them. */
 int view_size(tag_t view, double *w, double *h) {
     *w = 0;
     *h = 0;
@@ -61,7 +61,6 @@ int for_each_group_line(tag_t group, Fn fn) {
 
 }  // namespace
 
-/* No result. */
 void prepare_drawing_display(void) {
     UF_DISP_drawing_display_data_t display;
     memset(&display, 0, sizeof display);
@@ -83,7 +82,6 @@ void prepare_drawing_display(void) {
     UF_DRAW_set_border_display(FALSE);
 }
 
-/* 0 and the drawing; -1 and the null tag; -2 and the null tag when not opened (told). */
 int create_electrode_drawing(const char *name, const double size[2], double scale, tag_t *drawing) {
     if (drawing) *drawing = NULL_TAG;
     if (!name || name[0] == '\0' || !size || !drawing) return -1;
@@ -113,7 +111,6 @@ int create_electrode_drawing(const char *name, const double size[2], double scal
     return 0;
 }
 
-/* 0 and the path; -1 and the empty text. */
 int template_path(char *path, size_t size) {
     if (!path || size == 0) return -1;
     path[0] = '\0';
@@ -131,7 +128,6 @@ int template_path(char *path, size_t size) {
     return 0;
 }
 
-/* 0 and the group; -1 and the null tag. */
 int import_template(const char *path, tag_t *group) {
     if (group) *group = NULL_TAG;
     if (!path || path[0] == '\0' || !group) return -1;
@@ -154,12 +150,10 @@ int import_template(const char *path, tag_t *group) {
     return imported == NULL_TAG ? -1 : 0;
 }
 
-/* The number of lines given width 2. */
 int set_template_line_width(tag_t group) {
     return for_each_group_line(group, [](tag_t line) { UF_OBJ_set_line_width(line, UF_OBJ_WIDTH_THIN); });
 }
 
-/* The number of lines recoloured. */
 int color_template_lines(tag_t group) {
     if (group == NULL_TAG || setting_int("ELECTRODE_LINE_COLOR_CHANGE") != 1) return 0;
     // The keys are spelled ELECTORDE in every shop's config.dat.
@@ -169,7 +163,6 @@ int color_template_lines(tag_t group) {
     return for_each_group_line(group, [&](tag_t line) { set_color_from_rgb(line, r, g, b); });
 }
 
-/* 0, or -1 without a work part. */
 int set_drafting_units(void) {
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return -1;
@@ -188,7 +181,6 @@ int set_drafting_units(void) {
     return 0;
 }
 
-/* 0 and the body; -1 and the null tag. */
 int electrode_body(const char *name, tag_t *body) {
     if (body) *body = NULL_TAG;
     if (!name || !body) return -1;
@@ -210,7 +202,6 @@ int electrode_body(const char *name, tag_t *body) {
     return -1;
 }
 
-/* 0 and the view; -1 and the null tag. */
 int import_model_view(tag_t drawing, tag_t model_view, const double position[2], tag_t *view) {
     if (view) *view = NULL_TAG;
     if (drawing == NULL_TAG || model_view == NULL_TAG || !position || !view) return -1;
@@ -230,7 +221,6 @@ int import_model_view(tag_t drawing, tag_t model_view, const double position[2],
     return 0;
 }
 
-/* 0 and the view; -1 and the null tag. */
 int add_projected_view(tag_t drawing, tag_t parent, const double position[2], tag_t *view) {
     if (view) *view = NULL_TAG;
     if (drawing == NULL_TAG || parent == NULL_TAG || !position || !view) return -1;
@@ -243,7 +233,6 @@ int add_projected_view(tag_t drawing, tag_t parent, const double position[2], ta
     return 0;
 }
 
-/* uc6447's result, or -1 for a null view. */
 int set_view_layers(tag_t view, const char *name) {
     if (view == NULL_TAG) return -1;
     int table[UF_LAYER_MAX_LAYER];
@@ -268,7 +257,6 @@ int set_view_layers(tag_t view, const char *name) {
     return uc6447(view_name, 2, table);
 }
 
-/* No result. */
 void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2]) {
     if (drawing == NULL_TAG || view == NULL_TAG || !position || !box) return;
     double w = 0, h = 0;
@@ -280,7 +268,6 @@ void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const 
     UF_DRAW_update_one_view(drawing, view);
 }
 
-/* 0, or -1 when ratio is null. */
 int box_ratio(tag_t view, const double box[2], double *ratio) {
     if (!ratio) return -1;
     *ratio = 1.0;
@@ -292,7 +279,6 @@ int box_ratio(tag_t view, const double box[2], double *ratio) {
     return 0;
 }
 
-/* 0, or -1 when ratio is null. */
 int shrink_ratio(tag_t view, const double box[2], double *ratio) {
     if (!ratio) return -1;
     *ratio = 1.0;
@@ -304,7 +290,6 @@ int shrink_ratio(tag_t view, const double box[2], double *ratio) {
     return 0;
 }
 
-/* NX's result of setting the view's display. */
 int set_view_display(tag_t view, int flag) {
     UF_DRAW_view_prfs_t prefs;
     memset(&prefs, 0, sizeof prefs);
@@ -315,7 +300,6 @@ int set_view_display(tag_t view, int flag) {
     return UF_DRAW_set_view_display(view, &prefs);
 }
 
-/* 0, or -1 for a null view or a negative scale. */
 int place_view(tag_t drawing, tag_t view, const double position[2], double scale) {
     if (view == NULL_TAG || scale < 0 || !position) return -1;
     UF_DRAW_set_drawing_ref_pt(drawing, view, position);
@@ -324,7 +308,6 @@ int place_view(tag_t drawing, tag_t view, const double position[2], double scale
     return 0;
 }
 
-/* -1 when a view tag is null, -2 when the sheet was not opened, else 0. */
 int make_electrode_drawing(const char *name, electrode_data data) {
     if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
     if (!name) return 0;

@@ -109,7 +109,6 @@ void append_record(const char *name, void *context) {
 
 }  // namespace
 
-/* Always 0; text holds the last folder name of the work part's path, or the empty text. */
 int mould_no_of_work_part(char *text, size_t size) {
     if (!text || size == 0) return 0;
     text[0] = '\0';
@@ -130,7 +129,6 @@ int mould_no_of_work_part(char *text, size_t size) {
     return 0;
 }
 
-/* No result. */
 void init_electrode_record(electrode_record *record, const char *name) {
     if (!record) return;
     electrode_data *d = &record->data;
@@ -147,7 +145,6 @@ void init_electrode_record(electrode_record *record, const char *name) {
     d->fine_count = setting_int("ELECTRODE_DRAFT_FIN_NUM");
 }
 
-/* The head of the new list, or null. */
 electrode_record *build_electrode_list(void) {
     tag_t work = UF_ASSEM_ask_work_part();
     if (work == NULL_TAG) return NULL;
@@ -161,7 +158,6 @@ electrode_record *build_electrode_list(void) {
     return b.head;
 }
 
-/* No result. */
 void free_electrode_list(electrode_record *head) {
     while (head) {
         electrode_record *next = head->next;
@@ -170,13 +166,11 @@ void free_electrode_list(electrode_record *head) {
     }
 }
 
-/* No result. */
 void refresh_selected_flags(electrode_record *head, int dialog_id, const char *list_object) {
     for (electrode_record *r = head; r; r = r->next)
         r->selected = is_text_selected(dialog_id, list_object, r->data.electrode_name) ? 1 : 0;
 }
 
-/* No result. */
 void fill_electrode_list_box(int dialog_id, const char *list_object, electrode_record *head) {
     list_clear(dialog_id, list_object);
     for (electrode_record *r = head; r; r = r->next)
@@ -184,7 +178,6 @@ void fill_electrode_list_box(int dialog_id, const char *list_object, electrode_r
     set_choice(dialog_id, list_object, 0);
 }
 
-/* 0, or -1 when memory for the items ran out. */
 int set_option_items(int dialog_id, const char *object, const char *list) {
     if (!list || list[0] == '\0' || !strchr(list, ',')) {
         set_list_items(dialog_id, object, 0, NULL);

@@ -6,11 +6,13 @@
 #include "nx.h"
 #include "drawing/electrode_record.h"
 
-/* The coordinate system "<name>_CSYS" on the electrode's first layer, or the null tag. */
+/* The coordinate system named "<name>_CSYS" (letter case ignored) on the electrode's first
+ * layer, or the null tag. */
 tag_t find_electrode_csys(const char *name);
 
-/* Prepares every selected record of the list in the model (layers, work coordinate system, the
- * top and isometric model views, whose tags go into the record). */
+/* Prepares every selected record of the list in the model: its layers shown, the top and
+ * isometric model views made in its coordinate system (their tags go into the record; the WCS
+ * is given back), and the reference geometry of its dimensions. */
 void prepare_electrode_views(electrode_record *head);
 
 #endif

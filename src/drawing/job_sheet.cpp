@@ -122,7 +122,8 @@ struct saved_state {
     int have_mark;
 };
 
-// 0, or -1 when the WCS could not be read; the mark is asked for twice as well.
+// Keeps the WCS (keep_wcs) and sets the undo mark, asked for twice as well. 0, or -1 when the
+// WCS could not be read (no mark is set then).
 int keep_state(saved_state *s) {
     memset(s, 0, sizeof *s);
     if (keep_wcs(&s->wcs) != 0) return -1;
@@ -156,7 +157,6 @@ void give_back_state(const saved_state *s) {
 
 }  // namespace
 
-/* 0, -1 no work part, -2 no memory. */
 int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
     if (!sheet) return -2;
     memset(sheet, 0, sizeof *sheet);
@@ -180,7 +180,6 @@ int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
     return 0;
 }
 
-/* No result. */
 void free_job_sheet(job_sheet *sheet) {
     if (!sheet) return;
     free(sheet->rows);
@@ -226,7 +225,6 @@ int sheet_paths(const char *folder, const char *part, char csv[KV_JOB_PATH_SIZE]
 
 }  // namespace
 
-/* 0 written, -1 nothing to write or nowhere, -2 a file not written. */
 int write_job_sheet(const electrode_record *head, const char *folder) {
     if (!head) {
         ws_message_box(KV_JOB_NO_ELECTRODE_TEXT);
@@ -260,7 +258,6 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     return 0;
 }
 
-/* Always 0. */
 int job_sheet_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     char start[KV_SETTING_BUFSIZE] = "", folder[1024] = "";

@@ -28,7 +28,6 @@ int put_line(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
 
 }  // namespace
 
-/* 0, or -1. */
 int write_job_csv(FILE *out, const job_sheet *sheet) {
     if (!out || !sheet) return -1;
     // A row's cells are too big for the stack of every host thread: one heap block.

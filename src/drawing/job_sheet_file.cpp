@@ -34,7 +34,6 @@ int replace_file(const char *tmp, const char *path) {
 
 }  // namespace
 
-/* 0 written, -1 temporary file not written, -2 path not replaced. */
 int write_replacing(const char *path, job_writer writer, const job_sheet *sheet) {
     if (!path || !writer || !sheet) return -1;
     char tmp[KV_JOB_PATH_SIZE];

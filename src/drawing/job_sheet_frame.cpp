@@ -42,19 +42,16 @@ double turn_degrees(double x, double y) {
 
 }  // namespace
 
-/* No result. */
 void absolute_frame(job_frame *frame) {
     if (!frame) return;
     memset(frame, 0, sizeof *frame);
     frame->matrix[0] = frame->matrix[4] = frame->matrix[8] = 1.0;
 }
 
-/* 1 rotation, 0 not. */
 int frame_is_rotation(const job_frame *frame) {
     return frame && rows_orthonormal(frame->matrix) && determinant(frame->matrix) > 0;
 }
 
-/* 0, or -1 with out cleared. */
 int place_electrode(const job_frame *datum, const job_frame *ecs, job_placement *out) {
     if (!out) return -1;
     memset(out, 0, sizeof *out);
@@ -79,7 +76,6 @@ int place_electrode(const job_frame *datum, const job_frame *ecs, job_placement 
     return 0;
 }
 
-/* 0, or -1. */
 int right_handed_frame(const job_frame *frame, job_frame *out) {
     if (!frame || !out) return -1;
     job_frame f = *frame;
@@ -91,7 +87,6 @@ int right_handed_frame(const job_frame *frame, job_frame *out) {
     return 0;
 }
 
-/* 0, or -1 with the empty text. */
 int format_fixed3(double value, char *text, size_t size) {
     if (!text || size == 0) return -1;
     text[0] = '\0';

@@ -145,7 +145,6 @@ int put_footer(FILE *out, const job_sheet *s) {
 
 }  // namespace
 
-/* 0, or -1. */
 int write_job_html(FILE *out, const job_sheet *sheet) {
     if (!out || !sheet) return -1;
     char(*cells)[KV_JOB_CELL_SIZE] = (char(*)[KV_JOB_CELL_SIZE])malloc(sizeof(char[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]));

@@ -53,7 +53,6 @@ void trim_zeros(char *text) {
 
 }  // namespace
 
-/* 0, or -1 with blank cleared. */
 int parse_blank(const char *item, job_blank *blank) {
     if (!blank) return -1;
     memset(blank, 0, sizeof *blank);
@@ -72,7 +71,6 @@ int parse_blank(const char *item, job_blank *blank) {
     return 0;
 }
 
-/* The number of blanks kept. */
 int parse_stock_list(const char *text, job_stock_list *list) {
     if (!list) return 0;
     memset(list, 0, sizeof *list);
@@ -87,7 +85,6 @@ int parse_stock_list(const char *text, job_stock_list *list) {
     return list->count;
 }
 
-/* 0 chosen, -1 none fits, -2 missing argument. */
 int choose_stock(const job_stock_list *list, const double size[3], double clearance, double clamp,
                  job_stock_choice *choice) {
     if (!choice) return -2;
@@ -111,7 +108,6 @@ int choose_stock(const job_stock_list *list, const double size[3], double cleara
     return choice->index >= 0 ? 0 : -1;
 }
 
-/* 0, or -1 with the empty text. */
 int format_size(const double v[3], char *text, size_t size) {
     if (!text || size == 0) return -1;
     text[0] = '\0';

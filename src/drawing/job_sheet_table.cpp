@@ -52,7 +52,6 @@ void stock_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB_C
 
 }  // namespace
 
-/* No result. */
 void job_row_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
     for (int i = 0; i < KV_JOB_COLUMNS; ++i) cells[i][0] = '\0';
     if (!row) {
@@ -83,7 +82,6 @@ void job_row_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB
     stock_cells(sheet, row, cells);
 }
 
-/* The row's pieces. */
 int job_row_pieces(const job_row *row) {
     if (!row || !row->data) return 0;
     const int counts[3] = {row->data->supr_coarse_count, row->data->coarse_count, row->data->fine_count};

@@ -51,8 +51,6 @@ void hide_other_layers(int keep) {
 
 }  // namespace
 
-/* The tag of the coordinate system "<name>_CSYS" (letter case ignored) on the electrode's first
- * layer, or the null tag. */
 tag_t find_electrode_csys(const char *name) {
     if (!name) return NULL_TAG;
     char wanted[kCsysNameSize];
@@ -77,7 +75,6 @@ tag_t find_electrode_csys(const char *name) {
     return NULL_TAG;
 }
 
-/* No result. */
 void prepare_electrode_views(electrode_record *head) {
     for (electrode_record *r = head; r; r = r->next) {
         if (r->selected != 1) continue;
@@ -104,7 +101,6 @@ void prepare_electrode_views(electrode_record *head) {
     }
 }
 
-/* The tag of "<name>_TOP", or the null tag. */
 tag_t make_top_view(const char *name, tag_t ecs) {
     if (!name) return NULL_TAG;
     uc6432("", 1);
@@ -123,7 +119,6 @@ tag_t make_top_view(const char *name, tag_t ecs) {
     return tag;
 }
 
-/* The tag of "TFR-ISO", or the null tag. */
 tag_t make_iso_view(const char *name, tag_t ecs) {
     if (!name) return NULL_TAG;
     tag_t base = ecs;
@@ -160,7 +155,6 @@ tag_t make_iso_view(const char *name, tag_t ecs) {
     return tag;
 }
 
-/* 0 deleted, -1 not. */
 int remove_model_view(const char *view_name) {
     // The 32-bit releases take the view name as a writable text.
     char name[KV_OBJ_NAME_BUFSIZE];

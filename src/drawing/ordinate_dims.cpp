@@ -19,7 +19,8 @@ const double kTextDistance = 10.0;
 // Starting extremes when choosing edge lines.
 const double kFar = 9999.0;
 
-/* The margin type, the margin's offset sign and the dimension type of a side. */
+/* The margin type of a side (1 for the top and bottom, 2 for the left and right) and the
+ * margin's offset from its edge line (outwards). */
 int margin_type_of(int side) { return side == KV_SIDE_TOP || side == KV_SIDE_BOTTOM ? 1 : 2; }
 double offset_of(int side) { return side == KV_SIDE_LEFT || side == KV_SIDE_BOTTOM ? -kMarginOffset : kMarginOffset; }
 
@@ -30,6 +31,7 @@ int list_count(uf_list_p_t list) {
     return count;
 }
 
+/* The list's object at index, or the null tag when NX cannot say. */
 tag_t list_object(uf_list_p_t list, int index) {
     tag_t t = NULL_TAG;
     if (UF_MODL_ask_list_item(list, index, &t) != 0) return NULL_TAG;
@@ -63,7 +65,6 @@ void fill_object(UF_DRF_object_t *rec, tag_t object, tag_t view, UF_DRF_assoc_ty
 
 }  // namespace
 
-/* 0, or -1 (outputs untouched past what was computed). */
 int arc_points(tag_t arc, double centre[3], double start[3], double at40[3], double end[3]) {
     if (arc == NULL_TAG) return -1;
     UF_CURVE_arc_t a;
@@ -88,10 +89,8 @@ int arc_points(tag_t arc, double centre[3], double start[3], double at40[3], dou
     return 0;
 }
 
-/* 0, or -1. */
 int arc_center(tag_t arc, double centre[3]) { return arc_points(arc, centre, NULL, NULL, NULL); }
 
-/* 0, or -1 and (0, 0). */
 int arc_in_drawing(tag_t view, tag_t arc, double point[2]) {
     if (!point) return -1;
     point[0] = point[1] = 0;
@@ -104,7 +103,6 @@ int arc_in_drawing(tag_t view, tag_t arc, double point[2]) {
     return 0;
 }
 
-/* The number of corner markers appended. */
 int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     if (origin) *origin = NULL_TAG;
     if (!name || !arcs || !origin) return 0;
@@ -131,7 +129,6 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     return found;
 }
 
-/* The number of lines appended. */
 int find_edge_lines(const char *name, uf_list_p_t lines) {
     if (!name || !lines) return 0;
     tag_t part = UF_ASSEM_ask_work_part();
@@ -149,7 +146,6 @@ int find_edge_lines(const char *name, uf_list_p_t lines) {
     return found;
 }
 
-/* Always 0. */
 int corner_marker(tag_t view, uf_list_p_t arcs, int corner, tag_t *marker, double position[2]) {
     if (marker) *marker = NULL_TAG;
     if (position) position[0] = position[1] = 0;
@@ -185,21 +181,18 @@ int corner_marker(tag_t view, uf_list_p_t arcs, int corner, tag_t *marker, doubl
     return 0;
 }
 
-/* 1 or 0. */
 int same_drawing_x(tag_t view, tag_t a, tag_t b) {
     double pa[2], pb[2];
     if (arc_in_drawing(view, a, pa) != 0 || arc_in_drawing(view, b, pb) != 0) return 0;
     return fabs(pa[0] - pb[0]) < KV_SAME_POSITION ? 1 : 0;
 }
 
-/* 1 or 0. */
 int same_drawing_y(tag_t view, tag_t a, tag_t b) {
     double pa[2], pb[2];
     if (arc_in_drawing(view, a, pa) != 0 || arc_in_drawing(view, b, pb) != 0) return 0;
     return fabs(pa[1] - pb[1]) < KV_SAME_POSITION ? 1 : 0;
 }
 
-/* 1 or 0. */
 int near_in_drawing(tag_t view, tag_t a, tag_t b) {
     double pa[2], pb[2], distance = 0;
     if (arc_in_drawing(view, a, pa) != 0 || arc_in_drawing(view, b, pb) != 0) return 0;
@@ -207,7 +200,6 @@ int near_in_drawing(tag_t view, tag_t a, tag_t b) {
     return distance < KV_NEAR_MARKERS ? 1 : 0;
 }
 
-/* 0 and the origin; -1 and the null tag. */
 int create_ordinate_origin(tag_t view, tag_t arc, tag_t *origin) {
     if (origin) *origin = NULL_TAG;
     if (arc == NULL_TAG || !origin) return -1;
@@ -221,7 +213,6 @@ int create_ordinate_origin(tag_t view, tag_t arc, tag_t *origin) {
     return 0;
 }
 
-/* 0 and the points; -1 and zeros. */
 int line_in_drawing(tag_t view, tag_t line, double points[4]) {
     if (!points) return -1;
     for (int i = 0; i < 4; ++i) points[i] = 0;
@@ -236,7 +227,6 @@ int line_in_drawing(tag_t view, tag_t line, double points[4]) {
     return 0;
 }
 
-/* The chosen line, or the null tag. */
 tag_t extreme_edge_line(tag_t view, uf_list_p_t lines, int side) {
     tag_t chosen[4] = {NULL_TAG, NULL_TAG, NULL_TAG, NULL_TAG};
     double left = kFar, right = -kFar, bottom = kFar, top = -kFar;
@@ -270,7 +260,6 @@ tag_t extreme_edge_line(tag_t view, uf_list_p_t lines, int side) {
     return side >= 0 && side < 4 ? chosen[side] : NULL_TAG;
 }
 
-/* 0 and the margin; -1 and the null tag. */
 int create_margin(tag_t view, tag_t ordinate_origin, tag_t line, int side, tag_t *margin) {
     if (margin) *margin = NULL_TAG;
     if (ordinate_origin == NULL_TAG || line == NULL_TAG || !margin || side < 0 || side > 3) return -1;
@@ -287,7 +276,6 @@ int create_margin(tag_t view, tag_t ordinate_origin, tag_t line, int side, tag_t
     return 0;
 }
 
-/* No result. */
 void create_view_margins(tag_t view, tag_t ordinate_origin, uf_list_p_t lines, tag_t margins[4]) {
     if (!margins) return;
     for (int side = 0; side < 4; ++side) margins[side] = NULL_TAG;
@@ -297,7 +285,6 @@ void create_view_margins(tag_t view, tag_t ordinate_origin, uf_list_p_t lines, t
     }
 }
 
-/* 0 and the dimension; -1 and the null tag. */
 int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag_t *dimension) {
     if (dimension) *dimension = NULL_TAG;
     // Without a margin or a point there is nothing NX could dimension.
@@ -329,7 +316,6 @@ int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag
     return 0;
 }
 
-/* No result. */
 void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
     if (!name) return;
     uf_list_p_t arcs = NULL, lines = NULL;

@@ -38,7 +38,8 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin);
 int find_edge_lines(const char *name, uf_list_p_t lines);
 
 /* The arc's centre (absolute) and its start point, the point at 40 % of its sweep and its end
- * point; any output may be null. 0, or -1 for the null tag or when NX cannot read it. */
+ * point; any output may be null. 0, or -1 (no output written) for the null tag or when NX
+ * cannot read it. arc_center: the centre alone. */
 int arc_points(tag_t arc, double centre[3], double start[3], double at40[3], double end[3]);
 int arc_center(tag_t arc, double centre[3]);
 

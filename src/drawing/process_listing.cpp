@@ -60,7 +60,6 @@ void write_block(const electrode_data *d) {
 
 }  // namespace
 
-/* No result. */
 void write_process_report(const electrode_record *head) {
     logical open = FALSE;
     UF_UI_is_listing_window_open(&open);
@@ -69,7 +68,6 @@ void write_process_report(const electrode_record *head) {
     for (const electrode_record *r = head; r; r = r->next) write_block(&r->data);
 }
 
-/* Always 0. */
 int write_process_listing(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
     (void)dialog_id;
     (void)client_data;

@@ -22,7 +22,6 @@ const char *mark(int flag) { return flag ? "x" : " "; }
 
 }  // namespace
 
-/* 0, or -1 when text is null. */
 int trim_real_text(char *text) {
     if (!text) return -1;
     const char *point = strrchr(text, '.');
@@ -36,7 +35,6 @@ int trim_real_text(char *text) {
     return 0;
 }
 
-/* 0, or -1 when text is null. */
 int format_gap(double value, char *text, size_t size) {
     if (!text || size == 0) return -1;
     int n = snprintf(text, size, "%f", value);
@@ -48,7 +46,6 @@ int format_gap(double value, char *text, size_t size) {
     return trim_real_text(text);
 }
 
-/* 0, or -1 when text is null. */
 int format_date(int year, int month, int day, char *text, size_t size) {
     if (!text || size == 0) return -1;
     // Month and day always show two digits.
@@ -56,7 +53,6 @@ int format_date(int year, int month, int day, char *text, size_t size) {
     return 0;
 }
 
-/* 0, or -1 (text empty) when text is null or the local date is not known. */
 int format_today(char *text, size_t size) {
     if (!text || size == 0) return -1;
     text[0] = '\0';
@@ -66,7 +62,6 @@ int format_today(char *text, size_t size) {
     return format_date(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, text, size);
 }
 
-/* 0, or -1 for the null group. */
 int fill_title_block(tag_t group, electrode_data data) {
     if (group == NULL_TAG) return -1;
     char text[KV_FIELD_TEXT_SIZE];
@@ -117,7 +112,6 @@ int fill_title_block(tag_t group, electrode_data data) {
     return 0;
 }
 
-/* 0; -1 null body or group; -2 lists empty or of different lengths. */
 int fill_user_defined_notes(tag_t body, tag_t group) {
     if (body == NULL_TAG || group == NULL_TAG) return -1;
     char names[KV_SETTING_BUFSIZE];

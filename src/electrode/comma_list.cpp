@@ -6,7 +6,6 @@
 #include "config/settings.h"
 #include "electrode/text_source.h"
 
-/* The number of commas; 0 for a missing list. */
 int list_item_count(const char *list) {
     if (!list) return 0;
     int count = 0;
@@ -15,7 +14,6 @@ int list_item_count(const char *list) {
     return count;
 }
 
-/* Always 0; text holds item n (cut to size bytes), or the empty text when there is none. */
 int list_item(const char *list, int n, char *text, size_t size) {
     if (text && size > 0) text[0] = '\0';
     if (!list || !text || size == 0 || n < 0) return 0;
@@ -33,7 +31,6 @@ int list_item(const char *list, int n, char *text, size_t size) {
     return 0;
 }
 
-/* The index of the first item equal to text (ASCII case ignored), or -1. */
 int list_item_index(const char *list, const char *text) {
     if (!list || !text) return -1;
     size_t text_len = strlen(text);

@@ -28,7 +28,6 @@ int is_all(const char *name) { return kv_equal_nocase(name, kAll); }
 
 }  // namespace
 
-/* 1 when name begins with the configured prefix (ASCII case ignored), else 0. */
 int is_electrode_name(const char *name) {
     if (!name || name[0] == '\0') return 0;
     char prefix[KV_SETTING_BUFSIZE];
@@ -45,7 +44,6 @@ void electrode_layer_range(int *start, int *end) {
     if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
 }
 
-/* Always 0; name holds the upper-cased first category (not "ALL") holding layer, or "". */
 int category_of_layer(int layer, char *name, size_t size) {
     if (!name || size == 0) return 0;
     name[0] = '\0';
@@ -80,7 +78,6 @@ int find_category(const char *name, tag_t *category) {
     return 0;
 }
 
-/* 0 and the lowest layer of the category; -1 and 0 when it is unknown or holds no layer. */
 int first_layer_of_category(const char *name, int *first_layer) {
     int dummy = 0;
     if (!first_layer) first_layer = &dummy;
@@ -99,7 +96,6 @@ int first_layer_of_category(const char *name, int *first_layer) {
     return -1;
 }
 
-/* -1 (output untouched) when name is no electrode's; else 0 and its first layer (0 if none). */
 int electrode_first_layer(const char *name, int *first_layer) {
     if (!is_electrode_name(name)) return -1;
     first_layer_of_category(name, first_layer);
@@ -115,7 +111,6 @@ int next_category(tag_t part, tag_t *category) {
     return -1;
 }
 
-/* The number of electrode categories of part; take receives each name in NX's order. */
 int list_electrode_categories(tag_t part, electrode_name_fn take, void *context) {
     int count = 0;
     tag_t category = NULL_TAG;
@@ -130,8 +125,8 @@ int list_electrode_categories(tag_t part, electrode_name_fn take, void *context)
     return count;
 }
 
-/* Always 0. Components are scaled by 1/256 (255 gives 0.99609375) as the shop's colours were
- * tuned with that scale. */
+/* Components are scaled by 1/256 (255 gives 0.99609375) as the shop's colours were tuned with
+ * that scale. */
 int set_color_from_rgb(tag_t object, double red, double green, double blue) {
     const double scale = 0.00390625;
     double rgb[3] = {red * scale, green * scale, blue * scale};

@@ -31,7 +31,6 @@ int is_root_folder(const char *folder, size_t len) {
 
 }  // namespace
 
-/* Always 0; text holds the work part's file name without folder and extension, or "". */
 int work_part_name(char *text, size_t size) {
     if (!text || size == 0) return 0;
     text[0] = '\0';
@@ -43,7 +42,6 @@ int work_part_name(char *text, size_t size) {
     return 0;
 }
 
-/* Always 0; text holds the name of the folder that holds the work part, or "" for a root. */
 int work_part_folder_name(char *text, size_t size) {
     if (!text || size == 0) return 0;
     text[0] = '\0';
@@ -61,8 +59,6 @@ int work_part_folder_name(char *text, size_t size) {
     return 0;
 }
 
-/* Returns text: the token's text, the object's string attribute, or "" (null object, no such
- * string attribute). */
 char *read_text_attribute(tag_t object, const char *title, char *text, size_t size) {
     if (!text || size == 0) return text;
     text[0] = '\0';
@@ -91,7 +87,6 @@ char *read_text_attribute(tag_t object, const char *title, char *text, size_t si
     return text;
 }
 
-/* The first note of group whose NAME attribute equals name (case ignored), or the null tag. */
 tag_t find_named_note(tag_t group, const char *name) {
     if (group == NULL_TAG || !name || name[0] == '\0') return NULL_TAG;
     tag_t *members = NULL;
@@ -113,7 +108,6 @@ tag_t find_named_note(tag_t group, const char *name) {
     return found;
 }
 
-/* 0; -1 null note; -2 refused. */
 int set_note_text(tag_t note, const char *text) {
     if (note == NULL_TAG) return -1;
     char lines[1][133];  // NX's note line: 132 characters and the terminator

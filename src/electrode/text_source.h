@@ -12,10 +12,12 @@
  * object or a missing or non-string attribute. Returns text. */
 char *read_text_attribute(tag_t object, const char *title, char *text, size_t size);
 
-/* The work part's file name without folder and extension (empty without a work part). 0. */
+/* The work part's file name without folder and extension into text (size bytes); empty
+ * without a work part. Always 0. */
 int work_part_name(char *text, size_t size);
 
-/* The name of the last folder of the work part's path (empty for a drive root). 0. */
+/* The name of the folder that holds the work part into text (size bytes); empty without a work
+ * part or for a drive root. Always 0. */
 int work_part_folder_name(char *text, size_t size);
 
 /* The note (type 25, subtype 1) of group whose NAME attribute equals name (case ignored),
@@ -27,10 +29,11 @@ tag_t find_named_note(tag_t group, const char *name);
  * stays). */
 int set_note_text(tag_t note, const char *text);
 
-/* The number of items of a comma list (the number of commas). */
+/* The number of items of a comma list (the number of commas); 0 for a null list. */
 int list_item_count(const char *list);
 
-/* Item n of a comma list into text (size bytes); empty when n is out of range. 0. */
+/* Item n (from 0) of a comma list into text (size bytes, cut between characters); the empty
+ * text when there is no item n. Always 0. */
 int list_item(const char *list, int n, char *text, size_t size);
 
 /* The index of the first item equal to text (ASCII case ignored), or -1. */

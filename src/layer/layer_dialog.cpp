@@ -114,7 +114,6 @@ int launch_layer_dialog(int *response) {
     return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, response);
 }
 
-/* 0 and the new selection held; -1 when NX's selection failed (the old one stays). */
 int select_electrode_objects(void) {
     UF_UI_mask_t masks[] = {
         {UF_solid_type, UF_solid_body_subtype, 0},
@@ -143,8 +142,6 @@ int select_electrode_objects(void) {
     return 0;
 }
 
-/* 0 done; -1 layer out of range; -2 name refused; -3 layer not free; -4 not all moved. The user
- * is told why. */
 int apply_layer_dialog(int dialog_id) {
     // The range is taken as configured: with ELECTRODE_END_LAYER missing nothing passes.
     int start = setting_int("ELECTRODE_START_LAYER");
@@ -181,7 +178,6 @@ int apply_layer_dialog(int dialog_id) {
     return 0;
 }
 
-/* Constructor: proposes the next electrode. 0. */
 int layer_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     release_layer_selection();
@@ -190,7 +186,6 @@ int layer_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Destructor: releases the selection. 0. */
 int layer_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     // UF_free needs no initialised API: the dialog's last chance to release is always taken.
     int ready = UF_initialize() == 0;
@@ -199,7 +194,6 @@ int layer_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* OK: 1 (closes) when applied; 0 after a message or without the API. */
 int layer_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     int rc = apply_layer_dialog(dialog_id);
@@ -208,7 +202,6 @@ int layer_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return rc == 0 ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Apply: applies and proposes the next electrode. 0 (the dialog stays open). */
 int layer_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     if (apply_layer_dialog(dialog_id) == 0) {
@@ -219,7 +212,6 @@ int layer_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-/* Selection button: 0. */
 int layer_select_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     select_electrode_objects();

@@ -36,11 +36,19 @@ int select_electrode_objects(void);
  * taken back, or when that fails the electrode is made with it). */
 int apply_layer_dialog(int dialog_id);
 
-/* Callbacks; each returns 0 (the dialog stays open) except OK after success (1). */
+/* The callbacks. Each keeps the dialog open (0) unless said otherwise, and does nothing when
+ * the API cannot be initialised (but for the destructor's release). */
+
+/* Forgets any held selection and proposes the next electrode's name and layer. */
 int layer_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* Releases the held selection, with or without the API. */
 int layer_destructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* apply_layer_dialog; when it succeeds, releases the selection and closes the dialog (1). */
 int layer_ok_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* apply_layer_dialog; when it succeeds, proposes the next electrode and releases the
+ * selection. */
 int layer_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
+/* ACTION_2: select_electrode_objects. */
 int layer_select_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 
 #endif

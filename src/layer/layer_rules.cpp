@@ -34,7 +34,8 @@ int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
     return UF_LAYER_ask_category_info(category, info) == 0 ? 0 : -1;
 }
 
-// 0, or -1 when a category could not be read: then a layer may look free that is not.
+// Fills p (cleared first) from the settings and the work part's categories. 0, or -1 without a
+// work part or when a category could not be read: then a layer may look free that is not.
 int load_proposal(Proposal *p) {
     memset(p, 0, sizeof *p);
     electrode_layer_range(&p->start, &p->end);
@@ -104,20 +105,17 @@ int free_layer_of(const Proposal *p, int *layer) {
 
 }  // namespace
 
-/* The highest electrode number on the range plus one (1 when there is none). */
 int next_electrode_number(void) {
     load_proposal(&g_proposal);
     return highest_plus_one(&g_proposal);
 }
 
-/* 0 and the first layer of the range without an electrode; -1 and 1 when it would be above 256. */
 int first_free_layer(int *layer) {
     int dummy = 0;
     load_proposal(&g_proposal);
     return free_layer_of(&g_proposal, layer ? layer : &dummy);
 }
 
-/* first_free_layer's result, or -2; *number and *layer as the two calls would give them. */
 int propose_electrode(int *number, int *layer) {
     int dummy = 0;
     int loaded = load_proposal(&g_proposal);
@@ -126,7 +124,6 @@ int propose_electrode(int *number, int *layer) {
     return loaded != 0 ? -2 : rc;
 }
 
-/* 0 free; -1 and the other electrode's name; -2 as -1, the range full; -3 unread. */
 int check_electrode_layer(int layer, const char *name, char *other, size_t size) {
     if (other && size > 0) other[0] = '\0';
     if (load_proposal(&g_proposal) != 0) return -3;
@@ -140,7 +137,6 @@ int check_electrode_layer(int layer, const char *name, char *other, size_t size)
     return -1;
 }
 
-/* 0 and the name; -1 for n not above 0; -2 when it does not fit. The name is empty on failure. */
 int make_electrode_name(int n, char *name, size_t size) {
     if (!name || size == 0) return -1;
     name[0] = '\0';
@@ -162,7 +158,6 @@ int make_electrode_name(int n, char *name, size_t size) {
     return 0;
 }
 
-/* 0 after asking NX for the category; -1 refused (no name, bad layer); -2 name too long. */
 int create_electrode_category(const char *name, int layer) {
     if (!name || name[0] == '\0') return -1;
     if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return -1;

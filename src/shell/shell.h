@@ -5,7 +5,9 @@
 
 #include "nx.h"
 
-/* Menu action callbacks (NX's arguments are ignored). Each returns UF_MB_CB_CONTINUE. */
+/* The menu actions ufsta registers (KELVORA_LAYER, _DRAFT, _CREATE, _ABOUT): the first three
+ * open the layer, drawing and create dialogs once check_work_part allows, the last shows the
+ * About dialog. NX's arguments are ignored; each returns UF_MB_CB_CONTINUE. */
 UF_MB_cb_status_t layer_action(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t b);
 UF_MB_cb_status_t draft_action(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t b);
 UF_MB_cb_status_t create_action(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t b);

@@ -34,7 +34,6 @@ void set(int dialog_id, UF_STYLER_item_value_type_t *value) {
 
 }  // namespace
 
-/* Always 0; *value is the field's integer, or 0. */
 int ask_int_value(int dialog_id, const char *object, int *value) {
     if (!value) return 0;
     *value = 0;
@@ -45,7 +44,6 @@ int ask_int_value(int dialog_id, const char *object, int *value) {
     return 0;
 }
 
-/* Always 0; *value is the field's real, or 0.0. */
 int ask_real_value(int dialog_id, const char *object, double *value) {
     if (!value) return 0;
     *value = 0.0;
@@ -56,7 +54,6 @@ int ask_real_value(int dialog_id, const char *object, double *value) {
     return 0;
 }
 
-/* Always 0; text holds the field's text cut to size bytes, or "". */
 int ask_string_value(int dialog_id, const char *object, char *text, size_t size) {
     if (!text || size == 0) return 0;
     text[0] = '\0';
@@ -67,7 +64,7 @@ int ask_string_value(int dialog_id, const char *object, char *text, size_t size)
     return 0;
 }
 
-/* Always 0. Texts go through set_string_value: an address does not fit an int on 64-bit hosts. */
+// Texts go through set_string_value: an address does not fit an int on 64-bit hosts.
 int set_value(int dialog_id, const char *object, int value) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
     v.indicator = UF_STYLER_INTEGER_VALUE;
@@ -76,7 +73,6 @@ int set_value(int dialog_id, const char *object, int value) {
     return 0;
 }
 
-/* Always 0; a null text is set as the empty text. */
 int set_string_value(int dialog_id, const char *object, const char *text) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
     v.indicator = UF_STYLER_STRING_VALUE;
@@ -85,7 +81,6 @@ int set_string_value(int dialog_id, const char *object, const char *text) {
     return 0;
 }
 
-/* Always 0. */
 int set_real_value(int dialog_id, const char *object, double value) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
     v.indicator = UF_STYLER_REAL_VALUE;
@@ -94,7 +89,6 @@ int set_real_value(int dialog_id, const char *object, double value) {
     return 0;
 }
 
-/* Always 0. */
 int set_choice(int dialog_id, const char *object, int n) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
     v.indicator = UF_STYLER_INTEGER_VALUE;
@@ -115,17 +109,14 @@ int set_nav_sensitive(int dialog_id, int button, int flag) {
 
 }  // namespace
 
-/* Always 0. */
 int set_ok_sensitive(int dialog_id, int flag) {
     return set_nav_sensitive(dialog_id, UF_STYLER_OK_INDEX, flag);
 }
 
-/* Always 0. */
 int set_apply_sensitive(int dialog_id, int flag) {
     return set_nav_sensitive(dialog_id, UF_STYLER_APPLY_INDEX, flag);
 }
 
-/* The number of items of a list or option menu; 0 when NX cannot tell. */
 int list_count(int dialog_id, const char *object) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_SUBITEM_VALUES, 0);
     if (ask(dialog_id, &v) != 0) return 0;
@@ -134,7 +125,6 @@ int list_count(int dialog_id, const char *object) {
     return count;
 }
 
-/* Always 0; text holds item n's text cut to size bytes, or "" when n is out of range. */
 int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size) {
     if (!text || size == 0) return 0;
     text[0] = '\0';
@@ -147,14 +137,12 @@ int list_item_text(int dialog_id, const char *object, int n, char *text, size_t 
     return 0;
 }
 
-/* Always 0. */
 int list_clear(int dialog_id, const char *object) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_LIST_DELETE, UF_STYLER_NO_SUB_INDEX);
     set(dialog_id, &v);
     return 0;
 }
 
-/* Always 0; the text becomes the last item (a null text an empty item). */
 int list_append(int dialog_id, const char *object, const char *text) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_LIST_INSERT, UF_STYLER_NO_SUB_INDEX);
     v.indicator = UF_STYLER_STRING_VALUE;
@@ -163,8 +151,7 @@ int list_append(int dialog_id, const char *object, const char *text) {
     return 0;
 }
 
-/* Always 0. Without items the list gets one empty item, never none: NX's option menus need
- * an item to show. */
+// Never no item: NX's option menus need an item to show.
 int set_list_items(int dialog_id, const char *object, int count, char **items) {
     char empty[1] = "";
     char *one[1] = {empty};
@@ -180,7 +167,6 @@ int set_list_items(int dialog_id, const char *object, int count, char **items) {
     return 0;
 }
 
-/* 1 when item n is among the list's selected items, else 0. */
 int is_item_selected(int dialog_id, const char *object, int n) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
     v.indicator = UF_STYLER_INTEGER_PTR_VALUE;
@@ -192,7 +178,7 @@ int is_item_selected(int dialog_id, const char *object, int n) {
     return selected;
 }
 
-/* Always 0. A set flips an item of a multi-select list, so the state is asked first. */
+// A set flips an item of a multi-select list, so the state is asked first.
 int select_item(int dialog_id, const char *object, int n) {
     if (is_item_selected(dialog_id, object, n)) return 0;
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
@@ -200,7 +186,6 @@ int select_item(int dialog_id, const char *object, int n) {
     return 0;
 }
 
-/* Always 0. */
 int deselect_item(int dialog_id, const char *object, int n) {
     if (!is_item_selected(dialog_id, object, n)) return 0;
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
@@ -208,14 +193,12 @@ int deselect_item(int dialog_id, const char *object, int n) {
     return 0;
 }
 
-/* Always 0. */
 int clear_selection(int dialog_id, const char *object) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, UF_STYLER_NO_SUB_INDEX);
     set(dialog_id, &v);
     return 0;
 }
 
-/* 1 when text equals a selected item's text (ASCII case ignored), else 0. */
 int is_text_selected(int dialog_id, const char *object, const char *text) {
     if (!text) return 0;
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);

@@ -1,6 +1,7 @@
 /* Reading and writing UIStyler dialog objects. Each operation is one UF_STYLER_ask_value or
  * UF_STYLER_set_value call whose value is released at once; none reports NX's failure: a
- * failed call leaves the output as the operation first set it (0, 0.0 or the empty text). */
+ * failed call leaves the output as the operation first set it (0, 0.0 or the empty text).
+ * Operations returning int without saying otherwise always return 0. */
 #ifndef KELVORA_FIELDS_H
 #define KELVORA_FIELDS_H
 
@@ -8,15 +9,20 @@
 
 #include "nx.h"
 
+/* The object's integer (also a toggle's state or an option menu's item index) into *value; 0
+ * when the object holds no integer. */
 int ask_int_value(int dialog_id, const char *object, int *value);
+/* The object's real into *value; 0.0 when the object holds no real. */
 int ask_real_value(int dialog_id, const char *object, double *value);
-/* The object's text into text (size bytes, cut to fit, always terminated). */
+/* The object's text into text (size bytes, cut to fit, always terminated); the empty text when
+ * the object holds no text. */
 int ask_string_value(int dialog_id, const char *object, char *text, size_t size);
 
 /* Sets an integer, toggle or option value. */
 int set_value(int dialog_id, const char *object, int value);
-/* Sets a text field's text. */
+/* Sets a text field's text (a null text as the empty text). */
 int set_string_value(int dialog_id, const char *object, const char *text);
+/* Sets a real field's value. */
 int set_real_value(int dialog_id, const char *object, double value);
 /* Chooses item n (from 0) of an option menu or list. */
 int set_choice(int dialog_id, const char *object, int n);
@@ -25,17 +31,23 @@ int set_ok_sensitive(int dialog_id, int flag);
 int set_apply_sensitive(int dialog_id, int flag);
 
 /* Lists and option menus. */
+/* The number of items; 0 when NX cannot tell. */
 int list_count(int dialog_id, const char *object);
-/* Item n's text into text (size bytes), empty when n is out of range. */
+/* Item n's text into text (size bytes, cut to fit); the empty text when n is out of range. */
 int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size);
+/* Removes every item. */
 int list_clear(int dialog_id, const char *object);
+/* Adds text (a null text as the empty text) as the last item. */
 int list_append(int dialog_id, const char *object, const char *text);
-/* Replaces all items; count <= 0 leaves one empty item. */
+/* Replaces all items by the count items; count <= 0 (or no items) leaves one empty item. */
 int set_list_items(int dialog_id, const char *object, int count, char **items);
 /* Multi-select lists: 1 when item n is selected, else 0. */
 int is_item_selected(int dialog_id, const char *object, int n);
+/* Item n becomes selected (select_item) or not selected (deselect_item); the other items keep
+ * their state. */
 int select_item(int dialog_id, const char *object, int n);
 int deselect_item(int dialog_id, const char *object, int n);
+/* No item stays selected. */
 int clear_selection(int dialog_id, const char *object);
 /* 1 when text (ASCII case ignored) is the text of a selected item, else 0. */
 int is_text_selected(int dialog_id, const char *object, const char *text);
