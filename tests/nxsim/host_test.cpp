@@ -1,8 +1,10 @@
 // The simulated host's own behaviour that the plug-in relies on.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
+#include "config_fixture.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
 #include "state.h"
@@ -196,6 +198,71 @@ TEST_F(Host, PartFileRoundTripKeepsObjectsAndSolids) {
     std::string text = nxsim::part_json(work());
     EXPECT_NE(std::string::npos, text.find("\"volume\": 6000.0"));
     EXPECT_NE(std::string::npos, text.find("\"name\": \"E07\""));
+}
+
+TEST_F(Host, MatricesNeedFiniteOrthonormalRows) {
+    tag_t m = NULL_TAG;
+    const double turned[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+    EXPECT_EQ(0, UF_CSYS_create_matrix(turned, &m));
+    EXPECT_NE(NULL_TAG, m);
+    const double sheared[9] = {1, 0, 0, 0.1, 1, 0, 0, 0, 1};
+    const double nan[9] = {NAN, 0, 0, 0, 1, 0, 0, 0, 1};
+    const double infinite[9] = {1, 0, 0, 0, 1, 0, 0, 0, INFINITY};
+    for (const double* bad : {sheared, nan, infinite}) {
+        EXPECT_EQ(4, UF_CSYS_create_matrix(bad, &m));
+        EXPECT_EQ(NULL_TAG, m);
+    }
+}
+
+// Every section of a part file and every kind of object, written as the host writes them: reading
+// the file and writing the part again gives the same document, so reading mirrors writing.
+TEST(HostPartFiles, EverySectionAndObjectKindReadsBackAsWritten) {
+    const char* text = R"({
+      "format": "nxsim-part", "version": 1, "units": "english", "work_layer": 5,
+      "layer_status": {"7": "reference", "9": "invisible"},
+      "wcs": {"origin": [1, 2, 3], "matrix": [0, 1, 0, -1, 0, 0, 0, 0, 1]},
+      "attributes": {"MOULD": "M1234"},
+      "objects": [
+        {"id": 1, "type": "category", "name": "ALL", "layers": "1-256"},
+        {"id": 2, "type": "category", "name": "E01", "layers": [3, "10-12"], "description": "one"},
+        {"id": 3, "type": "point", "name": "P", "layer": 3, "color": 6, "coords": [1, 2, 3]},
+        {"id": 4, "type": "line", "layer": 5, "color": 1, "blank": true, "line_width": 2,
+         "start": [0, 0, 0], "end": [10, 0, 0]},
+        {"id": 5, "type": "matrix", "layer": 5, "color": 1, "values": [1, 0, 0, 0, 1, 0, 0, 0, 1]},
+        {"id": 6, "type": "arc", "layer": 5, "color": 1, "matrix": 5, "center": [0, 0, 1], "radius": 2.5,
+         "start_angle": 0.5, "end_angle": 3.0},
+        {"id": 7, "type": "note", "layer": 5, "color": 1, "text": ["A", "B"], "origin": [5, 5, 0],
+         "height": 3.5, "align": "center"},
+        {"id": 8, "type": "group", "name": "G", "layer": 5, "color": 1, "members": [3, 4]},
+        {"id": 9, "type": "csys", "name": "ECS", "layer": 5, "color": 1, "origin": [1, 1, 1],
+         "matrix": [1, 0, 0, 0, 1, 0, 0, 0, 1]},
+        {"id": 10, "type": "solid", "name": "BODY", "layer": 1, "color": 87, "attributes": {"E": "1"},
+         "shape": {"box": {"origin": [0, 0, 0], "size": [10, 20, 30]}}, "volume": 6000.0},
+        {"id": 11, "type": "component", "name": "E01", "layer": 5, "part": "E01.prt", "refset": "BODY",
+         "origin": [0, 0, 0], "matrix": [1, 0, 0, 0, 1, 0, 0, 0, 1]},
+        {"id": 12, "type": "feature", "feature_type": "LINKED_BODY",
+         "source": {"part": "core.prt", "object": 10, "name": "BODY", "at_timestamp": true}, "geometry": [13]},
+        {"id": 13, "type": "solid", "layer": 5, "color": 87,
+         "shape": {"box": {"origin": [0, 0, 0], "size": [1, 2, 3]}}, "volume": 6.0},
+        {"id": 14, "type": "datum_plane", "layer": 5, "color": 1, "origin": [0, 0, 5], "normal": [0, 0, 1]}
+      ],
+      "views": [{"name": "MINE", "matrix": [1, 0, 0, 0, 0, 1, 0, -1, 0], "scale": 2.0, "centre": [1, 2, 3]}],
+      "layout": {"name": "L2", "views": ["MINE", "TOP"], "work_view": "TOP"},
+      "drawings": [{"name": "SHEET1", "size": [297.0, 210.0], "scale": 1.0, "units": "metric",
+                    "projection": "first angle", "objects": 0}],
+      "current_drawing": "SHEET1"
+    })";
+    nxsim::reset();
+    kv_test::TempDir tmp;
+    kv_test::write_file(tmp / "all.prt", text);
+    std::string err;
+    ASSERT_EQ(0, nxsim::open_part(tmp / "all.prt", &err)) << err;
+    std::string written = nxsim::part_json(nxsim::parts().back());
+    EXPECT_EQ(nlohmann::json::parse(text), nlohmann::json::parse(written)) << written;
+    kv_test::write_file(tmp / "again.prt", written);
+    ASSERT_EQ(0, nxsim::open_part(tmp / "again.prt", &err)) << err;
+    EXPECT_EQ(written, nxsim::part_json(nxsim::parts().back()));
+    EXPECT_TRUE(nxsim::refused_inputs().empty());
 }
 
 }  // namespace
