@@ -308,6 +308,85 @@ int place_view(tag_t drawing, tag_t view, const double position[2], double scale
     return 0;
 }
 
+namespace {
+
+// The template onto the current sheet: its lines, the drafting units, the title block and the
+// user-defined notes. 0, or -1 when the template is missing (the user told).
+int fill_from_template(const char *name, const electrode_data *data) {
+    char path[KV_PATH_BUFSIZE];
+    template_path(path, sizeof path);
+    int status = 1;
+    if (path[0] == '\0' || UF_CFI_ask_file_exist(path, &status) != 0 || status != 0) {
+        ws_message_box(KV_TEMPLATE_MISSING_TEXT);
+        return -1;
+    }
+    tag_t group = NULL_TAG;
+    import_template(path, &group);
+    set_template_line_width(group);
+    color_template_lines(group);
+    set_drafting_units();
+    fill_title_block(group, *data);
+    tag_t body = NULL_TAG;
+    electrode_body(name, &body);
+    fill_user_defined_notes(body, group);
+    return 0;
+}
+
+// The top view (first view) fitted into its box, and the view projected from it (second),
+// the two at one scale when the second does not fit a box of the first's size. Their tags into
+// *view1 and *view2 (null when not made).
+void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *view1, tag_t *view2) {
+    double position1[2], box1[2];
+    read_pair("ELECTRODE_FIRST_VIEW_X_POSI", "ELECTRODE_FIRST_VIEW_Y_POSI", position1);
+    read_pair("ELECTRODE_FIRST_VIEW_X_SIZE", "ELECTRODE_FIRST_VIEW_Y_SIZE", box1);
+    import_model_view(drawing, top_view, position1, view1);
+    if (*view1 != NULL_TAG) {
+        set_view_layers(*view1, name);
+        UF_DRAW_update_one_view(drawing, *view1);
+        fit_view_in_box(drawing, *view1, position1, box1);
+    }
+
+    double position2[2];
+    read_pair("ELECTRODE_SECOND_VIEW_X_POSI", "ELECTRODE_SECOND_VIEW_Y_POSI", position2);
+    add_projected_view(drawing, *view1, position2, view2);
+    if (*view2 == NULL_TAG) return;
+    set_view_layers(*view2, name);
+    UF_DRAW_update_one_view(drawing, *view2);
+    double r = 1.0;
+    box_ratio(*view2, box1, &r);
+    if (!(r < 1.0)) return;  // NaN too: a box of "nan" scales nothing
+    // Views 1 and 2 share one scale: the one that fits both into boxes of box 1's size.
+    double s = 0;
+    tag_t expression = NULL_TAG;
+    UF_DRAW_ask_view_scale(*view1, &expression, &s);
+    UF_DRAW_set_drawing_ref_pt(drawing, *view1, position1);
+    set_view_layers(*view2, name);
+    UF_DRAW_update_one_view(drawing, *view2);
+    UF_DRAW_set_view_scale(*view1, s * r);
+    UF_DRAW_update_one_view(drawing, *view1);
+    UF_DRAW_set_drawing_ref_pt(drawing, *view2, position2);
+    UF_DRAW_set_view_scale(*view2, s * r);
+    UF_DRAW_update_one_view(drawing, *view2);
+}
+
+// The isometric view (third), with hidden lines dashed, shrunk into its box when too large.
+void place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
+    double position3[2], box3[2];
+    read_pair("ELECTRODE_THIRD_VIEW_X_POSI", "ELECTRODE_THIRD_VIEW_Y_POSI", position3);
+    read_pair("ELECTRODE_THIRD_VIEW_X_SIZE", "ELECTRODE_THIRD_VIEW_Y_SIZE", box3);
+    tag_t view3 = NULL_TAG;
+    import_model_view(drawing, iso_view, position3, &view3);
+    if (view3 == NULL_TAG) return;
+    set_view_layers(view3, name);
+    UF_DRAW_update_one_view(drawing, view3);
+    double s3 = 1.0;
+    shrink_ratio(view3, box3, &s3);
+    set_view_display(view3, 1);
+    place_view(drawing, view3, position3, s3);
+}
+
+}  // namespace
+
 int make_electrode_drawing(const char *name, electrode_data data) {
     if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
     if (!name) return 0;
@@ -322,73 +401,10 @@ int make_electrode_drawing(const char *name, electrode_data data) {
     int made = create_electrode_drawing(name, size, 1.0, &drawing);
     if (made != 0) return made == -2 ? -2 : 0;
 
-    char path[KV_PATH_BUFSIZE];
-    template_path(path, sizeof path);
-    int status = 1;
-    if (path[0] == '\0' || UF_CFI_ask_file_exist(path, &status) != 0 || status != 0) {
-        ws_message_box(KV_TEMPLATE_MISSING_TEXT);
-        return 0;
-    }
-    tag_t group = NULL_TAG;
-    import_template(path, &group);
-    set_template_line_width(group);
-    color_template_lines(group);
-    set_drafting_units();
-    fill_title_block(group, data);
-    tag_t body = NULL_TAG;
-    electrode_body(name, &body);
-    fill_user_defined_notes(body, group);
-
-    double position1[2], box1[2];
-    read_pair("ELECTRODE_FIRST_VIEW_X_POSI", "ELECTRODE_FIRST_VIEW_Y_POSI", position1);
-    read_pair("ELECTRODE_FIRST_VIEW_X_SIZE", "ELECTRODE_FIRST_VIEW_Y_SIZE", box1);
-    tag_t view1 = NULL_TAG;
-    import_model_view(drawing, data.top_view_tag, position1, &view1);
-    if (view1 != NULL_TAG) {
-        set_view_layers(view1, name);
-        UF_DRAW_update_one_view(drawing, view1);
-        fit_view_in_box(drawing, view1, position1, box1);
-    }
-
-    double position2[2];
-    read_pair("ELECTRODE_SECOND_VIEW_X_POSI", "ELECTRODE_SECOND_VIEW_Y_POSI", position2);
-    tag_t view2 = NULL_TAG;
-    add_projected_view(drawing, view1, position2, &view2);
-    if (view2 != NULL_TAG) {
-        set_view_layers(view2, name);
-        UF_DRAW_update_one_view(drawing, view2);
-        double r = 1.0;
-        box_ratio(view2, box1, &r);
-        if (r < 1.0) {
-            // Views 1 and 2 share one scale: the one that fits both into boxes of box 1's size.
-            double s = 0;
-            tag_t expression = NULL_TAG;
-            UF_DRAW_ask_view_scale(view1, &expression, &s);
-            UF_DRAW_set_drawing_ref_pt(drawing, view1, position1);
-            set_view_layers(view2, name);
-            UF_DRAW_update_one_view(drawing, view2);
-            UF_DRAW_set_view_scale(view1, s * r);
-            UF_DRAW_update_one_view(drawing, view1);
-            UF_DRAW_set_drawing_ref_pt(drawing, view2, position2);
-            UF_DRAW_set_view_scale(view2, s * r);
-            UF_DRAW_update_one_view(drawing, view2);
-        }
-    }
-
-    double position3[2], box3[2];
-    read_pair("ELECTRODE_THIRD_VIEW_X_POSI", "ELECTRODE_THIRD_VIEW_Y_POSI", position3);
-    read_pair("ELECTRODE_THIRD_VIEW_X_SIZE", "ELECTRODE_THIRD_VIEW_Y_SIZE", box3);
-    tag_t view3 = NULL_TAG;
-    import_model_view(drawing, data.iso_view_tag, position3, &view3);
-    if (view3 != NULL_TAG) {
-        set_view_layers(view3, name);
-        UF_DRAW_update_one_view(drawing, view3);
-        double s3 = 1.0;
-        shrink_ratio(view3, box3, &s3);
-        set_view_display(view3, 1);
-        place_view(drawing, view3, position3, s3);
-    }
-
+    if (fill_from_template(name, &data) != 0) return 0;
+    tag_t view1 = NULL_TAG, view2 = NULL_TAG;
+    place_top_views(drawing, name, data.top_view_tag, &view1, &view2);
+    place_iso_view(drawing, name, data.iso_view_tag);
     dimension_electrode_views(name, view1, view2);
     return 0;
 }

@@ -19,19 +19,13 @@ int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int ro
     return rc;
 }
 
-int dialog_cancel_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data) {
-    (void)dialog_id;
-    (void)client_data;
-    (void)call_data;
+int dialog_cancel_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     UF_terminate();
     return UF_UI_CB_EXIT_DIALOG;
 }
 
-int noop_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t call_data) {
-    (void)dialog_id;
-    (void)client_data;
-    (void)call_data;
+int noop_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() == 0) UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
