@@ -179,29 +179,28 @@ public:
             return e;
         }
         if (!j.is_object()) fail(where, "expected an event");
+        // The events on an object: its field names the object, and some take a value field too.
+        struct ObjectEvent {
+            const char* key;
+            nxsim::DialogEvent::Kind kind;
+            const char* value_key;  // null: none
+            const char* missing;    // why an event without its value field is refused
+        };
+        static const ObjectEvent kObjectEvents[] = {
+            {"press", nxsim::DialogEvent::Press, nullptr, nullptr},
+            {"double_click", nxsim::DialogEvent::DoubleClick, nullptr, nullptr},
+            {"set", nxsim::DialogEvent::Set, "value", "set needs a value"},
+            {"select", nxsim::DialogEvent::Select, "items", "select needs items (indices or texts)"},
+        };
         int kinds = 0;
-        if (j.contains("press")) {
-            e.kind = nxsim::DialogEvent::Press;
-            e.object = text(j["press"], where + ".press");
-            ++kinds;
-        }
-        if (j.contains("double_click")) {
-            e.kind = nxsim::DialogEvent::DoubleClick;
-            e.object = text(j["double_click"], where + ".double_click");
-            ++kinds;
-        }
-        if (j.contains("set")) {
-            e.kind = nxsim::DialogEvent::Set;
-            e.object = text(j["set"], where + ".set");
-            if (!j.contains("value")) fail(where + ".value", "set needs a value");
-            e.value = j["value"];
-            ++kinds;
-        }
-        if (j.contains("select")) {
-            e.kind = nxsim::DialogEvent::Select;
-            e.object = text(j["select"], where + ".select");
-            if (!j.contains("items")) fail(where + ".items", "select needs items (indices or texts)");
-            e.value = j["items"];
+        for (const ObjectEvent& oe : kObjectEvents) {
+            if (!j.contains(oe.key)) continue;
+            e.kind = oe.kind;
+            e.object = text(j[oe.key], where + "." + oe.key);
+            if (oe.value_key) {
+                if (!j.contains(oe.value_key)) fail(where + "." + oe.value_key, oe.missing);
+                e.value = j[oe.value_key];
+            }
             ++kinds;
         }
         for (const char* b : {"ok", "apply", "cancel"}) {
