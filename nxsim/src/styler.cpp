@@ -679,6 +679,31 @@ int set_item_value(const Dialog& d, DialogItem& it, const UF_STYLER_item_value_t
     return 0;
 }
 
+// Checks the plug-in's callback table for the dialog read from path: 0; 4 (an error of the run)
+// when the table does not end with its terminator row at the count given or a row names no
+// object; 1595002 (a refused input) when a row names an object the description lacks.
+int check_callbacks(Dialog& d, const std::string& path, const UF_STYLER_callback_info_t* cbs, int n) {
+    const UF_STYLER_callback_info_t& last = cbs[n - 1];
+    if (!last.object_id || strcmp(last.object_id, UF_STYLER_NULL_OBJECT) != 0 || last.cb_type != UF_STYLER_NO_CB) {
+        error(d.file + ": the callback table's last row is not the terminator");
+        return ERR_BAD_ARG;
+    }
+    for (int i = 0; i + 1 < n; ++i) {
+        const char* id = cbs[i].object_id;
+        if (!id) {
+            error(d.file + ": callback row " + std::to_string(i + 1) + " has no object");
+            return ERR_BAD_ARG;
+        }
+        if (strcmp(id, UF_STYLER_DIALOG_INDEX) != 0 && !d.find(id)) {
+            // The description lacks an object of the dialog the plug-in was built for.
+            refuse_input(path + ": " + id + ": not declared, but the plug-in's callback row " +
+                         std::to_string(i + 1) + " names it");
+            return ERR_STYLER_ITEM;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -704,26 +729,7 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
         refuse_input(err);
         return ERR_STYLER_FILE;
     }
-    // The table must end with its terminator row at the count the caller gave.
-    const UF_STYLER_callback_info_t& last = cbs[number_of_cbs - 1];
-    if (!last.object_id || strcmp(last.object_id, UF_STYLER_NULL_OBJECT) != 0 ||
-        last.cb_type != UF_STYLER_NO_CB) {
-        error(file + ": the callback table's last row is not the terminator");
-        return ERR_BAD_ARG;
-    }
-    for (int i = 0; i + 1 < number_of_cbs; ++i) {
-        const char* id = cbs[i].object_id;
-        if (!id) {
-            error(file + ": callback row " + std::to_string(i + 1) + " has no object");
-            return ERR_BAD_ARG;
-        }
-        if (strcmp(id, UF_STYLER_DIALOG_INDEX) != 0 && !d->find(id)) {
-            // The description lacks an object of the dialog the plug-in was built for.
-            refuse_input(path + ": " + id + ": not declared, but the plug-in's callback row " +
-                         std::to_string(i + 1) + " names it");
-            return ERR_STYLER_ITEM;
-        }
-    }
+    if (int rc = check_callbacks(*d, path, cbs, number_of_cbs)) return rc;
 
     Running r{d.get(), cbs, number_of_cbs - 1};
     s.dialogs.push_back(std::move(d));
