@@ -249,82 +249,63 @@ int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value
     return n > 0 ? 1 : 0;
 }
 
-int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
-                      double *out) {
+namespace {
+
+// Both extent searches: a scan in tenths of the range from its own end (lo for the lower
+// extent, hi for the upper) until a plane cuts, then bisection between the last point outside
+// the body and the first inside.
+int find_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol, int upper,
+                double *out) {
     if (!out) return -1;
     *out = (lo + hi) / 2;
     if (!isfinite(lo) || !isfinite(hi) || !(tol > 0)) return -1;
     if (fabs(lo - hi) < tol) return 0;
     double step = (hi - lo) * 0.1;
+    if (upper) *out = hi;  // the upper search falls back on hi, the lower on the midpoint
     if (lo > hi) return -1;
-    double p = lo;
+    const double end = upper ? hi : lo;
+    double p = end;
     int cut = 0;
-    for (int probes = 0; probes < kMaxScanProbes && p <= hi; ++probes) {
+    for (int probes = 0; probes < kMaxScanProbes && (upper ? p >= lo : p <= hi); ++probes) {
         int r = plane_cuts_body(body, axis_dir, axis, p);
         if (r < 0) {
-            *out = lo;
+            *out = end;
             return -1;
         }
         if (r == 1) {
             cut = 1;
             break;
         }
-        p += step;
+        p = upper ? p - step : p + step;
     }
-    if (!cut) return -1;  // no plane in the range cut: the midpoint stands
-    double a = lo, b = p;
-    for (int n = 0; n < kMaxBisections && fabs(a - b) > tol; ++n) {
-        double m = (a + b) / 2;
+    if (!cut) return -1;  // no plane in the range cut: the fallback stands
+    double outside = end, inside = p;
+    for (int n = 0; n < kMaxBisections && fabs(outside - inside) > tol; ++n) {
+        double m = (outside + inside) / 2;
         int r = plane_cuts_body(body, axis_dir, axis, m);
         if (r < 0) {
             *out = m;
             return -1;
         }
         if (r == 1)
-            b = m;
+            inside = m;
         else
-            a = m;
+            outside = m;
     }
-    *out = (a + b) / 2;
+    *out = (outside + inside) / 2;
     return 0;
+}
+
+}  // namespace
+
+int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
+                      double *out) {
+    return find_extent(body, axis_dir, axis, lo, hi, tol, 0, out);
 }
 
 int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out) {
-    if (!out) return -1;
-    *out = (lo + hi) / 2;
-    if (!isfinite(lo) || !isfinite(hi) || !(tol > 0)) return -1;
-    if (fabs(lo - hi) < tol) return 0;
-    double step = (hi - lo) * 0.1;
-    *out = hi;
-    if (hi < lo) return -1;
-    double p = hi;
-    int cut = 0;
-    for (int probes = 0; probes < kMaxScanProbes && p >= lo; ++probes) {
-        int r = plane_cuts_body(body, axis_dir, axis, p);
-        if (r < 0) return -1;  // hi stands
-        if (r == 1) {
-            cut = 1;
-            break;
-        }
-        p -= step;
-    }
-    if (!cut) return -1;  // no plane in the range cut: hi stands
-    double a = p, b = hi;
-    for (int n = 0; n < kMaxBisections && fabs(a - b) > tol; ++n) {
-        double m = (a + b) / 2;
-        int r = plane_cuts_body(body, axis_dir, axis, m);
-        if (r < 0) {
-            *out = m;
-            return -1;
-        }
-        if (r == 1)
-            a = m;
-        else
-            b = m;
-    }
-    *out = (a + b) / 2;
-    return 0;
+    return find_extent(body, axis_dir, axis, lo, hi, tol, 1, out);
 }
 
 int create_corner_markers(const char *name, const double box[6]) {

@@ -221,10 +221,13 @@ TEST_F(Refs, ExtentSearchesStayWithinTheirProbeBounds) {
     EXPECT_EQ(0, find_lower_extent(body, z, 2, 2, 2.0001, KV_PROBE_TOLERANCE, &out));
     EXPECT_EQ(-1, find_upper_extent(body, z, 2, 0, INFINITY, KV_PROBE_TOLERANCE, &out));
     EXPECT_EQ(before, nxsim::call_count("UF_MODL_create_fixed_dplane"));
-    // A plane NX does not make ends the search with the bound.
+    // A plane NX does not make ends the search with the search's own bound.
     nxsim::fail("UF_MODL_create_fixed_dplane", nxsim::FaultMode::Once);
     EXPECT_EQ(-1, find_upper_extent(body, z, 2, 0, 50, KV_PROBE_TOLERANCE, &out));
     EXPECT_EQ(50, out);
+    nxsim::fail("UF_MODL_create_fixed_dplane", nxsim::FaultMode::Once);
+    EXPECT_EQ(-1, find_lower_extent(body, z, 2, -10, 50, KV_PROBE_TOLERANCE, &out));
+    EXPECT_EQ(-10, out);
     EXPECT_EQ(-1, plane_cuts_body(body, z, 3, 0));
 }
 
