@@ -182,11 +182,9 @@ struct Importer {
                 const Object* nm = it == copies.end() ? nullptr : obj(it->second);
                 if (!m || !nm) break;
                 std::array<double, 3> abs{}, placed{};
-                for (int k = 0; k < 3; ++k)
-                    abs[k] = m->mtx[k] * from.p1[0] + m->mtx[3 + k] * from.p1[1] + m->mtx[6 + k] * from.p1[2];
+                from_axes(m->mtx.data(), from.p1.data(), abs.data());
                 pl.apply(abs, placed);
-                for (int r = 0; r < 3; ++r)
-                    o.p1[r] = nm->mtx[3 * r] * placed[0] + nm->mtx[3 * r + 1] * placed[1] + nm->mtx[3 * r + 2] * placed[2];
+                to_axes(nm->mtx.data(), placed.data(), o.p1.data());
                 o.matrix = nm->tag;
                 o.radius = from.radius * pl.scale;
                 break;

@@ -36,8 +36,7 @@ Object* wcs_object(Part& p) {
 // WCS <-> absolute: local = M (x - o), x = o + M^T local.
 void abs_to_wcs(const Part& p, const double in[3], double out[3]) {
     double d[3] = {in[0] - p.wcs_origin[0], in[1] - p.wcs_origin[1], in[2] - p.wcs_origin[2]};
-    for (int i = 0; i < 3; ++i)
-        out[i] = p.wcs_mtx[3 * i] * d[0] + p.wcs_mtx[3 * i + 1] * d[1] + p.wcs_mtx[3 * i + 2] * d[2];
+    to_axes(p.wcs_mtx.data(), d, out);
 }
 
 void wcs_to_abs(const Part& p, const double in[3], double out[3]) {
@@ -149,7 +148,7 @@ void UF_MTX3_vec_multiply(const double vec[3], const double mtx[9], double vec_p
     if (!vec || !mtx || !vec_product) return;
     // Each row (axis) dotted with the vector: absolute components along the matrix's axes.
     double out[3];
-    for (int i = 0; i < 3; ++i) out[i] = mtx[3 * i] * vec[0] + mtx[3 * i + 1] * vec[1] + mtx[3 * i + 2] * vec[2];
+    to_axes(mtx, vec, out);
     for (int i = 0; i < 3; ++i) vec_product[i] = out[i];
 }
 

@@ -25,10 +25,6 @@ namespace {
 
 const double kTiny = 1e-9;
 
-void view_xyz(const std::array<double, 9>& m, const double p[3], double out[3]) {
-    for (int i = 0; i < 3; ++i) out[i] = m[3 * i] * p[0] + m[3 * i + 1] * p[1] + m[3 * i + 2] * p[2];
-}
-
 // A new view's display, as a drafting standard sets it: hidden lines removed and drawn dashed,
 // smooth edges and silhouettes shown, visible edges of solids solid and black (colour 0 would
 // take each body's own colour) in the bodies' widths.
@@ -77,7 +73,7 @@ void update(MemberView& v) {
     bool any = false;
     auto take = [&](const double p[3]) {
         double q[3];
-        view_xyz(v.mtx, p, q);
+        to_axes(v.mtx.data(), p, q);
         for (int i = 0; i < 3; ++i) {
             if (!any || q[i] < lo[i]) lo[i] = q[i];
             if (!any || q[i] > hi[i]) hi[i] = q[i];
@@ -111,7 +107,7 @@ void update(MemberView& v) {
                     c[2] = i & 4 ? bhi[2] : blo[2];
                     // c is in view axes already: back to absolute for take().
                     double a[3];
-                    for (int k = 0; k < 3; ++k) a[k] = v.mtx[k] * c[0] + v.mtx[3 + k] * c[1] + v.mtx[6 + k] * c[2];
+                    from_axes(v.mtx.data(), c, a);
                     take(a);
                 }
                 break;
@@ -122,7 +118,7 @@ void update(MemberView& v) {
     if (!any) return;
     double mid[3];
     for (int i = 0; i < 3; ++i) mid[i] = (lo[i] + hi[i]) / 2;
-    for (int k = 0; k < 3; ++k) v.anchor[k] = v.mtx[k] * mid[0] + v.mtx[3 + k] * mid[1] + v.mtx[6 + k] * mid[2];
+    from_axes(v.mtx.data(), mid, v.anchor.data());
     v.extent[0] = lo[0] - mid[0];
     v.extent[1] = lo[1] - mid[1];
     v.extent[2] = hi[0] - mid[0];
@@ -257,7 +253,7 @@ void borders_of(const MemberView& v, double out[4]) {
 void view_to_drawing(const MemberView& v, const double model[3], double out[2]) {
     double d[3] = {model[0] - v.anchor[0], model[1] - v.anchor[1], model[2] - v.anchor[2]};
     double q[3];
-    view_xyz(v.mtx, d, q);
+    to_axes(v.mtx.data(), d, q);
     out[0] = v.ref[0] + v.scale * q[0];
     out[1] = v.ref[1] + v.scale * q[1];
 }
@@ -265,14 +261,18 @@ void view_to_drawing(const MemberView& v, const double model[3], double out[2]) 
 void arc_point_abs(const Object& arc, double a, double out[3]) {
     const Object* m = obj(arc.matrix);
     double local[3] = {arc.p1[0] + arc.radius * std::cos(a), arc.p1[1] + arc.radius * std::sin(a), arc.p1[2]};
-    for (int k = 0; k < 3; ++k)
-        out[k] = m ? m->mtx[k] * local[0] + m->mtx[3 + k] * local[1] + m->mtx[6 + k] * local[2] : local[k];
+    if (m)
+        from_axes(m->mtx.data(), local, out);
+    else
+        for (int k = 0; k < 3; ++k) out[k] = local[k];
 }
 
 void arc_centre_abs(const Object& arc, double out[3]) {
     const Object* m = obj(arc.matrix);
-    for (int k = 0; k < 3; ++k)
-        out[k] = m ? m->mtx[k] * arc.p1[0] + m->mtx[3 + k] * arc.p1[1] + m->mtx[6 + k] * arc.p1[2] : arc.p1[k];
+    if (m)
+        from_axes(m->mtx.data(), arc.p1.data(), out);
+    else
+        for (int k = 0; k < 3; ++k) out[k] = arc.p1[k];
 }
 
 bool line_in_view(tag_t line, tag_t view, double out[4]) {

@@ -107,16 +107,13 @@ bool in_layout(const Part& p, tag_t view) {
     return false;
 }
 
-void to_absolute(const std::array<double, 9>& m, const double local[3], double out[3]) {
-    for (int a = 0; a < 3; ++a) out[a] = m[a] * local[0] + m[3 + a] * local[1] + m[6 + a] * local[2];
-}
-
 // Grows lo/hi by an absolute point seen through the view matrix.
 void take(const std::array<double, 9>& m, const double p[3], double lo[3], double hi[3], bool* any) {
+    double v[3];
+    to_axes(m.data(), p, v);
     for (int i = 0; i < 3; ++i) {
-        double v = m[3 * i] * p[0] + m[3 * i + 1] * p[1] + m[3 * i + 2] * p[2];
-        if (!*any || v < lo[i]) lo[i] = v;
-        if (!*any || v > hi[i]) hi[i] = v;
+        if (!*any || v[i] < lo[i]) lo[i] = v[i];
+        if (!*any || v[i] > hi[i]) hi[i] = v[i];
     }
     *any = true;
 }
@@ -144,7 +141,7 @@ bool visible_extent(Part& p, const std::array<double, 9>& m, double lo[3], doubl
                     double local[3] = {o->p1[0] + o->radius * std::cos(a), o->p1[1] + o->radius * std::sin(a),
                                        o->p1[2]};
                     double abs[3];
-                    to_absolute(mo->mtx, local, abs);
+                    from_axes(mo->mtx.data(), local, abs);
                     take(m, abs, lo, hi, &any);
                 }
                 break;
@@ -169,7 +166,7 @@ void fit(Part& p, Object& v) {
     double lo[3], hi[3];
     if (!visible_extent(p, v.shown.mtx, lo, hi)) return;  // nothing to show: the view stays
     double mid[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
-    to_absolute(v.shown.mtx, mid, v.shown.centre.data());
+    from_axes(v.shown.mtx.data(), mid, v.shown.centre.data());
     double w = hi[0] - lo[0], h = hi[1] - lo[1];
     double sx = w > 1e-9 ? kFitShare * kWindowWidth / w : 0;
     double sy = h > 1e-9 ? kFitShare * kWindowHeight / h : 0;

@@ -21,6 +21,16 @@ inline void say(int code, const char* text) { S().messages[code] = text; }
 // Whether all three numbers are finite.
 inline bool finite3(const double* v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
 
+// A point or direction in the axes of m (its rows, as a matrix object keeps them): out = m v,
+// out apart from v.
+inline void to_axes(const double* m, const double v[3], double out[3]) {
+    for (int i = 0; i < 3; ++i) out[i] = m[3 * i] * v[0] + m[3 * i + 1] * v[1] + m[3 * i + 2] * v[2];
+}
+// Back from the axes of m: out = v[0] X + v[1] Y + v[2] Z, X, Y and Z its rows; out apart from v.
+inline void from_axes(const double* m, const double v[3], double out[3]) {
+    for (int a = 0; a < 3; ++a) out[a] = m[a] * v[0] + m[3 + a] * v[1] + m[6 + a] * v[2];
+}
+
 // Whether the first `rows` rows of m (3 numbers each) are unit vectors at right angles, within
 // 1e-6 (the axes of a matrix, or X and Y of a coordinate system). Anything not finite fails.
 bool orthonormal(const double* m, int rows = 3);
