@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the Wine bridge into DIR (its own CMake build, without sanitizers) and makes its Wine
+# prefix, so that kelvora-sim run --plugin can run the plug-in's DLL:
+#
+#   build-bridge.sh DIR
+#
+# DIR/bin/kelvora-sim-wine is the runner; DIR/wineprefix the prefix (made once, then kept);
+# DIR/locale the Chinese locale when the system lacks it. JOBS (default 2) sets the build's jobs.
+# Exit code 77 (skipped) when Wine, its development tools or the Chinese locale's sources are
+# missing; 1 when the build or the prefix failed.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+[ $# -eq 1 ] || { echo "usage: build-bridge.sh DIR" >&2; exit 2; }
+mkdir -p "$1"
+dir=$(cd "$1" && pwd)
+
+skip() { echo "bridge: skipped: $*"; exit 77; }
+fail() { echo "bridge: FAILED: $*"; exit 1; }
+
+wine64=$(command -v wine64 || ls /usr/lib/wine/wine64 2>/dev/null) || skip "wine64 is not installed (package wine64)"
+wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver 2>/dev/null) || skip "wineserver is not installed"
+command -v wineg++ >/dev/null && command -v winebuild >/dev/null || skip "winegcc is not installed (package wine64-tools)"
+command -v cmake >/dev/null || skip "cmake is not installed"
+
+# Two builds at once would share the directory and the prefix.
+exec 9>"$dir/.lock"
+flock -w 1800 9 || fail "another build holds $dir/.lock"
+
+gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  cmake -S "$here" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release >"$dir/cmake.log" 2>&1 ||
+    { cat "$dir/cmake.log"; fail "cmake"; }
+fi
+started=$(date +%s)
+cmake --build "$dir" -j "${JOBS:-2}" >"$dir/build.log" 2>&1 || { tail -n 60 "$dir/build.log"; fail "the build"; }
+echo "bridge: built in $(( $(date +%s) - started )) s"
+
+# The plug-in's texts are GBK: Wine takes the ANSI code page 936 from a Chinese locale.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && [ ! -d "$dir/locale/zh_CN.UTF-8" ]; then
+  mkdir -p "$dir/locale"
+  localedef -i zh_CN -f UTF-8 "$dir/locale/zh_CN.UTF-8" >/dev/null 2>&1 ||
+    { rm -rf "$dir/locale"; skip "the zh_CN locale cannot be made (package locales)"; }
+fi
+locale_env=(LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8)
+[ -d "$dir/locale/zh_CN.UTF-8" ] && locale_env+=(LOCPATH="$dir/locale")
+
+export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  echo "bridge: making the Wine prefix $WINEPREFIX (once)"
+  env "${locale_env[@]}" timeout 300 "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1
+  "$wineserver" -w
+  [ -f "$WINEPREFIX/system.reg" ] || fail "the Wine prefix was not made (see $dir/wineboot.log)"
+  # Windows are made and answered without a display: Wine's null graphics driver.
+  env "${locale_env[@]}" "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$dir/wineboot.log" 2>&1
+  "$wineserver" -w
+  grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" || fail "the prefix's graphics driver was not set (see $dir/wineboot.log)"
+fi
+echo "bridge: ready: $dir/bin/kelvora-sim-wine"

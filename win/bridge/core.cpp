@@ -1,0 +1,245 @@
+// The bridge's core: the record of what the plug-in is doing, the copies the bridge made of the
+// host's memory, and the trampolines through which the host calls plug-in code.
+#include <time.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "bridge.h"
+
+namespace kvb {
+
+namespace {
+
+// ---- the context stack ------------------------------------------------------------------------
+// Written by the thread that runs the plug-in, read by the watchdog and the exception handler:
+// fixed buffers, and a depth published after its frame is written.
+
+const int kMaxFrames = 48;
+const int kFrameText = 200;
+
+struct Frame {
+    bool entry;              // an entry into plug-in code; else an NX call
+    const char* call;        // the NX call's name
+    char text[kFrameText];   // the entry's description
+};
+
+Frame g_frames[kMaxFrames];
+std::atomic<int> g_depth{0};
+int g_entries = 0;                      // entries among the frames
+std::atomic<long long> g_entry_start{-1};  // monotonic ms of the outermost entry's start
+
+long long now_ms() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
+}
+
+void push(bool entry, const char* call, const char* text) {
+    int d = g_depth.load(std::memory_order_relaxed);
+    if (d < kMaxFrames) {
+        Frame& f = g_frames[d];
+        f.entry = entry;
+        f.call = call;
+        if (text) snprintf(f.text, sizeof f.text, "%s", text);
+    }
+    g_depth.store(d + 1, std::memory_order_release);
+}
+
+void pop() { g_depth.store(g_depth.load(std::memory_order_relaxed) - 1, std::memory_order_release); }
+
+// ---- copies of host memory ----------------------------------------------------------------------
+
+std::mutex g_copies_lock;
+std::map<void*, void*> g_copies;                        // copy -> host allocation
+std::map<char**, std::vector<char*>> g_string_arrays;   // array -> the host's strings
+
+// ---- menu actions ---------------------------------------------------------------------------------
+
+typedef UF_MB_cb_status_t(KVB_MS_ABI* PluginMbCallback)(UF_MB_widget_t, UF_MB_data_t, UF_MB_activated_button_p_t);
+
+struct ActionRecord {
+    PluginMbCallback cb;
+    UF_MB_data_t data;
+    std::string name;
+};
+
+// The host calls this with the record as client data.
+UF_MB_cb_status_t action_trampoline(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t button) {
+    ActionRecord* rec = static_cast<ActionRecord*>(data);
+    EntryScope entry("menu action " + rec->name);
+    return rec->cb(w, rec->data, button);
+}
+
+// ---- dialog callbacks -----------------------------------------------------------------------------
+// The host passes a dialog callback no data of its own, so each distinct plug-in callback gets a
+// trampoline of its own: a fixed pool, slots taken for good (a plug-in has a few dozen).
+
+typedef int(KVB_MS_ABI* PluginStylerCallback)(int, void*, UF_STYLER_item_value_type_p_t);
+
+const int kSlots = 256;
+PluginStylerCallback g_slots[kSlots];
+int g_slots_used = 0;
+std::vector<std::string> g_dialogs;  // the dialogs open, innermost last
+
+const char* reason_name(int reason) {
+    static const char* names[] = {"activate", "value changed", "drag", "double click", "OK", "Apply",
+                                  "Back", "Cancel", "constructor", "destructor", "file operation", "switch"};
+    return reason >= 0 && reason < (int)(sizeof names / sizeof names[0]) ? names[reason] : "unknown reason";
+}
+
+int call_slot(int k, int dialog_id, void* client_data, UF_STYLER_item_value_type_p_t data) {
+    std::string what = "dialog callback of ";
+    what += data && data->item_id ? data->item_id : "(no object)";
+    what += " (";
+    what += data ? reason_name(data->reason) : "no data";
+    what += ")";
+    if (!g_dialogs.empty()) what += " in " + g_dialogs.back();
+    EntryScope entry(what);
+    return g_slots[k](dialog_id, client_data, data);
+}
+
+template <int K>
+int styler_trampoline(int dialog_id, void* client_data, UF_STYLER_item_value_type_p_t data) {
+    return call_slot(K, dialog_id, client_data, data);
+}
+
+template <int... K>
+constexpr std::array<UF_STYLER_cb_f_t, sizeof...(K)> make_trampolines(std::integer_sequence<int, K...>) {
+    return {{&styler_trampoline<K>...}};
+}
+
+const std::array<UF_STYLER_cb_f_t, kSlots> g_trampolines = make_trampolines(std::make_integer_sequence<int, kSlots>{});
+
+// The slot of the plug-in callback cb, taken when new; -1 when the pool is exhausted.
+int slot_of(PluginStylerCallback cb) {
+    for (int k = 0; k < g_slots_used; ++k)
+        if (g_slots[k] == cb) return k;
+    if (g_slots_used == kSlots) return -1;
+    g_slots[g_slots_used] = cb;
+    return g_slots_used++;
+}
+}  // namespace
+
+CallScope::CallScope(const char* call) { push(false, call, nullptr); }
+CallScope::~CallScope() { pop(); }
+
+EntryScope::EntryScope(const std::string& what) {
+    if (g_entries++ == 0) g_entry_start.store(now_ms());
+    push(true, nullptr, what.c_str());
+}
+
+EntryScope::~EntryScope() {
+    pop();
+    if (--g_entries == 0) g_entry_start.store(-1);
+}
+
+int describe_context(char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    out[0] = '\0';
+    int depth = g_depth.load(std::memory_order_acquire);
+    size_t used = 0;
+    for (int i = 0; i < depth && i < kMaxFrames; ++i) {
+        const Frame& f = g_frames[i];
+        int n = f.entry ? snprintf(out + used, size - used, "%s%s", used ? " > " : "", f.text)
+                        : snprintf(out + used, size - used, "%sNX call %s", used ? " > " : "", f.call ? f.call : "?");
+        if (n < 0 || (size_t)n >= size - used) break;
+        used += (size_t)n;
+    }
+    return 0;
+}
+
+long long entry_elapsed_ms() {
+    long long start = g_entry_start.load();
+    return start < 0 ? -1 : now_ms() - start;
+}
+
+void remember_copy(void* copy, void* original) {
+    std::lock_guard<std::mutex> lock(g_copies_lock);
+    g_copies[copy] = original;
+}
+
+void* release_copy(void* data) {
+    std::lock_guard<std::mutex> lock(g_copies_lock);
+    auto it = g_copies.find(data);
+    if (it == g_copies.end()) return data;
+    void* original = it->second;
+    free(it->first);
+    g_copies.erase(it);
+    return original;
+}
+
+void remember_string_array(char** array, int n, char** originals) {
+    std::lock_guard<std::mutex> lock(g_copies_lock);
+    g_string_arrays[array] = std::vector<char*>(originals, originals + n);
+}
+
+bool restore_string_array(char** array, int n) {
+    std::lock_guard<std::mutex> lock(g_copies_lock);
+    auto it = g_string_arrays.find(array);
+    if (it == g_string_arrays.end()) return false;
+    for (int i = 0; i < n && i < (int)it->second.size(); ++i) {
+        if (array[i] != it->second[i]) free(array[i]);
+        array[i] = it->second[i];
+    }
+    g_string_arrays.erase(it);
+    return true;
+}
+
+UF_MB_action_t* wrap_actions(const UF_MB_action_t* table, int max_rows) {
+    int rows = 0;
+    while (rows < max_rows && (table[rows].action_name || table[rows].action_cb.cb || table[rows].action_cb.cb_data))
+        ++rows;
+    if (rows == max_rows) return nullptr;
+    UF_MB_action_t* copy = new UF_MB_action_t[rows + 1]();
+    for (int i = 0; i < rows; ++i) {
+        copy[i] = table[i];
+        if (!table[i].action_cb.cb) continue;  // the host judges a row without a callback
+        ActionRecord* rec = new ActionRecord{reinterpret_cast<PluginMbCallback>(table[i].action_cb.cb),
+                                             table[i].action_cb.cb_data,
+                                             table[i].action_name ? table[i].action_name : "(unnamed)"};
+        copy[i].action_cb.cb = action_trampoline;
+        copy[i].action_cb.cb_data = rec;
+    }
+    return copy;
+}
+
+UF_STYLER_callback_info_t* wrap_callbacks(const UF_STYLER_callback_info_t* cbs, int number_of_cbs,
+                                          const char* dialog_file) {
+    UF_STYLER_callback_info_t* copy = new UF_STYLER_callback_info_t[number_of_cbs];
+    for (int i = 0; i < number_of_cbs; ++i) {
+        copy[i] = cbs[i];
+        if (!cbs[i].callback_proc) continue;
+        int k = slot_of(reinterpret_cast<PluginStylerCallback>(cbs[i].callback_proc));
+        if (k < 0) {
+            delete[] copy;
+            return nullptr;
+        }
+        copy[i].callback_proc = g_trampolines[k];
+    }
+    g_dialogs.push_back(dialog_file ? dialog_file : "(no file)");
+    return copy;
+}
+
+void release_callbacks(UF_STYLER_callback_info_t* copy) {
+    if (!copy) return;
+    delete[] copy;
+    if (!g_dialogs.empty()) g_dialogs.pop_back();
+}
+
+void call_ufsta(void* ufsta) {
+    typedef void(KVB_MS_ABI * Ufsta)(char*, int*, int);
+    char param[1] = "";
+    int retcod = 0;
+    EntryScope entry("ufsta");
+    reinterpret_cast<Ufsta>(ufsta)(param, &retcod, 0);
+}
+
+}  // namespace kvb
