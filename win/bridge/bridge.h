@@ -29,7 +29,7 @@ public:
 // The outermost entry's start is what the runner's watchdog times.
 class EntryScope {
 public:
-    explicit EntryScope(const std::string& what);
+    explicit EntryScope(const char* what);  // what: a text that outlives the scope
     ~EntryScope();
     EntryScope(const EntryScope&) = delete;
     EntryScope& operator=(const EntryScope&) = delete;

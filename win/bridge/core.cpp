@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -23,12 +24,14 @@ namespace {
 // fixed buffers, and a depth published after its frame is written.
 
 const int kMaxFrames = 48;
-const int kFrameText = 200;
 
+// Texts are pointers to texts that outlive the frame: building none keeps a crossing cheap.
 struct Frame {
-    bool entry;              // an entry into plug-in code; else an NX call
-    const char* call;        // the NX call's name
-    char text[kFrameText];   // the entry's description
+    bool entry;            // an entry into plug-in code; else an NX call
+    const char* name;      // the NX call, or the entry ("menu action X", "ufsta")
+    const char* object;    // a dialog callback's object, reason and dialog; name is null then
+    int reason;
+    const char* dialog;
 };
 
 Frame g_frames[kMaxFrames];
@@ -42,18 +45,31 @@ long long now_ms() {
     return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
 }
 
-void push(bool entry, const char* call, const char* text) {
+void push(const Frame& frame) {
     int d = g_depth.load(std::memory_order_relaxed);
-    if (d < kMaxFrames) {
-        Frame& f = g_frames[d];
-        f.entry = entry;
-        f.call = call;
-        if (text) snprintf(f.text, sizeof f.text, "%s", text);
-    }
+    if (d < kMaxFrames) g_frames[d] = frame;
     g_depth.store(d + 1, std::memory_order_release);
 }
 
 void pop() { g_depth.store(g_depth.load(std::memory_order_relaxed) - 1, std::memory_order_release); }
+
+void enter_plugin(const Frame& frame) {
+    if (g_entries++ == 0) g_entry_start.store(now_ms());
+    push(frame);
+}
+
+void leave_plugin() {
+    pop();
+    if (--g_entries == 0) g_entry_start.store(-1);
+}
+
+// Marks a dialog callback's entry while it lives.
+struct CallbackScope {
+    CallbackScope(const char* object, int reason, const char* dialog) {
+        enter_plugin(Frame{true, nullptr, object ? object : "(no object)", reason, dialog});
+    }
+    ~CallbackScope() { leave_plugin(); }
+};
 
 // ---- copies of host memory ----------------------------------------------------------------------
 
@@ -68,13 +84,13 @@ typedef UF_MB_cb_status_t(KVB_MS_ABI* PluginMbCallback)(UF_MB_widget_t, UF_MB_da
 struct ActionRecord {
     PluginMbCallback cb;
     UF_MB_data_t data;
-    std::string name;
+    std::string entry;  // "menu action NAME"
 };
 
 // The host calls this with the record as client data.
 UF_MB_cb_status_t action_trampoline(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t button) {
     ActionRecord* rec = static_cast<ActionRecord*>(data);
-    EntryScope entry("menu action " + rec->name);
+    EntryScope entry(rec->entry.c_str());
     return rec->cb(w, rec->data, button);
 }
 
@@ -87,7 +103,7 @@ typedef int(KVB_MS_ABI* PluginStylerCallback)(int, void*, UF_STYLER_item_value_t
 const int kSlots = 256;
 PluginStylerCallback g_slots[kSlots];
 int g_slots_used = 0;
-std::vector<std::string> g_dialogs;  // the dialogs open, innermost last
+std::deque<std::string> g_dialogs;  // the dialogs open, innermost last (a deque keeps their texts in place)
 
 const char* reason_name(int reason) {
     static const char* names[] = {"activate", "value changed", "drag", "double click", "OK", "Apply",
@@ -96,13 +112,8 @@ const char* reason_name(int reason) {
 }
 
 int call_slot(int k, int dialog_id, void* client_data, UF_STYLER_item_value_type_p_t data) {
-    std::string what = "dialog callback of ";
-    what += data && data->item_id ? data->item_id : "(no object)";
-    what += " (";
-    what += data ? reason_name(data->reason) : "no data";
-    what += ")";
-    if (!g_dialogs.empty()) what += " in " + g_dialogs.back();
-    EntryScope entry(what);
+    CallbackScope entry(data ? data->item_id : nullptr, data ? data->reason : -1,
+                        g_dialogs.empty() ? nullptr : g_dialogs.back().c_str());
     return g_slots[k](dialog_id, client_data, data);
 }
 
@@ -128,18 +139,11 @@ int slot_of(PluginStylerCallback cb) {
 }
 }  // namespace
 
-CallScope::CallScope(const char* call) { push(false, call, nullptr); }
+CallScope::CallScope(const char* call) { push(Frame{false, call, nullptr, 0, nullptr}); }
 CallScope::~CallScope() { pop(); }
 
-EntryScope::EntryScope(const std::string& what) {
-    if (g_entries++ == 0) g_entry_start.store(now_ms());
-    push(true, nullptr, what.c_str());
-}
-
-EntryScope::~EntryScope() {
-    pop();
-    if (--g_entries == 0) g_entry_start.store(-1);
-}
+EntryScope::EntryScope(const char* what) { enter_plugin(Frame{true, what, nullptr, 0, nullptr}); }
+EntryScope::~EntryScope() { leave_plugin(); }
 
 int describe_context(char* out, size_t size) {
     if (!out || size == 0) return 0;
@@ -148,8 +152,11 @@ int describe_context(char* out, size_t size) {
     size_t used = 0;
     for (int i = 0; i < depth && i < kMaxFrames; ++i) {
         const Frame& f = g_frames[i];
-        int n = f.entry ? snprintf(out + used, size - used, "%s%s", used ? " > " : "", f.text)
-                        : snprintf(out + used, size - used, "%sNX call %s", used ? " > " : "", f.call ? f.call : "?");
+        const char* sep = used ? " > " : "";
+        int n = !f.entry  ? snprintf(out + used, size - used, "%sNX call %s", sep, f.name)
+                : f.name  ? snprintf(out + used, size - used, "%s%s", sep, f.name)
+                          : snprintf(out + used, size - used, "%sdialog callback of %s (%s)%s%s", sep, f.object,
+                                     reason_name(f.reason), f.dialog ? " in " : "", f.dialog ? f.dialog : "");
         if (n < 0 || (size_t)n >= size - used) break;
         used += (size_t)n;
     }
@@ -204,7 +211,8 @@ UF_MB_action_t* wrap_actions(const UF_MB_action_t* table, int max_rows) {
         if (!table[i].action_cb.cb) continue;  // the host judges a row without a callback
         ActionRecord* rec = new ActionRecord{reinterpret_cast<PluginMbCallback>(table[i].action_cb.cb),
                                              table[i].action_cb.cb_data,
-                                             table[i].action_name ? table[i].action_name : "(unnamed)"};
+                                             std::string("menu action ") +
+                                                 (table[i].action_name ? table[i].action_name : "(unnamed)")};
         copy[i].action_cb.cb = action_trampoline;
         copy[i].action_cb.cb_data = rec;
     }

@@ -88,6 +88,12 @@ int kvr_main(int argc, char** argv) {
         return 2;
     }
     std::string dll = dll_path(argv[3]);
+    struct stat st;
+    bool drive_path = argv[3][0] && argv[3][1] == ':';
+    if (!drive_path && stat(argv[3], &st) != 0) {
+        fprintf(stderr, "kelvora-sim: --plugin %s: no such file\n", argv[3]);
+        return 2;
+    }
     char error[2048];
     if (dll.empty() || wh_load_plugin(dll.c_str(), error, sizeof error) != 0) {
         fprintf(stderr, "kelvora-sim: --plugin %s\n", dll.empty() ? argv[3] : error);

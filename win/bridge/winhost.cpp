@@ -1,5 +1,6 @@
 // The runner's Windows side: the program's entry, the plug-in DLL loaded as NX loads it, its
 // standard output captured, and the guards that end a run whose plug-in faults or hangs.
+#include <dlfcn.h>
 #include <windows.h>
 #include <winternl.h>
 
@@ -80,7 +81,16 @@ void describe_address(const void* address, char* out, size_t size, HMODULE* modu
         snprintf(out, size, "%s+0x%llx", base_name(name),
                  (unsigned long long)((const char*)address - (const char*)*module));
     } else {
-        snprintf(out, size, "host code %p", address);
+        // Linux code: the host, the bridge, the C++ runtime.
+        Dl_info info;
+        if (dladdr(address, &info) && info.dli_fname) {
+            const char* symbol = info.dli_sname ? info.dli_sname : "?";
+            const void* start = info.dli_sname ? info.dli_saddr : info.dli_fbase;
+            snprintf(out, size, "%s (%s+0x%llx)", base_name(info.dli_fname), symbol,
+                     (unsigned long long)((const char*)address - (const char*)start));
+        } else {
+            snprintf(out, size, "0x%llx", (unsigned long long)(uintptr_t)address);
+        }
     }
 }
 
@@ -105,9 +115,9 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) {
     if (!ours(module)) return EXCEPTION_CONTINUE_SEARCH;
     char detail[64] = "";
     if (rec->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && rec->NumberParameters >= 2)
-        snprintf(detail, sizeof detail, " (%s address %p)",
+        snprintf(detail, sizeof detail, " (%s address 0x%llx)",
                  rec->ExceptionInformation[0] == 0 ? "reading" : rec->ExceptionInformation[0] == 1 ? "writing" : "executing",
-                 (void*)rec->ExceptionInformation[1]);
+                 (unsigned long long)rec->ExceptionInformation[1]);
     char context[2048];
     kvb::describe_context(context, sizeof context);
     char message[4096];
@@ -144,6 +154,35 @@ DWORD WINAPI watchdog(LPVOID) {
     return 0;
 }
 
+// The plug-in's imports from NX's two libraries that these do not export, into out ("A, B"). Wine
+// binds such an import to a stub that fails when called; Windows refuses the library. Their number.
+int missing_nx_imports(HMODULE module, char* out, size_t size) {
+    out[0] = '\0';
+    const BYTE* base = reinterpret_cast<const BYTE*>(module);
+    const IMAGE_NT_HEADERS64* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return 0;
+    int missing = 0;
+    size_t used = 0;
+    for (auto imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+        const char* lib = reinterpret_cast<const char*>(base + imp->Name);
+        if (lstrcmpiA(lib, "libufun.dll") != 0 && lstrcmpiA(lib, "libugopenint.dll") != 0) continue;
+        HMODULE nx = GetModuleHandleA(lib);
+        DWORD names = imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk;
+        for (auto t = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + names); t->u1.AddressOfData; ++t) {
+            if (IMAGE_SNAP_BY_ORDINAL64(t->u1.Ordinal)) continue;
+            const char* name = reinterpret_cast<const char*>(
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + t->u1.AddressOfData)->Name);
+            if (nx && GetProcAddress(nx, name)) continue;
+            ++missing;
+            int n = snprintf(out + used, size - used, "%s%s", used ? ", " : "", name);
+            if (n > 0 && (size_t)n < size - used) used += (size_t)n;
+        }
+    }
+    return missing;
+}
+
 }  // namespace
 
 int wh_load_plugin(const char* path, char* error, size_t size) {
@@ -169,6 +208,12 @@ int wh_load_plugin(const char* path, char* error, size_t size) {
                  code == ERROR_MOD_NOT_FOUND ? ": a library it imports is missing"
                  : code == ERROR_PROC_NOT_FOUND ? ": a call it imports is missing"
                  : code == ERROR_BAD_EXE_FORMAT ? ": not a 64-bit Windows library" : "");
+        return -1;
+    }
+    char missing[1024];
+    if (missing_nx_imports(g_plugin, missing, sizeof missing) > 0) {
+        snprintf(error, size, "%s: Windows refuses it (error %d: a call it imports is missing): NX's libraries lack %s",
+                 path, ERROR_PROC_NOT_FOUND, missing);
         return -1;
     }
     g_ufsta = reinterpret_cast<void*>(GetProcAddress(g_plugin, "ufsta"));
