@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "util.h"
 
@@ -684,7 +685,7 @@ public:
         json objs = json::array();
         for (tag_t t : p_.order)
             if (id_.count(t)) objs.push_back(object(*obj(t)));
-        doc["objects"] = objs;
+        doc["objects"] = std::move(objs);
         views_to_json(p_, doc);
         drawings(doc);
         return doc;
@@ -814,7 +815,7 @@ private:
             sheet_to_json(t, entry);
             drawings.push_back(entry);
         }
-        if (!drawings.empty()) doc["drawings"] = drawings;
+        if (!drawings.empty()) doc["drawings"] = std::move(drawings);
         const Object* current = obj(p_.current_drawing);
         if (current && current->alive) doc["current_drawing"] = to_utf8(current->name);
     }

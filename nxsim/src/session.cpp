@@ -92,18 +92,23 @@ static int check_fault(const char* call) {
     return f.code ? f.code : ERR_INJECTED;
 }
 
+// Logs and counts the call; its name is made a string once, as every call of the plug-in comes
+// through here.
+static void log_call(Session& s, const char* call) {
+    s.call_log.emplace_back(call);
+    ++s.call_counts[s.call_log.back()];
+}
+
 int enter_any(const char* call) {
     Session& s = S();
-    s.call_log.push_back(call);
-    ++s.call_counts[call];
+    log_call(s, call);
     return check_fault(call);
 }
 
 int enter(const char* call) {
     Session& s = S();
     if (s.init_depth <= 0) {
-        s.call_log.push_back(call);
-        ++s.call_counts[call];
+        log_call(s, call);
         error(std::string(call) + " called without UF_initialize");
         return ERR_NOT_INITIALIZED;
     }

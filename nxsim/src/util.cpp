@@ -46,11 +46,4 @@ tag_t* tag_array(const std::vector<tag_t>& tags, const char* call) {
     return arr;
 }
 
-void palette_levels(int color, int levels[3]) {
-    int k = color - 1;
-    levels[0] = 5 - (k / 6) % 6;
-    levels[1] = 5 - k / 36;
-    levels[2] = 5 - k % 6;
-}
-
 }  // namespace nxsim

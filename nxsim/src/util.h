@@ -72,6 +72,11 @@ tag_t* tag_array(const std::vector<tag_t>& tags, const char* call);
 
 // NX's default palette, a 6x6x6 cube: colour 1 + 36 g + 6 r + b, where each digit counts its
 // component down from full. The levels of red, green and blue, 0 (none) to 5 (full).
-void palette_levels(int color, int levels[3]);
+inline void palette_levels(int color, int levels[3]) {
+    int k = color - 1;
+    levels[0] = 5 - (k / 6) % 6;
+    levels[1] = 5 - k / 36;
+    levels[2] = 5 - k % 6;
+}
 
 }  // namespace nxsim
