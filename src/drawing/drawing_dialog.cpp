@@ -101,11 +101,14 @@ int apply_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     electrode_data shown;
     read_process_fields(dialog_id, &shown);
     int applied = 0;
+    list_selection selection;
+    read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
     for (electrode_record *r = electrode_list; r; r = r->next) {
-        if (!is_text_selected(dialog_id, KV_ELECTRODE_LIST_OBJECT, r->data.electrode_name)) continue;
+        if (!selection_has_text(&selection, r->data.electrode_name)) continue;
         paste_process_data(r, &shown);
         ++applied;
     }
+    release_list_selection(&selection);
     if (applied == 0) {
         ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
     } else {
@@ -126,11 +129,14 @@ int copy_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
 int paste_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     int pasted = 0;
+    list_selection selection;
+    read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
     for (electrode_record *r = electrode_list; r; r = r->next) {
-        if (!is_text_selected(dialog_id, KV_ELECTRODE_LIST_OBJECT, r->data.electrode_name)) continue;
+        if (!selection_has_text(&selection, r->data.electrode_name)) continue;
         paste_process_data(r, &process_clipboard);
         if (++pasted == 1) show_process_fields(dialog_id, &process_clipboard);
     }
+    release_list_selection(&selection);
     if (pasted == 0) ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;

@@ -201,13 +201,41 @@ int clear_selection(int dialog_id, const char *object) {
 
 int is_text_selected(int dialog_id, const char *object, const char *text) {
     if (!text) return 0;
+    list_selection selection;
+    read_list_selection(dialog_id, object, &selection);
+    int selected = selection_has_text(&selection, text);
+    release_list_selection(&selection);
+    return selected;
+}
+
+int read_list_selection(int dialog_id, const char *object, list_selection *selection) {
+    if (!selection) return -1;
+    memset(selection, 0, sizeof *selection);
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
     v.indicator = UF_STYLER_STRING_PTR_VALUE;
-    if (ask(dialog_id, &v) != 0) return 0;
-    int selected = 0;
-    if (v.indicator == UF_STYLER_STRING_PTR_VALUE && v.value.strings)
-        for (int i = 0; i < v.count && !selected; ++i)
-            selected = kv_equal_nocase(v.value.strings[i], text);
-    release(&v);
-    return selected;
+    if (ask(dialog_id, &v) != 0) return -1;
+    selection->value = v;
+    selection->held = 1;
+    return 0;
+}
+
+int selection_has_text(list_selection *selection, const char *text) {
+    if (!selection || !text || !selection->held) return 0;
+    const UF_STYLER_item_value_type_t &v = selection->value;
+    if (v.indicator != UF_STYLER_STRING_PTR_VALUE || !v.value.strings || v.count <= 0) return 0;
+    int start = selection->cursor >= 0 && selection->cursor < v.count ? selection->cursor : 0;
+    for (int k = 0; k < v.count; ++k) {
+        int i = (start + k) % v.count;
+        if (kv_equal_nocase(v.value.strings[i], text)) {
+            selection->cursor = i + 1;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void release_list_selection(list_selection *selection) {
+    if (!selection) return;
+    if (selection->held) release(&selection->value);
+    memset(selection, 0, sizeof *selection);
 }

@@ -52,4 +52,20 @@ int clear_selection(int dialog_id, const char *object);
 /* 1 when text (ASCII case ignored) is the text of a selected item, else 0. */
 int is_text_selected(int dialog_id, const char *object, const char *text);
 
+/* The selected items' texts of a multi-select list, read with one ask and held until
+ * release_list_selection, so that many texts can be tested against one reading. Only valid
+ * within the callback that read it: the user changes the selection between callbacks. */
+typedef struct list_selection_s {
+    UF_STYLER_item_value_type_t value;
+    int held;    /* 1 while value holds NX's answer */
+    int cursor;  /* where the next search starts */
+} list_selection;
+/* Reads the selection (cleared first). 0; -1 when NX gave none (nothing is then selected). */
+int read_list_selection(int dialog_id, const char *object, list_selection *selection);
+/* 1 when text (ASCII case ignored) is one of the selection's texts, else 0. Searches from the
+ * item after the last one found, so that texts asked in list order cost one look each. */
+int selection_has_text(list_selection *selection, const char *text);
+/* Releases NX's value; the selection is then empty. */
+void release_list_selection(list_selection *selection);
+
 #endif

@@ -167,4 +167,29 @@ TEST_F(Fields, FailingCallsLeaveClearedOutputsAndNoLeak) {
     });
 }
 
+TEST_F(Fields, OneReadingOfASelectionAnswersEveryTextInAnyOrder) {
+    in_dialog([](int d) {
+        select_item(d, "ML", 0);
+        select_item(d, "ML", 2);
+        list_selection sel;
+        EXPECT_EQ(0, read_list_selection(d, "ML", &sel));
+        // In list order, then backwards (the search wraps round), then the unselected item.
+        EXPECT_EQ(1, selection_has_text(&sel, "E01"));
+        EXPECT_EQ(1, selection_has_text(&sel, "e03"));
+        EXPECT_EQ(1, selection_has_text(&sel, "E01"));
+        EXPECT_EQ(0, selection_has_text(&sel, "E02"));
+        EXPECT_EQ(1, selection_has_text(&sel, "E03"));
+        EXPECT_EQ(0, selection_has_text(&sel, nullptr));
+        release_list_selection(&sel);
+        EXPECT_EQ(0, selection_has_text(&sel, "E01"));
+        release_list_selection(&sel);  // a second release frees nothing twice
+
+        // A failed reading selects nothing and holds nothing (the ledger would fail the test).
+        nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Once);
+        EXPECT_EQ(-1, read_list_selection(d, "ML", &sel));
+        EXPECT_EQ(0, selection_has_text(&sel, "E01"));
+        release_list_selection(&sel);
+    });
+}
+
 }  // namespace
