@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the build, the tests and the sheet previews need, with
-# the Windows DLLs: mingw-w64 builds them, Wine (64-bit only) and Xvfb run their smoke test.
+# the Windows DLLs: mingw-w64 builds them, Wine (64-bit only) and Xvfb run their smoke test, and
+# Wine's development tools (winegcc) build the bridge that plays the scenario cases on the DLL.
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
 pkgs=(
@@ -14,7 +15,7 @@ pkgs=(
   fonts-wqy-microhei
   python3 make zip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine64 xvfb xauth locales
+  wine64 wine64-tools libwine-dev xvfb xauth locales
 )
 missing=()
 for p in "${pkgs[@]}"; do

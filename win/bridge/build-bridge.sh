@@ -45,14 +45,17 @@ locale_env=(LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8)
 [ -d "$dir/locale/zh_CN.UTF-8" ] && locale_env+=(LOCPATH="$dir/locale")
 
 export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+configured() { grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" && grep -q '"ShowDotFiles"="Y"' "$WINEPREFIX/user.reg"; } 2>/dev/null
+if [ ! -f "$WINEPREFIX/system.reg" ] || ! configured; then
   echo "bridge: making the Wine prefix $WINEPREFIX (once)"
-  env "${locale_env[@]}" timeout 300 "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1
+  [ -f "$WINEPREFIX/system.reg" ] || env "${locale_env[@]}" timeout 300 "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
   "$wineserver" -w
   [ -f "$WINEPREFIX/system.reg" ] || fail "the Wine prefix was not made (see $dir/wineboot.log)"
-  # Windows are made and answered without a display: Wine's null graphics driver.
-  env "${locale_env[@]}" "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$dir/wineboot.log" 2>&1
+  # Windows are made and answered without a display (Wine's null graphics driver), and the
+  # folder browser shows every folder, those whose names begin with a dot too.
+  env "${locale_env[@]}" "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$dir/wineboot.log" 2>&1 </dev/null
+  env "${locale_env[@]}" "$wine64" reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >>"$dir/wineboot.log" 2>&1 </dev/null
   "$wineserver" -w
-  grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" || fail "the prefix's graphics driver was not set (see $dir/wineboot.log)"
+  configured || fail "the prefix's settings were not made (see $dir/wineboot.log)"
 fi
 echo "bridge: ready: $dir/bin/kelvora-sim-wine"
