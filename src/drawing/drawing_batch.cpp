@@ -10,6 +10,7 @@
 #include "config/setting_values.h"
 #include "drawing/electrode_drawing.h"
 #include "drawing/electrode_views.h"
+#include "drawing/ordinate_dims.h"
 #include "electrode/electrode.h"
 
 namespace {
@@ -91,6 +92,8 @@ int question_box(const char *title, const char *text, int *answer) {
 }
 
 void drawing_pass(electrode_record *head) {
+    // One callback, and the pass renames no arc: its markers are read once for all electrodes.
+    begin_marker_batch();
     for (electrode_record *r = head; r; r = r->next) {
         const char *name = r->data.electrode_name;
         if (r->selected != 1 || !is_electrode_name(name)) continue;
@@ -108,6 +111,7 @@ void drawing_pass(electrode_record *head) {
         }
         make_electrode_drawing(name, r->data);
     }
+    end_marker_batch();
 }
 
 void show_selected_electrode_layers(electrode_record *head) {

@@ -6,6 +6,7 @@
 
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
@@ -103,6 +104,134 @@ int arc_in_drawing(tag_t view, tag_t arc, double point[2]) {
     return 0;
 }
 
+namespace {
+
+/* A named arc as the batch read it; the name upper-cased, so that names equal with case
+ * ignored (kv_equal_nocase) are equal texts. */
+struct arc_entry {
+    tag_t tag;
+    char name[KV_OBJ_NAME_BUFSIZE];
+};
+
+/* The marker batch's reading of the work part's arcs. entries are in NX's (creation) order;
+ * order[0..sorted) lists the first `sorted` entries by name, then position, so that the
+ * entries of one name come out in NX's order; later entries are searched one by one until
+ * there are enough of them to sort again. */
+struct marker_index {
+    int active;  // between begin_marker_batch and end_marker_batch
+    int usable;  // 0 once a reading failed: every call reads every arc again
+    tag_t part;
+    tag_t last;  // the newest arc read; the next reading continues after it
+    arc_entry *entries;
+    int *order;
+    int count;
+    int capacity;
+    int sorted;
+};
+
+marker_index g_markers = {0, 0, NULL_TAG, NULL_TAG, NULL, NULL, 0, 0, 0};
+// Unsorted entries searched one by one before the index is sorted again.
+const int kUnsortedMax = 32;
+
+const arc_entry *g_sort_base = NULL;  // qsort's comparator has no context argument
+
+int compare_entries(const void *a, const void *b) {
+    int i = *(const int *)a, j = *(const int *)b;
+    int c = strcmp(g_sort_base[i].name, g_sort_base[j].name);
+    return c != 0 ? c : (i < j ? -1 : i > j ? 1 : 0);
+}
+
+void release_markers(marker_index *x) {
+    free(x->entries);
+    free(x->order);
+    memset(x, 0, sizeof *x);
+}
+
+int add_entry(marker_index *x, tag_t arc, const char *name) {
+    if (x->count == x->capacity) {
+        int capacity = x->capacity ? x->capacity * 2 : 256;
+        arc_entry *grown = (arc_entry *)realloc(x->entries, sizeof(arc_entry) * (size_t)capacity);
+        if (!grown) return -1;
+        x->entries = grown;
+        int *order = (int *)realloc(x->order, sizeof(int) * (size_t)capacity);
+        if (!order) return -1;
+        x->order = order;
+        x->capacity = capacity;
+    }
+    arc_entry *e = &x->entries[x->count];
+    e->tag = arc;
+    kv_copy(e->name, sizeof e->name, name);
+    kv_upper(e->name);
+    x->order[x->count] = x->count;
+    ++x->count;
+    return 0;
+}
+
+/* Reads the arcs made since the last reading (all of them the first time). 0, or -1 (the
+ * index is then unusable) when NX could not cycle or name an arc or memory ran out. */
+int read_new_arcs(marker_index *x) {
+    tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG || (x->part != NULL_TAG && part != x->part)) return -1;
+    x->part = part;
+    tag_t arc = x->last;
+    for (;;) {
+        if (UF_OBJ_cycle_objs_in_part(part, UF_circle_type, &arc) != 0) return -1;
+        if (arc == NULL_TAG) break;
+        x->last = arc;
+        char arc_name[KV_OBJ_NAME_BUFSIZE];
+        memset(arc_name, 0, sizeof arc_name);
+        int rc = UF_OBJ_ask_name(arc, arc_name);
+        if (rc == UF_OBJ_NAME_NOT_FOUND || (rc == 0 && arc_name[0] == '\0')) continue;  // unnamed
+        if (rc != 0) return -1;
+        arc_name[sizeof arc_name - 1] = '\0';
+        if (add_entry(x, arc, arc_name) != 0) return -1;
+    }
+    if (x->count - x->sorted > kUnsortedMax || (x->sorted == 0 && x->count > 0)) {
+        g_sort_base = x->entries;
+        qsort(x->order, (size_t)x->count, sizeof(int), compare_entries);
+        g_sort_base = NULL;
+        x->sorted = x->count;
+    }
+    return 0;
+}
+
+/* Calls take(tag) for every entry named upper (upper-cased), in NX's order. */
+template <typename Fn>
+void for_each_entry_named(const marker_index *x, const char *upper, Fn take) {
+    int lo = 0, hi = x->sorted;
+    while (lo < hi) {  // the first sorted entry not below upper
+        int mid = lo + (hi - lo) / 2;
+        if (strcmp(x->entries[x->order[mid]].name, upper) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    for (int i = lo; i < x->sorted && strcmp(x->entries[x->order[i]].name, upper) == 0; ++i)
+        take(x->entries[x->order[i]].tag);
+    for (int i = x->sorted; i < x->count; ++i)
+        if (strcmp(x->entries[i].name, upper) == 0) take(x->entries[i].tag);
+}
+
+/* 1 when the arc is still named wanted (case ignored): the batch's reading may be older than a
+ * deletion. */
+int still_named(tag_t arc, const char *wanted) {
+    char arc_name[KV_OBJ_NAME_BUFSIZE];
+    memset(arc_name, 0, sizeof arc_name);
+    if (UF_OBJ_ask_name(arc, arc_name) != 0) return 0;
+    arc_name[sizeof arc_name - 1] = '\0';
+    return kv_equal_nocase(arc_name, wanted);
+}
+
+}  // namespace
+
+void begin_marker_batch(void) {
+    release_markers(&g_markers);
+    g_markers.active = 1;
+    g_markers.usable = 1;
+}
+
+void end_marker_batch(void) { release_markers(&g_markers); }
+
 int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     if (origin) *origin = NULL_TAG;
     if (!name || !arcs || !origin) return 0;
@@ -112,9 +241,25 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     int m = snprintf(wanted_origin, sizeof wanted_origin, "%s_ORG", name);
     // A name that does not fit would match another electrode's markers.
     if (n < 0 || (size_t)n >= sizeof wanted || m < 0 || (size_t)m >= sizeof wanted_origin) return 0;
+    int found = 0;
+    marker_index *x = &g_markers;
+    if (x->active && x->usable && read_new_arcs(x) != 0) x->usable = 0;
+    if (x->active && x->usable) {
+        char upper[KV_ORD_NAME_SIZE];
+        kv_copy(upper, sizeof upper, wanted);
+        kv_upper(upper);
+        for_each_entry_named(x, upper, [&](tag_t arc) {
+            if (still_named(arc, wanted) && UF_MODL_put_list_item(arcs, arc) == 0) ++found;
+        });
+        kv_copy(upper, sizeof upper, wanted_origin);
+        kv_upper(upper);
+        for_each_entry_named(x, upper, [&](tag_t arc) {
+            if (still_named(arc, wanted_origin)) *origin = arc;  // a later one replaces an earlier one
+        });
+        return found;
+    }
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return 0;
-    int found = 0;
     tag_t arc = NULL_TAG;
     while (UF_OBJ_cycle_objs_in_part(part, UF_circle_type, &arc) == 0 && arc != NULL_TAG) {
         char arc_name[KV_OBJ_NAME_BUFSIZE];

@@ -29,9 +29,20 @@
  * first view when it has none. */
 void dimension_electrode_views(const char *name, tag_t view1, tag_t view2);
 
-/* Appends the corner markers (arcs named name, case ignored) to arcs and sets *origin to the last
- * arc named "<name>_ORG" (null tag when none). The number of corner markers. */
+/* Appends the corner markers (arcs named name, case ignored) to arcs, in NX's order, and sets
+ * *origin to the last arc named "<name>_ORG" (null tag when none). The number of corner markers.
+ * Inside a marker batch the answer comes from the batch's reading of the arcs. */
 int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin);
+
+/* A marker batch: between begin and end, find_marker_arcs reads the names of the work part's
+ * arcs once (at its first call) and then only the arcs made since, instead of every arc for
+ * every electrode. Only for a stretch in which nothing renames an arc or deletes one but the
+ * drawing of its own electrode, and the user cannot change the part (one callback): the found
+ * arcs' names are asked again, but an arc renamed to an electrode's name would be missed. When
+ * a reading fails the batch falls back on reading every arc per call. end releases the reading
+ * (also when none was made); a second begin without end starts afresh. */
+void begin_marker_batch(void);
+void end_marker_batch(void);
 
 /* Appends the edge lines "<name>0" to "<name>11" (exact names) that exist, index 0 first. The
  * number appended. */

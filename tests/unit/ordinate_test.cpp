@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
+#include "drawing/dimension_refs.h"
 #include "drawing/ordinate_dims.h"
 #include "sheet_fixture.h"
 
@@ -207,6 +209,66 @@ TEST_F(Ordinate, MarkersAreFoundWhateverTheirCaseEdgeLinesOnlyByExactName) {
     EXPECT_EQ(NULL_TAG, marker);
     EXPECT_EQ(0.0, at[0]);
     UF_MODL_delete_list(&none);
+}
+
+// The markers of one electrode as find_marker_arcs answers: the arcs in list order, then the
+// origin marker (0 when none).
+std::vector<tag_t> markers(const char* name) {
+    uf_list_p_t arcs = nullptr;
+    UF_MODL_create_list(&arcs);
+    tag_t origin = NULL_TAG;
+    int found = find_marker_arcs(name, arcs, &origin);
+    std::vector<tag_t> out;
+    for (int i = 0; i < found; ++i) {
+        tag_t t = NULL_TAG;
+        UF_MODL_ask_list_item(arcs, i, &t);
+        out.push_back(t);
+    }
+    out.push_back(origin);
+    UF_MODL_delete_list(&arcs);
+    return out;
+}
+
+TEST_F(Ordinate, AMarkerBatchFindsWhatAReadingOfEveryArcFinds) {
+    const double origin[3] = {10, 10, 0};
+    open(kLo, kHi, origin, -1, "e1");
+    const std::vector<tag_t> plain = markers("E1");
+    ASSERT_EQ(9u, plain.size());  // eight corners and the origin
+    begin_marker_batch();
+    EXPECT_EQ(plain, markers("E1"));
+    EXPECT_EQ(plain, markers("e1"));
+    EXPECT_EQ(std::vector<tag_t>{NULL_TAG}, markers("E2"));
+
+    // Arcs made and deleted after the batch's first reading count as they would without it.
+    double angles[2] = {0, 360}, centre[3] = {1, 2, 3}, matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1},
+           zero[3] = {0, 0, 0};
+    tag_t later = NULL_TAG, later_origin = NULL_TAG;
+    ASSERT_EQ(0, create_arc_in_csys(angles, centre, 0.001, zero, matrix, &later));
+    ASSERT_EQ(0, UF_OBJ_set_name(later, "E1"));
+    ASSERT_EQ(0, create_arc_in_csys(angles, centre, 0.001, zero, matrix, &later_origin));
+    ASSERT_EQ(0, UF_OBJ_set_name(later_origin, "e1_org"));
+    int* statuses = nullptr;
+    tag_t first = plain[0];
+    ASSERT_EQ(0, UF_OBJ_delete_array_of_objects(1, &first, &statuses));
+    UF_free(statuses);
+    std::vector<tag_t> expected(plain.begin() + 1, plain.end() - 1);
+    expected.push_back(later);
+    expected.push_back(later_origin);
+    EXPECT_EQ(expected, markers("E1"));
+    end_marker_batch();
+    EXPECT_EQ(expected, markers("E1"));
+
+    // A reading that fails leaves the batch reading every arc per call: nothing is lost.
+    begin_marker_batch();
+    nxsim::fail("UF_OBJ_ask_name", nxsim::FaultMode::Once);
+    EXPECT_EQ(expected, markers("E1"));
+    EXPECT_EQ(expected, markers("E1"));
+    end_marker_batch();
+    begin_marker_batch();
+    nxsim::fail("UF_OBJ_cycle_objs_in_part", nxsim::FaultMode::Once);
+    EXPECT_EQ(expected, markers("E1"));
+    end_marker_batch();
+    end_marker_batch();  // a second end releases nothing twice
 }
 
 }  // namespace
