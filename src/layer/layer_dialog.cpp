@@ -204,10 +204,13 @@ int layer_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
 
 int layer_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    // The categories the apply read serve the next proposal; not beyond this callback.
+    keep_proposal(1);
     if (apply_layer_dialog(dialog_id) == 0) {
         propose(dialog_id);
         release_layer_selection();
     }
+    keep_proposal(0);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -83,6 +83,19 @@ int number_after_prefix(const Proposal *p, int layer) {
 }
 
 Proposal g_proposal;  // 9 KB: kept off the stack of NX's callback
+int g_keep = 0;       // keep_proposal's switch
+int g_current = 0;    // 1 while g_proposal holds every category of the part (kept callbacks only)
+
+// Adds a category made since g_proposal was read, as load_proposal would have read it: last in
+// NX's order, so a layer already held keeps its first category.
+void add_made_category(Proposal *p, const char *made, int layer) {
+    char name[sizeof p->names[0]];
+    kv_copy(name, sizeof name, made);
+    kv_upper(name);
+    if (kv_equal_nocase(name, "ALL") || layer < p->start || layer > p->end || p->taken[layer - 1]) return;
+    p->taken[layer - 1] = true;
+    kv_copy(p->names[layer - 1], sizeof p->names[layer - 1], name);
+}
 
 int highest_plus_one(const Proposal *p) {
     int highest = 0;
@@ -116,9 +129,15 @@ int first_free_layer(int *layer) {
     return free_layer_of(&g_proposal, layer ? layer : &dummy);
 }
 
+void keep_proposal(int keep) {
+    g_keep = keep ? 1 : 0;
+    g_current = 0;
+}
+
 int propose_electrode(int *number, int *layer) {
     int dummy = 0;
-    int loaded = load_proposal(&g_proposal);
+    int loaded = g_keep && g_current ? 0 : load_proposal(&g_proposal);
+    g_current = 0;  // a later proposal reads afresh unless a check reads again
     if (number) *number = highest_plus_one(&g_proposal);
     int rc = free_layer_of(&g_proposal, layer ? layer : &dummy);
     return loaded != 0 ? -2 : rc;
@@ -126,7 +145,9 @@ int propose_electrode(int *number, int *layer) {
 
 int check_electrode_layer(int layer, const char *name, char *other, size_t size) {
     if (other && size > 0) other[0] = '\0';
+    g_current = 0;
     if (load_proposal(&g_proposal) != 0) return -3;
+    g_current = g_keep;
     if (layer < g_proposal.start || layer > g_proposal.end || !electrode_on(&g_proposal, layer)) return 0;
     const char *holder = g_proposal.names[layer - 1];
     // The electrode's own layer takes more of its objects.
@@ -169,6 +190,10 @@ int create_electrode_category(const char *name, int layer) {
     memcpy(info.name, name, len + 1);
     info.layer_mask[layer - 1] = true;
     tag_t category = NULL_TAG;
-    UF_LAYER_create_category(&info, &category);
+    if (UF_LAYER_create_category(&info, &category) == 0 && category != NULL_TAG) {
+        if (g_current) add_made_category(&g_proposal, name, layer);
+    } else {
+        g_current = 0;  // what NX made, if anything, is unknown: read afresh
+    }
     return 0;
 }

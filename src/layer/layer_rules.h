@@ -40,6 +40,13 @@ int propose_electrode(int *number, int *layer);
  * Electrodes are recognised as first_free_layer does. */
 int check_electrode_layer(int layer, const char *name, char *other, size_t size);
 
+/* Between keep_proposal(1) and keep_proposal(0) (one callback, so that the user cannot change
+ * the categories in between), propose_electrode answers from the categories the last
+ * check_electrode_layer read, with those create_electrode_category made since added, instead of
+ * reading them all again. A check that could not read them all, or a category NX did not make,
+ * makes the next proposal read afresh. Either call forgets what was read. */
+void keep_proposal(int keep);
+
 /* The name of electrode n: the prefix ("N" when none is configured), then n zero-padded to the
  * configured width (2 when not above 0); a longer number is never cut. 0; -1 (empty name) when
  * n is not above 0; -2 (empty name) when the name does not fit in size bytes. */

@@ -115,3 +115,42 @@ TEST_F(LayerRules, CategoriesHoldTheirOneLayerAndWholeNamesOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// propose_electrode's answer, and its result in rc.
+std::pair<int, int> proposal(int* rc = nullptr) {
+    int number = -5, layer = -5;
+    int r = propose_electrode(&number, &layer);
+    if (rc) *rc = r;
+    return {number, layer};
+}
+
+TEST_F(LayerRules, AKeptProposalAnswersAsAFreshReadingWould) {
+    // E03 made on 103, and e08 on 102, which TOOLS holds first: 102 stays free of electrodes,
+    // and the number follows E07, not e08.
+    keep_proposal(1);
+    EXPECT_EQ(0, check_electrode_layer(103, "E03", nullptr, 0));
+    EXPECT_EQ(0, create_electrode_category("E03", 103));
+    EXPECT_EQ(0, create_electrode_category("e08", 102));  // TOOLS keeps 102
+    int rc = -9;
+    const std::pair<int, int> kept = proposal(&rc);
+    EXPECT_EQ(0, rc);
+    keep_proposal(0);
+    EXPECT_EQ(kept, proposal());
+    EXPECT_EQ(std::make_pair(8, 102), kept);
+
+    // A category NX did not make: the proposal reads afresh, and a reading that fails says so.
+    keep_proposal(1);
+    EXPECT_EQ(0, check_electrode_layer(104, "E04", nullptr, 0));
+    nxsim::fail("UF_LAYER_create_category", nxsim::FaultMode::Once);
+    EXPECT_EQ(0, create_electrode_category("E04", 104));
+    nxsim::fail("UF_LAYER_ask_category_info", nxsim::FaultMode::Always);
+    proposal(&rc);
+    EXPECT_EQ(-2, rc);
+    nxsim::clear_faults();
+    EXPECT_EQ(std::make_pair(8, 102), proposal());
+    keep_proposal(0);
+}
+
+}  // namespace
