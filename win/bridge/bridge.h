@@ -55,8 +55,9 @@ long long entry_elapsed_ms();
 std::string to_windows_path(const std::string& path);
 
 // A path the plug-in gives, as the host takes it: "Z:\a\b" (either slash, either letter case)
-// -> "/a/b", a rooted "\a\b" -> "/a/b", a relative "a\b" -> "a/b". A path on another drive is
-// returned unchanged: only Z: is the Linux root.
+// -> "/a/b", a rooted "\a\b" -> "/a/b", a relative "a\b" -> "a/b". Another drive is taken where
+// the Wine prefix ($WINEPREFIX) maps it ("C:\x" -> "<prefix>/drive_c/x"); a drive it does not map
+// is returned unchanged.
 std::string to_linux_path(const std::string& path);
 
 // text with every Z: path in it written as its Linux path ("file Z:\w\o\e.prt exists" ->

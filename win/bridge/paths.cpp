@@ -1,4 +1,6 @@
 // Paths between NX on Windows (drive paths, backslashes, GBK) and the Linux host.
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "bridge.h"
@@ -45,6 +47,18 @@ bool ends_path(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '"' || c == '\'' || c == '<' || c == '>' || c == '|';
 }
 
+// Where Wine's prefix maps drive letter (its dosdevices/<letter>: link), or the empty text.
+std::string drive_root(char letter) {
+    const char* prefix = getenv("WINEPREFIX");
+    if (!prefix || !prefix[0]) return "";
+    std::string link = std::string(prefix) + "/dosdevices/" + (char)tolower((unsigned char)letter) + ":";
+    char* real = realpath(link.c_str(), nullptr);
+    if (!real) return "";
+    std::string root = real;
+    free(real);
+    return root == "/" ? "" : root;
+}
+
 bool word_char(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
 }  // namespace
@@ -62,7 +76,12 @@ std::string to_linux_path(const std::string& path) {
         if (rest.empty() || rest[0] != '/') rest = "/" + rest;  // "Z:" and "Z:a" name the root's
         return rest;
     }
-    if (path.size() >= 2 && path[1] == ':') return path;  // another drive: not the Linux root
+    if (path.size() >= 2 && path[1] == ':' && isalpha((unsigned char)path[0])) {
+        std::string root = drive_root(path[0]);
+        if (root.empty()) return path;  // a drive Wine does not map: no file of this machine
+        std::string rest = slashes(path, 2);
+        return root + (rest.empty() || rest[0] != '/' ? "/" : "") + rest;
+    }
     if (path.compare(0, 2, "\\\\") == 0) return path;     // a network share
     return slashes(path, 0);
 }

@@ -3,6 +3,10 @@
 // path-carrying thunks against the simulated host, called with the Windows convention.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -49,11 +53,31 @@ TEST(BridgePaths, PluginPathsTakenAsWindowsNamesThem) {
     EXPECT_EQ(kvb::to_linux_path("Z:"), "/");
     EXPECT_EQ(kvb::to_linux_path("\\work\\core.prt"), "/work/core.prt");  // rooted: the current drive, Z:
     EXPECT_EQ(kvb::to_linux_path("sub\\core.prt"), "sub/core.prt");
-    EXPECT_EQ(kvb::to_linux_path("C:\\NX\\core.prt"), "C:\\NX\\core.prt");  // another drive is no Linux path
     EXPECT_EQ(kvb::to_linux_path("\\\\server\\share"), "\\\\server\\share");
     // 0x5C is the second byte of some GBK characters (here 0x81 0x5C): not a separator.
     std::string gbk = std::string("Z:\\d\\") + "\x81\x5c" + "\\e.prt";
     EXPECT_EQ(kvb::to_linux_path(gbk), std::string("/d/") + "\x81\x5c" + "/e.prt");
+}
+
+TEST(BridgePaths, OtherDrivesWhereTheWinePrefixMapsThem) {
+    char dir[] = "/tmp/kvbridge-prefix-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string prefix = dir;
+    ASSERT_EQ(mkdir((prefix + "/drive_c").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((prefix + "/dosdevices").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("../drive_c", (prefix + "/dosdevices/c:").c_str()), 0);
+    const char* saved = getenv("WINEPREFIX");
+    std::string kept = saved ? saved : "";
+    setenv("WINEPREFIX", dir, 1);
+    EXPECT_EQ(kvb::to_linux_path("C:\\users\\x.prt"), prefix + "/drive_c/users/x.prt");
+    EXPECT_EQ(kvb::to_linux_path("D:\\NX\\core.prt"), "D:\\NX\\core.prt");  // not mapped: no file here
+    unsetenv("WINEPREFIX");
+    EXPECT_EQ(kvb::to_linux_path("C:\\NX\\core.prt"), "C:\\NX\\core.prt");
+    if (saved) setenv("WINEPREFIX", kept.c_str(), 1);
+    unlink((prefix + "/dosdevices/c:").c_str());
+    rmdir((prefix + "/dosdevices").c_str());
+    rmdir((prefix + "/drive_c").c_str());
+    rmdir(dir);
 }
 
 TEST(BridgePaths, DrivePathsInTextsReadAsLinuxPaths) {
