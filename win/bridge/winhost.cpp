@@ -11,6 +11,7 @@
 
 #include "winhost.h"
 
+// From bridge.h, which is not included here: its nx.h would take Wine's _WIN32 for the SDK's.
 namespace kvb {
 int describe_context(char* out, size_t size);
 long long entry_elapsed_ms();
@@ -20,7 +21,6 @@ namespace {
 
 HMODULE g_plugin = nullptr;
 void* g_ufsta = nullptr;
-char g_plugin_base[MAX_PATH] = "";
 HANDLE g_stdout_file = INVALID_HANDLE_VALUE;
 HANDLE g_watchdog = nullptr;
 volatile LONG g_stop = 0;
@@ -221,7 +221,6 @@ int wh_load_plugin(const char* path, char* error, size_t size) {
         snprintf(error, size, "%s: exports no ufsta", path);
         return -1;
     }
-    snprintf(g_plugin_base, sizeof g_plugin_base, "%s", base_name(path));
     return 0;
 }
 
