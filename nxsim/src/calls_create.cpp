@@ -23,13 +23,13 @@ Part* loaded_part(const std::string& name) {
     for (auto& kv : S().parts) {
         Part& p = kv.second;
         if (whole) {
-            if (p.path == name) return &p;
+            if (p.path == name) return part(p.tag);  // through part(): the caller may change it
             continue;
         }
         // The path ends with the name, right after a separator or as the whole path.
         size_t n = name.size(), len = p.path.size();
         if (n > len || (n < len && p.path[len - n - 1] != '/' && p.path[len - n - 1] != '\\')) continue;
-        if (same_nocase(p.path.data() + len - n, n, name.data(), n)) return &p;
+        if (same_nocase(p.path.data() + len - n, n, name.data(), n)) return part(p.tag);
     }
     return nullptr;
 }

@@ -1,7 +1,9 @@
 // The work coordinate system and temporary coordinate systems, point mapping, the matrix and
 // vector helpers, arcs and lines, finding objects by name and type, deleting objects.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "util.h"
 
@@ -45,6 +47,68 @@ void wcs_to_abs(const Part& p, const double in[3], double out[3]) {
 }
 
 }  // namespace
+
+namespace nxsim {
+
+namespace {
+
+// Whether the object is the one filed at its place in its part's list of its type (objects on a
+// sheet, views and member views are in no such list).
+bool in_type_list(const Object& o, const std::vector<tag_t>& list) {
+    return o.type_pos < list.size() && list[o.type_pos] == o.tag;
+}
+
+void insert_sorted(std::vector<tag_t>& tags, tag_t t) {
+    auto at = std::lower_bound(tags.begin(), tags.end(), t);
+    if (at == tags.end() || *at != t) tags.insert(at, t);
+}
+
+void erase_sorted(std::vector<tag_t>& tags, tag_t t) {
+    auto at = std::lower_bound(tags.begin(), tags.end(), t);
+    if (at != tags.end() && *at == t) tags.erase(at);
+}
+
+// The index of the part's objects of the type, brought up to its list: objects made since it was
+// last asked are filed under the names they have (they were named when made, within the call).
+NameIndex& names_of(Part& p, int type) {
+    NameIndex& index = S().name_index[{p.tag, type}];
+    const std::vector<tag_t>& list = p.by_type[type];
+    for (; index.covered < list.size(); ++index.covered) {
+        const Object* o = peek_live(list[index.covered]);
+        if (o && !o->name.empty()) index.tags[o->name].push_back(o->tag);
+    }
+    return index;
+}
+
+}  // namespace
+
+void names_renamed(const Object& o, const std::string& old_name) {
+    auto& all = S().name_index;
+    auto it = all.find({o.part, o.type});
+    if (it == all.end()) return;
+    NameIndex& index = it->second;
+    Part* p = part(o.part);
+    if (!p || o.type_pos >= index.covered || !in_type_list(o, p->by_type[o.type])) return;
+    auto was = index.tags.find(old_name);
+    if (was != index.tags.end()) erase_sorted(was->second, o.tag);
+    if (!o.name.empty()) insert_sorted(index.tags[o.name], o.tag);
+}
+
+void names_deleted(const Object& o) {
+    auto& all = S().name_index;
+    auto it = all.find({o.part, o.type});
+    if (it == all.end()) return;
+    auto named = it->second.tags.find(o.name);
+    if (named != it->second.tags.end()) erase_sorted(named->second, o.tag);
+}
+
+void names_forget(tag_t part) {
+    auto& all = S().name_index;
+    all.erase(all.lower_bound({part, std::numeric_limits<int>::min()}),
+              all.lower_bound({part + 1, std::numeric_limits<int>::min()}));
+}
+
+}  // namespace nxsim
 
 extern "C" {
 
@@ -338,15 +402,21 @@ int UF_OBJ_cycle_by_name_and_type(tag_t part_tag, const char* name, int type, lo
     auto it = p->by_type.find(type);
     if (it == p->by_type.end()) return 0;
     const std::vector<tag_t>& list = it->second;
-    size_t i = 0;
+    // The first tag that may answer: the one after `after` in the type's creation order.
+    tag_t from = 0;
     if (after != NULL_TAG) {
         Object* o = obj(after);
         if (!o || o->part != p->tag || o->type != type) return ERR_BAD_TAG;
-        i = o->type_pos + 1;
+        if (o->type_pos + 1 >= list.size()) return 0;
+        from = list[o->type_pos + 1];
     }
-    for (; i < list.size(); ++i) {
-        Object* o = obj(list[i]);
-        if (o && o->alive && !o->temporary && o->name == name) {
+    NameIndex& index = names_of(*p, type);
+    auto named = index.tags.find(name);
+    if (named == index.tags.end()) return 0;
+    const std::vector<tag_t>& tags = named->second;
+    for (auto t = std::lower_bound(tags.begin(), tags.end(), from); t != tags.end(); ++t) {
+        const Object* o = peek_live(*t);
+        if (o && !o->temporary && o->name == name) {
             *object = o->tag;
             break;
         }
@@ -373,6 +443,7 @@ int UF_OBJ_delete_array_of_objects(int num_objects, tag_t object_id[], int** sta
             code = ERR_BAD_ARG;  // NX's own category stays
         } else {
             o->alive = false;
+            names_deleted(*o);
         }
         if (st) st[i] = code;
     }

@@ -169,7 +169,7 @@ const std::array<std::vector<tag_t>, 257>& objects_by_layer(const Part& p) {
         auto bt = p.by_type.find(type);
         if (bt == p.by_type.end()) continue;
         for (tag_t t : bt->second) {
-            const Object* o = obj(t);
+            const Object* o = peek(t);
             if (o && o->layer >= 1 && o->layer <= 256) index.by_layer[o->layer].push_back(t);
         }
     }

@@ -249,7 +249,6 @@ int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t
     m.id = s.next_undo_mark++;
     m.name = mark_name ? mark_name : "";
     m.next_tag = s.next_tag;
-    m.parts = s.parts;
     s.undo_marks.push_back(std::move(m));
     *mark_id = s.undo_marks.back().id;
     return 0;
@@ -263,14 +262,27 @@ int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_n
     if (!m) return ERR_UNDO_MARK;
     // The model goes back to the mark: objects made since are gone, the others as they were.
     // Parts opened since the mark are not the mark's business and stay.
+    // (A part older than the mark has a tag below it: parts and objects share the counter.)
     for (auto it = s.objects.lower_bound(m->next_tag); it != s.objects.end();) {
-        if (m->parts.count(it->second.part))
+        if (it->second.part < m->next_tag) {
+            index_object(it->first, nullptr);
             it = s.objects.erase(it);
-        else
+        } else {
             ++it;
+        }
     }
-    for (auto& kv : m->objects) s.objects[kv.first] = kv.second;
-    for (auto& kv : m->parts) s.parts[kv.first] = kv.second;
+    S().name_index.clear();  // names may be back as they were: indexed again when next asked
+    // Only what was reached after the mark was kept: the rest is as it was.
+    for (auto& kv : m->objects) {
+        Object& o = s.objects[kv.first];
+        o = kv.second;
+        index_object(kv.first, &o);
+    }
+    for (auto& kv : m->parts) {
+        Part& p = s.parts[kv.first];
+        p = kv.second;
+        index_part(kv.first, &p);
+    }
     // Later marks are dropped; this one stays until deleted.
     size_t keep = (size_t)(m - s.undo_marks.data()) + 1;
     s.undo_marks.resize(keep);

@@ -1,5 +1,6 @@
 // Objects, names, layers and layer categories, attributes and groups of the work part, and the
 // names and units of parts.
+#include <algorithm>
 #include <cstring>
 
 #include "util.h"
@@ -20,8 +21,8 @@ tag_t next_of_type(Part& p, int type, tag_t after) {
         i = o->type_pos + 1;
     }
     for (; i < list.size(); ++i) {
-        Object* o = obj(list[i]);
-        if (o && o->alive && !o->temporary) return list[i];
+        const Object* o = peek_live(list[i]);
+        if (o && !o->temporary) return list[i];
     }
     return NULL_TAG;
 }
@@ -102,7 +103,9 @@ int UF_OBJ_set_name(tag_t object_id, const char* name) {
     if (!o || !nameable(*o)) return ERR_BAD_TAG;
     if (!name) return ERR_BAD_ARG;
     if (strlen(name) > UF_OBJ_NAME_LEN) return ERR_NAME_TOO_LONG;
+    std::string old = std::move(o->name);
     o->name = name;
+    names_renamed(*o, old);
     return 0;
 }
 
@@ -172,26 +175,20 @@ int UF_LAYER_cycle_by_layer(int layer_number, tag_t* object_tag) {
     }
     size_t i = 0;
     if (*object_tag != NULL_TAG) {
-        // Position after the current object in creation order.
+        // Position after the current object in creation order, the order of the tags.
         auto& ord = p->order;
-        auto it = std::find(ord.begin(), ord.end(), *object_tag);
-        if (it == ord.end()) {
+        auto it = std::lower_bound(ord.begin(), ord.end(), *object_tag);
+        if (it == ord.end() || *it != *object_tag) {
             *object_tag = NULL_TAG;
             return ERR_BAD_TAG;
         }
         i = (size_t)(it - ord.begin()) + 1;
     }
     *object_tag = NULL_TAG;
-    // A part's objects are in creation order, the order of their tags: the session's objects
-    // are walked alongside rather than each looked up, so a whole cycle stays linear.
-    auto& all = S().objects;
-    auto at = all.lower_bound(i < p->order.size() ? p->order[i] : 0);
     for (; i < p->order.size(); ++i) {
-        tag_t t = p->order[i];
-        while (at != all.end() && at->first < t) ++at;
-        Object* o = (at != all.end() && at->first == t) ? &at->second : obj(t);
+        const Object* o = peek_live(p->order[i]);
         // Categories and features lie on no layer.
-        if (!o || !o->alive || o->temporary || o->type == T_CATEGORY || o->layer < 1) continue;
+        if (!o || o->temporary || o->type == T_CATEGORY || o->layer < 1) continue;
         bool on = layer_number == 0 ? p->layer_status[o->layer] != UF_LAYER_INACTIVE_LAYER
                                     : o->layer == layer_number;
         if (on) {

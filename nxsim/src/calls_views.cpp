@@ -123,7 +123,7 @@ bool visible_extent(Part& p, const std::array<double, 9>& m, double lo[3], doubl
     bool any = false;
     const double zero[3] = {0, 0, 0};
     for (tag_t t : p.order) {
-        Object* o = live_obj(t);
+        const Object* o = peek_live(t);
         if (!o || o->temporary || o->blank) continue;
         if (o->layer < 1 || o->layer > 256 || p.layer_status[o->layer] == UF_LAYER_INACTIVE_LAYER) continue;
         switch (o->type) {
@@ -133,7 +133,7 @@ bool visible_extent(Part& p, const std::array<double, 9>& m, double lo[3], doubl
                 take(m, o->p2.data(), lo, hi, &any);
                 break;
             case T_ARC: {
-                Object* mo = live_obj(o->matrix);
+                const Object* mo = peek_live(o->matrix);
                 if (!mo) break;
                 const int steps = 32;
                 for (int k = 0; k <= steps; ++k) {

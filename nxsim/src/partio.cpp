@@ -847,14 +847,20 @@ void discard_part(tag_t t) {
     Session& s = S();
     Part* p = part(t);
     if (!p) return;
-    for (tag_t o : p->order) s.objects.erase(o);
-    for (tag_t o : p->drawings) {
+    auto drop = [&](tag_t o) {
         s.objects.erase(o);
+        index_object(o, nullptr);
+    };
+    for (tag_t o : p->order) drop(o);
+    for (tag_t o : p->drawings) {
+        drop(o);
         s.sheets.erase(o);
     }
-    for (tag_t o : p->views) s.objects.erase(o);
+    for (tag_t o : p->views) drop(o);
     s.part_order.erase(std::remove(s.part_order.begin(), s.part_order.end(), t), s.part_order.end());
     s.parts.erase(t);
+    index_part(t, nullptr);
+    names_forget(t);
 }
 
 json part_to_json(const Part& p) { return Writer(p).document(); }

@@ -155,16 +155,43 @@ void error(const std::string& utf8_text) { S().errors.push_back(utf8_text); }
 static void keep_for_undo(Session& s, const Object& o) {
     for (auto m = s.undo_marks.rbegin(); m != s.undo_marks.rend(); ++m) {
         if (o.tag >= m->next_tag) continue;  // made after this mark: undo removes it
-        if (!m->objects.emplace(o.tag, o).second) break;
+        if (!m->objects.try_emplace(o.tag, o).second) break;  // no copy when it is held
     }
 }
 
+// The same for a part (parts and objects share the tag counter).
+static void keep_for_undo(Session& s, const Part& p) {
+    for (auto m = s.undo_marks.rbegin(); m != s.undo_marks.rend(); ++m) {
+        if (p.tag >= m->next_tag) continue;  // opened after this mark: undo keeps it as it is
+        if (!m->parts.try_emplace(p.tag, p).second) break;
+    }
+}
+
+template <class T>
+static void index_at(std::vector<T*>& at, tag_t t, T* node) {
+    if (t < kFirstTag) return;
+    size_t i = t - kFirstTag;
+    if (i >= at.size()) {
+        if (!node) return;
+        at.resize(i + 1, nullptr);
+    }
+    at[i] = node;
+}
+
+template <class T>
+static T* indexed(const std::vector<T*>& at, tag_t t) {
+    size_t i = (size_t)t - kFirstTag;
+    return (t >= kFirstTag && i < at.size()) ? at[i] : nullptr;
+}
+
+void index_part(tag_t t, Part* p) { index_at(S().part_at, t, p); }
+void index_object(tag_t t, Object* o) { index_at(S().object_at, t, o); }
+
 Object* obj(tag_t t) {
     Session& s = S();
-    auto it = s.objects.find(t);
-    if (it == s.objects.end()) return nullptr;
-    if (!s.undo_marks.empty()) keep_for_undo(s, it->second);
-    return &it->second;
+    Object* o = indexed(s.object_at, t);
+    if (o && !s.undo_marks.empty()) keep_for_undo(s, *o);
+    return o;
 }
 
 Object* live_obj(tag_t t) {
@@ -172,16 +199,25 @@ Object* live_obj(tag_t t) {
     return (o && o->alive) ? o : nullptr;
 }
 
+const Object* peek(tag_t t) { return indexed(S().object_at, t); }
+
+const Object* peek_live(tag_t t) {
+    const Object* o = peek(t);
+    return (o && o->alive) ? o : nullptr;
+}
+
 Part* part(tag_t t) {
-    auto& p = S().parts;
-    auto it = p.find(t);
-    return it == p.end() ? nullptr : &it->second;
+    Session& s = S();
+    Part* p = indexed(s.part_at, t);
+    if (p && !s.undo_marks.empty()) keep_for_undo(s, *p);
+    return p;
 }
 
 Object& new_unlisted_object(tag_t part, int type, int subtype) {
     Session& s = S();
     tag_t t = s.next_tag++;
     Object& o = s.objects[t];
+    index_object(t, &o);
     o.tag = t;
     o.part = part;
     o.type = type;
@@ -211,6 +247,7 @@ Part& new_part(const std::string& path, int units) {
     Session& s = S();
     tag_t t = s.next_tag++;
     Part& p = s.parts[t];
+    index_part(t, &p);
     p.tag = t;
     p.path = path;
     p.units = units;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -124,10 +125,20 @@ struct UndoMark {
     int id = 0;
     std::string name;
     tag_t next_tag = 0;                 // objects from this tag on were made after the mark
-    // Objects older than the mark, as they were when first reached after it (copy on first
-    // access through obj(), so a mark costs what the work inside it touches, not the model).
+    // Objects and parts older than the mark, as they were when first reached after it (copy on
+    // first access through obj() and part(), so a mark costs what the work inside it touches,
+    // not the model).
     std::map<tag_t, Object> objects;
     std::map<tag_t, Part> parts;
+};
+
+// The named objects of one type of a part (its Part::by_type list), by name, in creation order:
+// what UF_OBJ_cycle_by_name_and_type looks in (calls_geometry.cpp). It covers the first `covered`
+// objects of the list; objects made since are added when it is next asked, with the names they
+// were made with. Renames and deletions update it; undo and closing the part drop it.
+struct NameIndex {
+    size_t covered = 0;
+    std::unordered_map<std::string, std::vector<tag_t>> tags;  // GBK name -> tags, ascending
 };
 
 struct Fault {
@@ -232,12 +243,19 @@ struct DraftingSettings {
     bool border_display = true;
 };
 
+// Tags start here and are never reused; parts and objects share them.
+constexpr tag_t kFirstTag = 1000;
+
 struct Session {
     int init_depth = 0;
-    tag_t next_tag = 1000;
+    tag_t next_tag = kFirstTag;
     std::map<tag_t, Part> parts;
     std::vector<tag_t> part_order;
     std::map<tag_t, Object> objects;
+    // The nodes of `parts` and `objects` by tag - kFirstTag (null: none), so that a lookup costs
+    // the same however many objects the session holds. Kept by index_part and index_object.
+    std::vector<Part*> part_at;
+    std::vector<Object*> object_at;
     tag_t work_part = 0;
     tag_t display_part = 0;
     std::map<std::string, std::string> env;  // values GBK
@@ -274,6 +292,7 @@ struct Session {
     std::shared_ptr<void> hlr_cache;      // geom_hlr.cpp: hidden-line results of this session
     std::shared_ptr<void> layer_index;    // calls_member_views.cpp: model objects by layer
     std::map<std::pair<tag_t, std::string>, tag_t> member_view_names;  // (part, upper-case name)
+    std::map<std::pair<tag_t, int>, NameIndex> name_index;  // (part, type)
 };
 
 Session& S();
@@ -307,6 +326,19 @@ void copy_out(char* dst, size_t size, const std::string& s);
 Object* obj(tag_t t);
 Object* live_obj(tag_t t);
 Part* part(tag_t t);
+// The object of a tag for reading only (peek_live: null for a deleted one too): nothing is kept
+// for the undo marks, so loops over a part's objects copy nothing.
+const Object* peek(tag_t t);
+const Object* peek_live(tag_t t);
+// Files a part or object node of the session under its tag (null: the tag has none any more).
+// Every insertion into or erasure from Session::parts and Session::objects goes through these.
+void index_part(tag_t t, Part* p);
+void index_object(tag_t t, Object* o);
+// Keeping the name index (calls_geometry.cpp) right: an object renamed from old_name, an object
+// deleted, and every index of the part dropped (undo put it back, or it left the session).
+void names_renamed(const Object& o, const std::string& old_name);
+void names_deleted(const Object& o);
+void names_forget(tag_t part);
 // A new model object of the part: the next tag, on the part's work layer, last in creation order.
 Object& new_object(Part& p, int type, int subtype = 0);
 // A new object of the part (its tag) with the next tag, on no layer and in none of the part's
