@@ -390,7 +390,7 @@ int UF_OBJ_set_line_width(tag_t object_id, int line_width) {
     return 0;
 }
 
-// Copies a part file's curves, notes and groups, placed, onto the shown drawing or into the model; 0, or NX's code.
+// Copies a part file's curves, notes and groups, placed, onto the shown drawing or into the model; 0, or NX's code (4 for grouping without `group`).
 int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double dest_csys[6], double dest_point[3],
                    double scale, tag_t* group) {
     if (group) *group = NULL_TAG;
@@ -403,6 +403,7 @@ int UF_PART_import(const char* file_name, UF_import_part_modes_t* modes, double 
     if (!placement_of(dest_csys, dest_point, scale, &pl)) return ERR_BAD_ARG;
     if (modes->layer_mode < 0 || modes->layer_mode > 1 || modes->group_mode < 0 || modes->group_mode > 1)
         return ERR_BAD_ARG;
+    if (modes->group_mode == IP_GROUP && !group) return ERR_BAD_ARG;  // nowhere to give the group: nothing copied
     // The file is read as a part of its own, copied, and discarded again.
     tag_t src = NULL_TAG;
     std::string err;

@@ -163,6 +163,11 @@ TEST_F(SheetHostCalls, ImportedTemplatesLieOnTheSheetAsOneGroup) {
     EXPECT_EQ(nxsim::ERR_FILE_LOAD, UF_PART_import("/no/such/file.prt", &modes, same, zero, 1.0, &group));
     EXPECT_EQ(NULL_TAG, group);
     EXPECT_EQ(nxsim::ERR_BAD_ARG, UF_PART_import(path.c_str(), &modes, same, zero, 0, &group));
+    // Grouping with nowhere to give the group is a bad argument, and nothing is copied.
+    size_t on_sheet = sh.objects.size();
+    EXPECT_EQ(nxsim::ERR_BAD_ARG, UF_PART_import(path.c_str(), &modes, same, zero, 1.0, nullptr));
+    EXPECT_EQ(on_sheet, nxsim::sheet_of(d).objects.size());
+    EXPECT_EQ(1u, nxsim::parts().size());
 }
 
 TEST_F(SheetHostCalls, OrdinateObjectsMeasureAlongTheViewAndKeepTheirGeometry) {
