@@ -77,11 +77,19 @@ void make_dirs(const std::string& p) {
 }
 
 // The run's outputs name the --out folder "<out>", so that they compare across machines.
-std::string hide_out(std::string text, const std::string& out) {
+std::string hide_out(const std::string& text, const std::string& out) {
     if (out.empty()) return text;
-    for (size_t at = text.find(out); at != std::string::npos; at = text.find(out, at + 5))
-        text.replace(at, out.size(), "<out>");
-    return text;
+    // Built in one pass: replacing in place moves the rest of a long transcript per occurrence.
+    std::string shown;
+    shown.reserve(text.size());
+    size_t from = 0;
+    for (size_t at = text.find(out); at != std::string::npos; at = text.find(out, from)) {
+        shown.append(text, from, at - from);
+        shown += "<out>";
+        from = at + out.size();
+    }
+    shown.append(text, from, std::string::npos);
+    return shown;
 }
 
 class Reader {
@@ -295,6 +303,7 @@ void start_session(const json& doc, Reader& r) {
         for (const char* k : known) ok = ok || it.key() == k;
         if (!ok) r.fail(it.key(), "unknown field");
     }
+    if (doc.contains("allow_leaks") && !doc["allow_leaks"].is_boolean()) r.fail("allow_leaks", "expected true or false");
     if (doc.contains("kit")) {
         r.kit_ = r.path(doc["kit"], "kit");
         nxsim::set_env("KELVORA_PATH", r.kit_);

@@ -48,6 +48,7 @@ TEST_F(Runner, EachStageNamesTheFileAndTheFieldWithItsExitCode) {
         // The fields are checked before any is taken.
         {R"({"steps": {}, "bogus": 1})", 2, "bogus: unknown field"},
         {R"({"env": []})", 2, "env: expected an object of names and values"},
+        {R"({"allow_leaks": "yes"})", 2, "allow_leaks: expected true or false"},
         {R"({"faults": [{"call": "UF_PART_save", "mode": "sometimes"}]})", 2,
          "faults[0].mode: expected once, nth or always"},
         {R"({"part": "missing.prt"})", 2, "part: "},
