@@ -1,11 +1,11 @@
 // The whole flow of the demo for a part of N electrode bodies, measured from outside as a mould
 // maker meets it: one kelvora-sim run that assigns every electrode in the layer dialog (one pick
 // and one Apply each), writes every electrode part file from the create dialog, and draws every
-// electrode in one batch of the drawing dialog. The layer range is 2-256, so up to 255 electrodes
-// fit. Each N runs several times in a child process; the medians of the wall time, the time per
+// electrode in one batch of the drawing dialog. The layer range is 2-256 (--layers sets another),
+// so up to 255 electrodes fit. Each N runs several times in a child process; the medians of the wall time, the time per
 // electrode and the child's peak memory are printed, with the cost per electrode at each N
 // against the smallest N.
-//   kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R]
+//   kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R] [--layers FIRST-LAST]
 // A timed run, not a Google Benchmark: the peak memory of each N wants a process of its own.
 #include <sys/resource.h>
 #include <sys/time.h>
@@ -32,8 +32,8 @@ std::string read(const std::string& path) {
     return s.str();
 }
 
-// The kit with the layer range widened to 2-256 (the bodies start on layer 1).
-void make_kit(const std::string& root) {
+// The kit with the layer range widened to first-last (the bodies start on layer 1).
+void make_kit(const std::string& root, int first, int last) {
     std::system(("rm -rf '" + root + "/kit' && cp -r '" KV_SOURCE_DIR "/kit' '" + root + "/kit'").c_str());
     std::string cfg = read(root + "/kit/data/config.dat");
     auto set = [&](const std::string& key, const std::string& value) {
@@ -42,8 +42,8 @@ void make_kit(const std::string& root) {
         size_t end = cfg.find('\n', at + 1);
         cfg.replace(at + 1, end - at - 1, key + " = " + value);
     };
-    set("ELECTRODE_START_LAYER", "2");
-    set("ELECTRODE_END_LAYER", "256");
+    set("ELECTRODE_START_LAYER", std::to_string(first));
+    set("ELECTRODE_END_LAYER", std::to_string(last));
     write(root + "/kit/data/config.dat", cfg);
 }
 
@@ -129,9 +129,16 @@ int main(int argc, char** argv) {
     std::string sim = KV_SIM_PATH;
     std::vector<int> counts = {10, 100, 255};
     int runs = 3;
+    int first_layer = 2, last_layer = 256;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!strcmp(argv[i], "--sim")) sim = argv[i + 1];
         else if (!strcmp(argv[i], "--runs")) runs = std::max(1, atoi(argv[i + 1]));
+        else if (!strcmp(argv[i], "--layers")) {
+            if (sscanf(argv[i + 1], "%d-%d", &first_layer, &last_layer) != 2 || first_layer < 1 || last_layer > 256 || first_layer > last_layer) {
+                fprintf(stderr, "flow-bench: --layers wants FIRST-LAST within 1-256\n");
+                return 2;
+            }
+        }
         else if (!strcmp(argv[i], "--n")) {
             counts.clear();
             for (const char* p = argv[i + 1]; *p;) {
@@ -146,7 +153,7 @@ int main(int argc, char** argv) {
                 ++p;
             }
         } else {
-            fprintf(stderr, "usage: kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R]\n");
+            fprintf(stderr, "usage: kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R] [--layers 2-256]\n");
             return 2;
         }
     }
@@ -156,7 +163,7 @@ int main(int argc, char** argv) {
     if (!made) made = mkdtemp(fallback);
     if (!made) return 1;
     std::string root = made;
-    make_kit(root);
+    make_kit(root, first_layer, last_layer);
 
     printf("%-5s %10s %14s %12s %12s %10s\n", "N", "median s", "ms/electrode", "vs first N", "peak MB", "MB/elec");
     double first = 0;
