@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "kvsmoke.h"
+#include "../common/dialog_template.h"
 
 namespace {
 
@@ -44,35 +45,6 @@ BOOL CALLBACK find_own_window(HWND window, LPARAM param) {
     if (pid != found->pid || !IsWindowVisible(window) || window == g_stuck) return TRUE;
     found->window = window;
     return FALSE;
-}
-
-// The caption of a resource dialog template (DLGTEMPLATE or DLGTEMPLATEEX) as UTF-8.
-// 0, or -1 when the module has no such dialog.
-int template_caption(HMODULE module, int id, char *out, int size) {
-    out[0] = '\0';
-    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));  // RT_DIALOG
-    HGLOBAL mem = res ? LoadResource(module, res) : nullptr;
-    const WORD *p = mem ? static_cast<const WORD *>(LockResource(mem)) : nullptr;
-    DWORD bytes = res ? SizeofResource(module, res) : 0;
-    if (!p || bytes < 26) return -1;
-    const WORD *end = p + bytes / 2;
-    p += (p[0] == 1 && p[1] == 0xffff) ? 13 : 9;  // the fixed header of either form
-    for (int field = 0; field < 2; field++) {     // menu, then window class
-        if (p >= end) return -1;
-        if (*p == 0xffff) {
-            p += 2;
-        } else {
-            while (p < end && *p) p++;
-            p++;
-        }
-    }
-    const WORD *title = p;
-    while (p < end && *p) p++;
-    if (p >= end) return -1;
-    int n = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t *>(title), (int)(p - title), out,
-                                size - 1, nullptr, nullptr);
-    out[n > 0 ? n : 0] = '\0';
-    return 0;
 }
 
 bool wait_closed(HWND window) {
