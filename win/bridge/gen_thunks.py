@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the Wine bridge's forwarding thunks and Wine .spec files from the calls nx.h declares.
+"""Writes the Wine bridge's forwarding thunks and Wine's export tables from the calls nx.h declares.
 
     gen_thunks.py NX_H OUT_DIR
 
@@ -8,7 +8,7 @@ For each of NX's two libraries (the split of win/make_def.py) OUT_DIR receives:
                   that names the call for fault reports and calls the host's NAME;
   LIB.spec        the Wine export table: each call exported under its NX name, bound to kvb_NAME.
 Calls the bridge handles by hand (paths, callbacks, memory it copied: HAND_WRITTEN below) get no
-generated thunk; their spec lines are written all the same, so that every call of nx.h is exported.
+generated thunk; their export lines are written all the same, so that every call of nx.h is exported.
 """
 import os
 import re
