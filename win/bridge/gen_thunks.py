@@ -6,7 +6,7 @@
 For each of NX's two libraries (the split of win/make_def.py) OUT_DIR receives:
   thunks_LIB.cpp  one thunk per call: an ms_abi function kvb_NAME with the call's own prototype
                   that names the call for fault reports and calls the host's NAME;
-  LIB.spec        the Wine export table: each call exported under its NX name, bound to kvb_NAME.
+  LIB.def         the export table: each call exported under its NX name, bound to kvb_NAME.
 Calls the bridge handles by hand (paths, callbacks, memory it copied: HAND_WRITTEN below) get no
 generated thunk; their export lines are written all the same, so that every call of nx.h is exported.
 """
@@ -102,9 +102,10 @@ def main(argv):
             for ret, name, params in members:
                 if name not in HAND_WRITTEN:
                     f.write(thunk(ret, name, params) + "\n")
-        with open(os.path.join(out, lib + ".spec"), "w", encoding="ascii") as f:
+        with open(os.path.join(out, lib + ".def"), "w", encoding="ascii") as f:
+            f.write("LIBRARY %s.dll\nEXPORTS\n" % lib)
             for _, name, _ in members:
-                f.write("@ cdecl -norelay %s() kvb_%s\n" % (name, name))
+                f.write("  %s=kvb_%s\n" % (name, name))
     print("gen_thunks: %d calls, %d by hand" % (len(protos), len(HAND_WRITTEN)))
 
 
