@@ -85,4 +85,20 @@ int ws_show_about_dialog(void) {
     return 0;
 }
 
+// The calls nx.h marks as found at run time, which the host exports whatever release it plays;
+// any other name is one neither library exports (the host keeps no per-release tables). Failing,
+// the lookup finds nothing, as in a release that lacks the call.
+ws_nx_call_t ws_find_nx_call(const char* name) {
+    static const struct {
+        const char* name;
+        ws_nx_call_t address;
+    } kLate[] = {
+        {"UF_DISP_regenerate_display", reinterpret_cast<ws_nx_call_t>(&UF_DISP_regenerate_display)},
+    };
+    if (enter_any("ws_find_nx_call") != 0 || !name) return nullptr;
+    for (const auto& call : kLate)
+        if (std::strcmp(call.name, name) == 0) return call.address;
+    return nullptr;
+}
+
 }  // extern "C"

@@ -13,6 +13,7 @@
 #include "drawing/model_list.h"
 #include "drawing/wcs.h"
 #include "electrode/electrode.h"
+#include "shell/late_calls.h"
 
 namespace {
 
@@ -205,7 +206,7 @@ int measure_electrode_box(uf_list_p_t list, double box[6]) {
     free(log.tags);
     // NX wants the graphics regenerated once display is resumed; done when the probes are gone,
     // so that none is drawn. A failure costs only stale graphics until NX's next redraw.
-    UF_DISP_regenerate_display();
+    late_regenerate_display();
     return measured;
 }
 

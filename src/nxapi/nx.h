@@ -977,7 +977,6 @@ int UF_CURVE_ask_arc_data(tag_t arc, UF_CURVE_arc_p_t arc_coords);
 int UF_DISP_ask_closest_color(int clr_model, double clr_values[3], int clr_cmp_mtd, int *clr_num);
 int UF_DISP_load_color_table(void);
 int UF_DISP_set_display(int display_code);
-int UF_DISP_regenerate_display(void);
 int UF_DISP_set_highlight(tag_t object_id, int action_switch);
 void UF_DISP_refresh(void);
 int UF_DISP_ask_drawing_display(UF_DISP_drawing_display_data_p_t drawing_display);
@@ -1143,6 +1142,17 @@ int UF_WAVE_create_linked_body(const tag_t body, const tag_t xform, const tag_t 
                                const logical update_at_timestamp, tag_t *linked_feature);
 int UF_WAVE_create_linked_curve(const tag_t curve, const tag_t xform, const tag_t object_in_part,
                                 const logical update_at_timestamp, tag_t *linked_feature);
+
+/* Calls NX exports from libugopenint.dll in some releases and from libufun.dll in others
+ * (win/nx-exports.tsv). No static import of them loads in every release, so the DLL's import
+ * tables leave them out and the plug-in never calls them by name: it asks
+ * ws_find_nx_call (shell/win_services.h) for them at run time. A call declared here that the
+ * plug-in names directly does not link on Windows; a moved call declared elsewhere stops the
+ * DLL's build. */
+/* ---- calls found at run time (begin) ---- */
+/* uf_disp_ugopenint.h in NX4-NX7.5, uf_disp.h from NX8.5 */
+int UF_DISP_regenerate_display(void);
+/* ---- calls found at run time (end) ---- */
 
 #ifdef __cplusplus
 }

@@ -1,4 +1,4 @@
-/* The four Windows services the plug-in relies on, behind one small interface.
+/* The Windows services the plug-in relies on, behind one small interface.
  * On Windows they are implemented with Win32 calls (win_services_win32.cpp); the simulated
  * host provides them on other systems. All texts are GBK. */
 #ifndef KELVORA_WIN_SERVICES_H
@@ -25,6 +25,13 @@ int ws_module_file_path(char path[1024]);
 
 /* Shows the About dialog (resource template, bitmap) modally until it is closed. Always 0. */
 int ws_show_about_dialog(void);
+
+/* Any function: the type of an address ws_find_nx_call hands out, cast back to the call's own. */
+typedef void (*ws_nx_call_t)(void);
+
+/* The address of NX's call NAME in whichever of NX's two loaded libraries (libufun.dll,
+ * libugopenint.dll) exports it in this release; NULL when neither does (or neither is loaded). */
+ws_nx_call_t ws_find_nx_call(const char *name);
 
 #ifdef __cplusplus
 }

@@ -98,3 +98,16 @@ extern "C" int ws_show_about_dialog(void) {
     DialogBoxParamA(library_module(), MAKEINTRESOURCEA(kAboutDialog), nullptr, about_proc, 0);
     return 0;
 }
+
+// NX loads both libraries before any plug-in, so GetModuleHandle finds them without taking a
+// reference of the plug-in's own.
+extern "C" ws_nx_call_t ws_find_nx_call(const char *name) {
+    if (!name || !name[0]) return nullptr;
+    static const char *const kLibraries[] = {"libufun.dll", "libugopenint.dll"};
+    for (const char *library : kLibraries) {
+        HMODULE module = GetModuleHandleA(library);
+        FARPROC address = module ? GetProcAddress(module, name) : nullptr;
+        if (address) return reinterpret_cast<ws_nx_call_t>(address);
+    }
+    return nullptr;
+}

@@ -1,12 +1,18 @@
 #!/usr/bin/env python3
 """Writes the Wine bridge's forwarding thunks and Wine's export tables from the calls nx.h declares.
 
-    gen_thunks.py NX_H OUT_DIR
+    gen_thunks.py NX_H OUT_DIR [--arch x86_64|i686]
+    gen_thunks.py --layouts [--arch x86_64|i686]
 
-For each of NX's two libraries (the split of win/make_def.py) OUT_DIR receives:
-  thunks_LIB.cpp  one thunk per call: an ms_abi function kvb_NAME with the call's own prototype
-                  that names the call for fault reports and calls the host's NAME;
-  LIB.def         the export table: each call exported under its NX name, bound to kvb_NAME.
+For each of NX's two libraries OUT_DIR receives thunks_LIB.cpp: one thunk per call the library
+exports in any release of the architecture (a moved call in both), a function kvb_NAME with the
+call's own prototype that names the call for fault reports and calls the host's NAME.
+
+NX's releases differ in which library exports a moved call (win/nx-exports.tsv, read through
+win/make_def.py). Releases that export every call alike form one layout, named by its oldest
+release; for each, OUT_DIR/LAYOUT/LIB.def is Wine's export table of the library as those releases
+have it, each NX name bound to its thunk, so that Wine's loader meets exactly NX's names.
+--layouts prints the layouts, one line each: the name, then the releases it stands for.
 Calls the bridge handles by hand (paths, callbacks, memory it copied: HAND_WRITTEN below) get no
 generated thunk; their export lines are written all the same, so that every call of nx.h is exported.
 """
@@ -15,7 +21,9 @@ import re
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-import make_def  # noqa: E402  (win/make_def.py: the library split and the call list)
+import make_def  # noqa: E402  (win/make_def.py: NX's export tables and the call list)
+
+NX_H = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "nxapi", "nx.h")
 
 # Calls written in calls_ufun.cpp and calls_ugopenint.cpp.
 HAND_WRITTEN = {
@@ -70,18 +78,48 @@ def prototypes(text):
     return found
 
 
-def thunk(ret, name, params):
+def thunk(ret, name, params, both=False):
+    """The thunk of one call; BOTH: a moved call's, defined in both libraries' code (weak, so that
+    a program linking both, as the bridge's unit tests do, takes one)."""
     args = ", ".join(param_name(p) for p in params)
     call = "%s(%s)" % (name, args)
     body = ("    %s;\n" % call) if ret == "void" else ("    return %s;\n" % call)
-    return ('extern "C" KVB_MS_ABI %s kvb_%s(%s) {\n    kvb::CallScope scope("%s");\n%s}\n'
-            % (ret, name, ", ".join(params) or "void", name, body))
+    return ('extern "C" %sKVB_MS_ABI %s kvb_%s(%s) {\n    kvb::CallScope scope("%s");\n%s}\n'
+            % ("__attribute__((weak)) " if both else "", ret, name, ", ".join(params) or "void", name, body))
+
+
+def layouts(text, arch):
+    """[(layout name, [releases], {library: [calls]})] of ARCH's releases, oldest first."""
+    releases, table = make_def.load_table()
+    found = []
+    for release in make_def.releases_for(arch, releases):
+        libs = make_def.layout(text, release, table)
+        for _, members, known in found:
+            if known == libs:
+                members.append(release)
+                break
+        else:
+            found.append((release, [release], libs))
+    return found
 
 
 def main(argv):
-    if len(argv) != 3:
+    args = [a for a in argv[1:] if not a.startswith("--")]
+    arch = "x86_64"
+    if "--arch" in argv:
+        arch = argv[argv.index("--arch") + 1]
+        args.remove(arch)
+    if arch not in make_def.ARCH_SUFFIX:
         sys.exit(__doc__)
-    nx_h, out = argv[1], argv[2]
+    if "--layouts" in argv:
+        with open(NX_H, encoding="utf-8") as f:
+            text = f.read()
+        for name, members, _ in layouts(text, arch):
+            print(name, " ".join(members))
+        return
+    if len(args) != 2:
+        sys.exit(__doc__)
+    nx_h, out = args
     with open(nx_h, encoding="utf-8") as f:
         text = f.read()
     protos = [p for p in prototypes(text) if p[1] not in make_def.PLUGIN_OWN]
@@ -93,21 +131,31 @@ def main(argv):
     unknown = sorted(HAND_WRITTEN - set(names))
     if unknown:
         sys.exit("gen_thunks: hand-written calls nx.h does not declare: %s" % ", ".join(unknown))
+    try:
+        found = layouts(text, arch)
+    except make_def.TableError as e:
+        sys.exit("gen_thunks: %s" % e)
     os.makedirs(out, exist_ok=True)
-    for lib in ("libufun", "libugopenint"):
-        members = [p for p in protos if (p[1] in make_def.UGOPENINT) == (lib == "libugopenint")]
+    for lib in make_def.LIBRARIES:
+        exported, other = set(), set()
+        for _, _, libs in found:
+            exported.update(libs[lib])
+            other.update(c for o in make_def.LIBRARIES if o != lib for c in libs[o])
         with open(os.path.join(out, "thunks_%s.cpp" % lib), "w", encoding="ascii") as f:
             f.write("// Generated by gen_thunks.py from nx.h: the calls of %s.dll the bridge forwards\n"
                     "// unchanged to the simulated host.\n#include \"bridge.h\"\n\n" % lib)
-            for ret, name, params in members:
-                if name not in HAND_WRITTEN:
-                    f.write(thunk(ret, name, params) + "\n")
-        with open(os.path.join(out, lib + ".def"), "w", encoding="ascii") as f:
-            f.write("LIBRARY %s.dll\nEXPORTS\n" % lib)
-            for _, name, _ in members:
-                f.write("  %s=kvb_%s\n" % (name, name))
-    print("gen_thunks: %d calls, %d by hand" % (len(protos), len(HAND_WRITTEN)))
-
+            for ret, name, params in protos:
+                if name in exported and name not in HAND_WRITTEN:
+                    f.write(thunk(ret, name, params, name in other) + "\n")
+    for layout_name, _, libs in found:
+        os.makedirs(os.path.join(out, layout_name), exist_ok=True)
+        for lib in make_def.LIBRARIES:
+            with open(os.path.join(out, layout_name, lib + ".def"), "w", encoding="ascii") as f:
+                f.write("LIBRARY %s.dll\nEXPORTS\n" % lib)
+                for name in libs[lib]:
+                    f.write("  %s=kvb_%s\n" % (name, name))
+    print("gen_thunks: %d calls, %d by hand; layouts %s"
+          % (len(protos), len(HAND_WRITTEN), ", ".join(n for n, _, _ in found)))
 
 if __name__ == "__main__":
     main(sys.argv)
