@@ -1,4 +1,4 @@
-// The plug-in DLL's checks: machine, exports, imports, resources, GBK texts.
+// The plug-in DLL's checks: machine, exports, imports against NX's export table, resources, GBK texts.
 #include "pe_checks.h"
 
 #include <iconv.h>
@@ -35,42 +35,74 @@ std::string base_name(const std::string &path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string trim(const std::string &s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
 // The MinGW runtime DLLs a plug-in must not need: named in the message so the cause is plain.
 bool is_mingw_runtime(const std::string &dll) {
     const std::string d = lower(dll);
     return d.rfind("libstdc++", 0) == 0 || d.rfind("libgcc_s", 0) == 0 || d.rfind("libwinpthread", 0) == 0;
 }
 
-const def_file *def_of_library(const std::vector<def_file> &defs, const std::string &dll) {
-    for (const def_file &d : defs)
-        if (lower(d.library) == lower(dll)) return &d;
-    return nullptr;
+bool is_nx_library(const std::string &dll) {
+    const std::string d = lower(dll);
+    return d == "libufun.dll" || d == "libugopenint.dll";
 }
 
-bool def_has(const def_file &def, const std::string &name) {
-    return std::find(def.names.begin(), def.names.end(), name) != def.names.end();
+bool is_identifier(const std::string &s) {
+    if (s.empty() || (s[0] >= '0' && s[0] <= '9')) return false;
+    for (char c : s)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    return true;
 }
 
-const def_file *def_with_name(const std::vector<def_file> &defs, const std::string &name) {
-    for (const def_file &d : defs)
-        if (def_has(d, name)) return &d;
-    return nullptr;
+std::vector<std::string> split_tabs(const std::string &line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
 }
 
-// A call no .def lists: say whether only cdecl's leading underscore differs.
-std::string underscore_hint(const std::vector<def_file> &defs, const std::string &name) {
-    if (def_with_name(defs, "_" + name))
-        return " (the .def has _" + name + ": 32-bit import names carry cdecl's leading underscore)";
-    if (name.size() > 1 && name[0] == '_' && def_with_name(defs, name.substr(1)))
-        return " (the .def has " + name.substr(1) + " without a leading underscore)";
-    return "";
+// The undecorated name a cdecl (_UF_x) or stdcall (_UF_x@4) decoration was made from; "" when
+// the name carries neither.
+std::string undecorated(const std::string &name) {
+    if (name.size() < 2 || name[0] != '_') return "";
+    std::string plain = name.substr(1);
+    const size_t at = plain.rfind('@');
+    if (at != std::string::npos && at + 1 < plain.size() &&
+        plain.find_first_not_of("0123456789", at + 1) == std::string::npos)
+        plain.erase(at);
+    return plain;
+}
+
+// One refused NX import, or "" when every release of columns exports name from dll.
+std::string refusal(const export_table &table, const std::vector<size_t> &columns, const std::string &dll,
+                    const std::string &name) {
+    const std::string oldest = table.releases[columns[0]];
+    const std::string head = name + " imported from " + dll + ": ";
+    auto row = table.calls.find(name);
+    if (row == table.calls.end()) {
+        auto plain = table.calls.find(undecorated(name));
+        if (plain != table.calls.end())
+            return head + oldest + " exports no " + name + ", it exports " + plain->first + " from " +
+                   plain->second[columns[0]] + " (NX's import names carry no decoration)";
+        return head + oldest + " exports no such call (" + base_name(table.path) + " does not know it)";
+    }
+    size_t refused = 0, first = columns.size();
+    for (size_t i = 0; i < columns.size(); i++) {
+        if (lower(row->second[columns[i]]) == lower(dll)) continue;
+        refused++;
+        if (first == columns.size()) first = i;
+    }
+    if (refused == 0) return "";
+    std::string line = head + table.releases[columns[first]] + " exports it from " + row->second[columns[first]];
+    if (refused == columns.size())
+        line += " (so do all " + std::to_string(columns.size()) + " releases checked)";
+    else
+        line += " (" + std::to_string(refused) + " of the " + std::to_string(columns.size()) +
+                " releases checked do: the call moves between the libraries, find it at run time)";
+    return line;
 }
 
 const pe_resource *find_resource(const std::vector<pe_resource> &resources, uint32_t type, uint32_t id) {
@@ -140,34 +172,81 @@ bool image_contains(const pe_image *img, const std::string &bytes) {
 
 }  // namespace
 
-int read_def_file(const char *path, def_file *def) {
-    def->path = path;
-    def->library.clear();
-    def->names.clear();
+int read_export_table(const char *path, export_table *table, std::string *why) {
+    table->path = path;
+    table->releases.clear();
+    table->calls.clear();
+    why->clear();
     std::ifstream in(path);
-    if (!in) return -1;
-    std::string line;
-    bool in_exports = false;
-    while (std::getline(in, line)) {
-        line = trim(line.substr(0, line.find(';')));
-        if (line.empty()) continue;
-        std::string word = line.substr(0, line.find_first_of(" \t"));
-        if (word == "LIBRARY") {
-            std::string name = trim(line.substr(word.size()));
-            name = name.substr(0, name.find_first_of(" \t"));
-            name.erase(std::remove(name.begin(), name.end(), '"'), name.end());
-            if (name.find('.') == std::string::npos) name += ".dll";
-            def->library = name;
-            in_exports = false;
-        } else if (word == "EXPORTS") {
-            in_exports = true;
-        } else if (in_exports) {
-            // name[=internal] [@ordinal] [NONAME] [DATA]: the exported name is the first part.
-            def->names.push_back(word.substr(0, word.find('=')));
-        }
+    if (!in) {
+        *why = std::string(path) + ": cannot be read";
+        return -1;
     }
-    if (def->library.empty() || def->names.empty()) return -2;
+    std::map<std::string, int> line_of;  // call -> the line that gave it, for duplicates
+    std::vector<std::string> header;
+    std::string line;
+    int n = 0;
+    auto bad = [&](const std::string &what) {
+        *why = std::string(path) + ": line " + std::to_string(n) + ", " + what;
+        table->releases.clear();
+        table->calls.clear();
+        return -2;
+    };
+    while (std::getline(in, line)) {
+        n++;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> fields = split_tabs(line);
+        if (header.empty()) {
+            if (fields[0] != "call")
+                return bad("field 1: the header's first field must be 'call', not '" + fields[0] + "'");
+            if (fields.size() < 2) return bad("the header names no release");
+            for (size_t i = 1; i < fields.size(); i++) {
+                const std::string &r = fields[i];
+                const std::string field = "field " + std::to_string(i + 1) + " ('" + r + "')";
+                if (r.size() < 4 || (r.compare(r.size() - 3, 3, "-32") != 0 && r.compare(r.size() - 3, 3, "-64") != 0))
+                    return bad(field + ": a release name ends in -32 or -64");
+                if (std::find(fields.begin() + 1, fields.begin() + static_cast<long>(i), r) !=
+                    fields.begin() + static_cast<long>(i))
+                    return bad(field + ": the release is named twice");
+            }
+            header = fields;
+            table->releases.assign(fields.begin() + 1, fields.end());
+            continue;
+        }
+        const std::string &call = fields[0];
+        if (!is_identifier(call)) return bad("field 1: '" + call + "' is not a call name");
+        if (fields.size() != header.size())
+            return bad(call + ": " + std::to_string(fields.size()) + " fields, the header has " +
+                       std::to_string(header.size()));
+        if (line_of.count(call)) return bad("field 1: " + call + " is already on line " + std::to_string(line_of[call]));
+        std::vector<std::string> libs;
+        for (size_t i = 1; i < fields.size(); i++) {
+            if (fields[i] != "ufun" && fields[i] != "ugopenint")
+                return bad(call + ", field " + std::to_string(i + 1) + " (" + header[i] + "): '" + fields[i] +
+                           "' is neither ufun nor ugopenint");
+            libs.push_back("lib" + fields[i] + ".dll");
+        }
+        line_of[call] = n;
+        table->calls[call] = libs;
+    }
+    if (header.empty() || table->calls.empty()) {
+        *why = std::string(path) + (header.empty() ? ": no header line (call, releases...)" : ": the table lists no call");
+        table->releases.clear();
+        return -2;
+    }
     return 0;
+}
+
+int arch_releases(const export_table *table, const char *arch, std::vector<size_t> *columns) {
+    columns->clear();
+    const char *suffix = strcmp(arch, "i686") == 0 ? "-32" : strcmp(arch, "x86_64") == 0 ? "-64" : nullptr;
+    if (!suffix) return -1;
+    for (size_t i = 0; i < table->releases.size(); i++) {
+        const std::string &r = table->releases[i];
+        if (r.size() > 3 && r.compare(r.size() - 3, 3, suffix) == 0) columns->push_back(i);
+    }
+    return columns->empty() ? -1 : 0;
 }
 
 int read_text_lines(const char *path, std::vector<std::string> *lines) {
@@ -239,23 +318,19 @@ int check_exports(const pe_image *img, const std::vector<std::string> &expected,
     return problems->empty() ? 0 : -1;
 }
 
-int check_imports(const pe_image *img, const std::vector<def_file> &defs, std::vector<std::string> *problems) {
+int check_imports(const pe_image *img, const export_table *table, const std::vector<size_t> &columns,
+                  std::vector<std::string> *problems) {
     problems->clear();
     std::vector<pe_import_library> libs;
     if (pe_imports(img, &libs) != 0) {
         problems->push_back("import table is malformed");
         return -2;
     }
-    std::string def_names;
-    for (const def_file &d : defs) def_names += (def_names.empty() ? "" : ", ") + base_name(d.path);
     for (const pe_import_library &lib : libs) {
         const std::string how = lib.delayed ? " (delay-loaded)" : "";
         const std::string calls = std::to_string(lib.calls.size()) + (lib.calls.size() == 1 ? " call" : " calls");
-        const def_file *own = def_of_library(defs, lib.dll);
-        const bool nx_library = own || (defs.empty() && (lower(lib.dll) == "libufun.dll" ||
-                                                         lower(lib.dll) == "libugopenint.dll"));
         if (is_windows_dll(lib.dll)) continue;
-        if (!nx_library) {
+        if (!is_nx_library(lib.dll)) {
             if (is_mingw_runtime(lib.dll))
                 problems->push_back("imports " + calls + " from " + lib.dll + how +
                                     ", a MinGW runtime DLL no NX installation has: link it statically");
@@ -264,20 +339,16 @@ int check_imports(const pe_image *img, const std::vector<def_file> &defs, std::v
                                     ", which is neither a Windows DLL nor an NX library");
             continue;
         }
-        if (!own) continue;  // no .def given: the calls are not examined
+        if (!table || columns.empty()) continue;  // the NX calls are not examined
         for (const pe_import_call &c : lib.calls) {
             if (c.name.empty()) {
+                // Ordinals are not kept from one release to the next.
                 problems->push_back("ordinal " + std::to_string(c.ordinal) + " imported from " + lib.dll +
                                     ": NX's calls are imported by name");
                 continue;
             }
-            if (def_has(*own, c.name)) continue;
-            const def_file *other = def_with_name(defs, c.name);
-            if (other)
-                problems->push_back(c.name + " imported from " + lib.dll + "; NX exports it from " + other->library);
-            else
-                problems->push_back(c.name + " imported from " + lib.dll + " is a call of no NX library (" + def_names +
-                                    ")" + underscore_hint(defs, c.name));
+            const std::string line = refusal(*table, columns, lib.dll, c.name);
+            if (!line.empty()) problems->push_back(line);
         }
     }
     return problems->empty() ? 0 : -1;

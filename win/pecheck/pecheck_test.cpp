@@ -1,6 +1,7 @@
 // kelvora-pecheck's checks on small images made here: the faults a mingw-w64 link does not
 // produce on its own (ordinals, delay-loaded imports, wrong resource language or picture, UTF-8
 // texts) must still be reported, and broken tables must give "malformed", never a wild read.
+// NX's export table is read from text made here and from win/nx-exports.tsv itself.
 // Built with -fexec-charset=GBK: plain literals are GBK, u8 literals UTF-8.
 #include <gtest/gtest.h>
 
@@ -82,12 +83,16 @@ std::string joined(const std::vector<std::string> &lines) {
     return all;
 }
 
-def_file nx_def(const char *library, std::vector<std::string> names) {
-    def_file d;
-    d.path = std::string(library) + ".def";
-    d.library = std::string(library) + ".dll";
-    d.names = std::move(names);
-    return d;
+// A table of 64-bit releases: UF_DISP_regenerate_display moves to libufun.dll in the fourth.
+export_table nx_table() {
+    export_table t;
+    t.path = "/tmp/nx-exports.tsv";
+    t.releases = {"NX5-32", "NX6-64", "NX7-64", "NX7.5-64", "NX8.5-32", "NX8.5-64", "NX9-64"};
+    const std::string u = "libufun.dll", g = "libugopenint.dll";
+    t.calls["UF_initialize"] = {u, u, u, u, u, u, u};
+    t.calls["UF_MB_add_actions"] = {g, g, g, g, g, g, g};
+    t.calls["UF_DISP_regenerate_display"] = {g, g, g, g, u, u, u};
+    return t;
 }
 
 // ---- imports --------------------------------------------------------------------------------
@@ -143,35 +148,67 @@ pe_image import_image(const std::vector<fake_library> &libs) {
     return img;
 }
 
-TEST(PeCheckImports, EachForeignLibraryAndMisplacedCallIsNamed) {
+TEST(PeCheckImports, EachForeignLibraryIsNamed) {
     pe_image img = import_image({
         {"KERNEL32.dll", {"GetModuleHandleExA"}, false},
-        {"libufun.dll", {"UF_initialize", "UF_MB_add_actions", "UF_made_up", "#7"}, false},
-        {"LIBUGOPENINT.DLL", {"UF_UI_set_status"}, false},  // library names are case-insensitive
+        {"libufun.dll", {"UF_initialize"}, false},
         {"libstdc++-6.dll", {"_Znwy"}, false},
         {"helper.dll", {"help"}, false},
         {"LIBWINPTHREAD-1.DLL", {"pthread_mutex_lock"}, true},
     });
-    const std::vector<def_file> defs = {nx_def("libufun", {"UF_initialize"}),
-                                        nx_def("libugopenint", {"UF_MB_add_actions", "UF_UI_set_status"})};
     std::vector<std::string> problems = {"stale"};
-    EXPECT_EQ(check_imports(&img, defs, &problems), -1);
-    EXPECT_EQ(problems.size(), 6u) << joined(problems);
-    EXPECT_TRUE(has_line(problems, "UF_MB_add_actions imported from libufun.dll; NX exports it from libugopenint.dll"));
-    EXPECT_TRUE(has_line(problems, "UF_made_up imported from libufun.dll is a call of no NX library"));
-    EXPECT_TRUE(has_line(problems, "ordinal 7 imported from libufun.dll"));
+    EXPECT_EQ(check_imports(&img, nullptr, {}, &problems), -1);
+    EXPECT_EQ(problems.size(), 3u) << joined(problems);
     EXPECT_TRUE(has_line(problems, "from libstdc++-6.dll, a MinGW runtime DLL"));
     EXPECT_TRUE(has_line(problems, "from helper.dll, which is neither a Windows DLL nor an NX library"));
     EXPECT_TRUE(has_line(problems, "from LIBWINPTHREAD-1.DLL (delay-loaded), a MinGW runtime DLL"));
+}
 
-    // 32-bit names: a call without cdecl's underscore is pointed at the .def's spelling.
-    pe_image plain = import_image({{"libufun.dll", {"UF_initialize"}, false}});
-    EXPECT_EQ(check_imports(&plain, {nx_def("libufun", {"_UF_initialize"})}, &problems), -1);
-    EXPECT_TRUE(has_line(problems, "the .def has _UF_initialize")) << joined(problems);
+TEST(PeCheckImports, EachNxCallIsCheckedInEveryReleaseOfTheArchitecture) {
+    const export_table table = nx_table();
+    std::vector<size_t> wide;
+    ASSERT_EQ(arch_releases(&table, "x86_64", &wide), 0);
+    EXPECT_EQ(wide, (std::vector<size_t>{1, 2, 3, 5, 6}));
+    std::vector<std::string> problems;
 
-    // Without .def files the NX libraries are allowed but their calls are not examined.
-    EXPECT_EQ(check_imports(&img, {}, &problems), -1);
-    EXPECT_EQ(problems.size(), 3u) << joined(problems);
+    // Library names in any case; the moved call found at run time is no import at all.
+    pe_image good = import_image({{"LIBUFUN.DLL", {"UF_initialize"}, false},
+                                  {"libUGopenint.dll", {"UF_MB_add_actions"}, true}});
+    EXPECT_EQ(check_imports(&good, &table, wide, &problems), 0) << joined(problems);
+
+    pe_image img = import_image({
+        {"libufun.dll", {"UF_initialize", "UF_MB_add_actions", "UF_DISP_regenerate_display", "_UF_initialize",
+                         "_UF_initialize@0", "UF_made_up", "#7"}, false},
+        {"libugopenint.dll", {"UF_DISP_regenerate_display", "_UF_MB_add_actions"}, false},
+    });
+    EXPECT_EQ(check_imports(&img, &table, wide, &problems), -1);
+    EXPECT_EQ(problems.size(), 8u) << joined(problems);
+    // The oldest release of the columns is named, never a release of the other architecture.
+    EXPECT_TRUE(has_line(problems, "UF_MB_add_actions imported from libufun.dll: NX6-64 exports it from "
+                                   "libugopenint.dll (so do all 5 releases checked)"));
+    EXPECT_TRUE(has_line(problems, "UF_DISP_regenerate_display imported from libufun.dll: NX6-64 exports it from "
+                                   "libugopenint.dll (3 of the 5 releases checked do: the call moves"));
+    EXPECT_TRUE(has_line(problems, "UF_DISP_regenerate_display imported from libugopenint.dll: NX8.5-64 exports it "
+                                   "from libufun.dll (2 of the 5"));
+    EXPECT_TRUE(has_line(problems, "_UF_initialize imported from libufun.dll: NX6-64 exports no _UF_initialize, it "
+                                   "exports UF_initialize from libufun.dll"));
+    EXPECT_TRUE(has_line(problems, "_UF_initialize@0 imported from libufun.dll: NX6-64 exports no _UF_initialize@0, "
+                                   "it exports UF_initialize"));
+    EXPECT_TRUE(has_line(problems, "_UF_MB_add_actions imported from libugopenint.dll: NX6-64 exports no "
+                                   "_UF_MB_add_actions, it exports UF_MB_add_actions from libugopenint.dll"));
+    EXPECT_TRUE(has_line(problems, "UF_made_up imported from libufun.dll: NX6-64 exports no such call "
+                                   "(nx-exports.tsv does not know it)"));
+    EXPECT_TRUE(has_line(problems, "ordinal 7 imported from libufun.dll: NX's calls are imported by name"));
+
+    // The 32-bit columns: the oldest is NX5-32, and only the two 32-bit releases count.
+    std::vector<size_t> narrow;
+    ASSERT_EQ(arch_releases(&table, "i686", &narrow), 0);
+    pe_image moved = import_image({{"libufun.dll", {"UF_DISP_regenerate_display"}, false}});
+    EXPECT_EQ(check_imports(&moved, &table, narrow, &problems), -1);
+    EXPECT_TRUE(has_line(problems, "UF_DISP_regenerate_display imported from libufun.dll: NX5-32 exports it from "
+                                   "libugopenint.dll (1 of the 2 releases checked do")) << joined(problems);
+    // A column set of NX8.5-64 and later only: libufun.dll is right there.
+    EXPECT_EQ(check_imports(&moved, &table, {5, 6}, &problems), 0) << joined(problems);
 }
 
 TEST(PeCheckImports, TablesPointingOutsideTheFileAreMalformed) {
@@ -181,14 +218,14 @@ TEST(PeCheckImports, TablesPointingOutsideTheFileAreMalformed) {
     // The descriptor's name RVA (offset 12) moved past the section.
     const uint32_t descriptor = img.dir_rva[PE_DIR_IMPORT] - kBase + kFileOffset;
     name_outside.bytes[descriptor + 12 + 1] = 0x90;
-    EXPECT_EQ(check_imports(&name_outside, {}, &problems), -2);
+    EXPECT_EQ(check_imports(&name_outside, nullptr, {}, &problems), -2);
     EXPECT_TRUE(has_line(problems, "import table is malformed"));
 
     // The first call's name entry moved past the section.
     pe_image name_entry_outside = img;
     const uint32_t list = img.bytes[descriptor] | img.bytes[descriptor + 1] << 8;
     name_entry_outside.bytes[list - kBase + kFileOffset + 1] = 0x90;
-    EXPECT_EQ(check_imports(&name_entry_outside, {}, &problems), -2);
+    EXPECT_EQ(check_imports(&name_entry_outside, nullptr, {}, &problems), -2);
 }
 
 // ---- exports --------------------------------------------------------------------------------
@@ -325,28 +362,110 @@ TEST(PeCheckTexts, TextsMustBeGbkAndUtf8OnesAreRecognised) {
     EXPECT_TRUE(has_line(problems, "cannot be written in GBK"));
 }
 
-// ---- module-definition files ------------------------------------------------------------------
+// ---- NX's export table -----------------------------------------------------------------------
 
-TEST(PeCheckDefFile, LibraryAndExportedNamesAreRead) {
-    char path[] = "/tmp/pecheck-def-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
+// Writes text to a fresh temporary file and reads it as an export table.
+int read_table_text(const std::string &text, export_table *table, std::string *why, std::string *path) {
+    char name[] = "/tmp/pecheck-exports-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return -9;
     FILE *f = fdopen(fd, "w");
-    fputs("; NX's interface library\nLIBRARY \"libugopenint\"\nEXPORTS\n"
-          "    UF_MB_add_actions @3\n    uc1601=uc1601_impl\n    UF_UI_set_status ; status line\n",
-          f);
+    fputs(text.c_str(), f);
     fclose(f);
-    def_file def;
-    EXPECT_EQ(read_def_file(path, &def), 0);
-    EXPECT_EQ(def.library, "libugopenint.dll");
-    EXPECT_EQ(def.names, (std::vector<std::string>{"UF_MB_add_actions", "uc1601", "UF_UI_set_status"}));
+    const int rc = read_export_table(name, table, why);
+    remove(name);
+    *path = name;
+    return rc;
+}
 
-    f = fopen(path, "w");
-    fputs("EXPORTS\n    UF_initialize\n", f);
-    fclose(f);
-    EXPECT_EQ(read_def_file(path, &def), -2);
-    remove(path);
-    EXPECT_EQ(read_def_file(path, &def), -1);
+TEST(PeCheckExportTable, RowsAreReadWithTheirLibraryPerRelease) {
+    export_table table;
+    std::string why, path;
+    ASSERT_EQ(read_table_text("# which library exports each call\r\n"
+                              "call\tNX4-32\tNX6-64\tNX8.5-32\r\n"
+                              "\r\n"
+                              "UF_initialize\tufun\tufun\tufun\r\n"
+                              "UF_DISP_regenerate_display\tugopenint\tugopenint\tufun\r\n",
+                              &table, &why, &path),
+              0)
+        << why;
+    EXPECT_EQ(table.path, path);
+    EXPECT_EQ(table.releases, (std::vector<std::string>{"NX4-32", "NX6-64", "NX8.5-32"}));
+    EXPECT_EQ(table.calls.size(), 2u);
+    EXPECT_EQ(table.calls["UF_DISP_regenerate_display"],
+              (std::vector<std::string>{"libugopenint.dll", "libugopenint.dll", "libufun.dll"}));
+    std::vector<size_t> columns;
+    EXPECT_EQ(arch_releases(&table, "i686", &columns), 0);
+    EXPECT_EQ(columns, (std::vector<size_t>{0, 2}));
+    EXPECT_EQ(arch_releases(&table, "arm64", &columns), -1);
+
+    EXPECT_EQ(read_export_table("/nonexistent/nx-exports.tsv", &table, &why), -1);
+    EXPECT_NE(why.find("/nonexistent/nx-exports.tsv: cannot be read"), std::string::npos) << why;
+}
+
+TEST(PeCheckExportTable, MalformedTablesNameTheLineAndTheField) {
+    const std::string header = "call\tNX4-32\tNX6-64\n";
+    const struct {
+        std::string text;
+        std::string why;
+    } cases[] = {
+        {"", "no header line (call, releases...)"},
+        {"# only a comment\n", "no header line"},
+        {header, "the table lists no call"},
+        {"name\tNX4-32\n", "line 1, field 1: the header's first field must be 'call', not 'name'"},
+        {"call\n", "line 1, the header names no release"},
+        {"call\tNX4\tNX6-64\n", "line 1, field 2 ('NX4'): a release name ends in -32 or -64"},
+        {"call\tNX4-32\tNX4-32\n", "line 1, field 3 ('NX4-32'): the release is named twice"},
+        {header + "UF_a\tufun\n", "line 2, UF_a: 2 fields, the header has 3"},
+        {header + "UF_a\tufun\tufun\tufun\n", "line 2, UF_a: 4 fields, the header has 3"},
+        {header + "UF_a\tufun\tugopenint\n# note\nUF_b\tufun\tUFUN\n",
+         "line 4, UF_b, field 3 (NX6-64): 'UFUN' is neither ufun nor ugopenint"},
+        {header + "UF_a\tufun\tufun \n", "line 2, UF_a, field 3 (NX6-64): 'ufun ' is neither"},
+        {header + "UF_a\tufun\tufun\nUF_a\tufun\tufun\n", "line 3, field 1: UF_a is already on line 2"},
+        {header + "\tufun\tufun\n", "line 2, field 1: '' is not a call name"},
+        {header + "UF a\tufun\tufun\n", "line 2, field 1: 'UF a' is not a call name"},
+    };
+    for (const auto &c : cases) {
+        export_table table;
+        std::string why, path;
+        EXPECT_EQ(read_table_text(c.text, &table, &why, &path), -2) << c.text;
+        EXPECT_EQ(why.rfind(path + ": " + c.why, 0), 0u) << why;
+        EXPECT_TRUE(table.calls.empty() && table.releases.empty()) << c.text;
+    }
+}
+
+// The table the DLLs are checked against: each architecture's releases, the moved call's eras.
+TEST(PeCheckExportTable, NxTableGivesEachArchitectureItsReleases) {
+    export_table table;
+    std::string why;
+    ASSERT_EQ(read_export_table(KELVORA_NX_EXPORTS, &table, &why), 0) << why;
+    std::vector<size_t> narrow, wide;
+    ASSERT_EQ(arch_releases(&table, "i686", &narrow), 0);
+    ASSERT_EQ(arch_releases(&table, "x86_64", &wide), 0);
+    ASSERT_EQ(narrow.size(), 6u);
+    ASSERT_EQ(wide.size(), 11u);
+    EXPECT_EQ(table.releases[narrow.front()], "NX4-32");
+    EXPECT_EQ(table.releases[wide.front()], "NX6-64");
+    EXPECT_EQ(table.releases[wide.back()], "NX2007-64");
+
+    std::vector<std::string> problems;
+    pe_image ufun = import_image({{"libufun.dll", {"UF_DISP_regenerate_display"}, false}});
+    pe_image ugopenint = import_image({{"libugopenint.dll", {"UF_DISP_regenerate_display"}, false}});
+    const struct {
+        const pe_image *img;
+        const std::vector<size_t> *columns;
+        const char *line;
+    } moved[] = {
+        {&ufun, &narrow, "imported from libufun.dll: NX4-32 exports it from libugopenint.dll"},
+        {&ufun, &wide, "imported from libufun.dll: NX6-64 exports it from libugopenint.dll"},
+        {&ugopenint, &narrow, "imported from libugopenint.dll: NX8.5-32 exports it from libufun.dll"},
+        {&ugopenint, &wide, "imported from libugopenint.dll: NX8.5-64 exports it from libufun.dll"},
+    };
+    for (const auto &m : moved) {
+        EXPECT_EQ(check_imports(m.img, &table, *m.columns, &problems), -1);
+        ASSERT_EQ(problems.size(), 1u) << joined(problems);
+        EXPECT_TRUE(has_line(problems, std::string("UF_DISP_regenerate_display ") + m.line)) << joined(problems);
+    }
 }
 
 }  // namespace
