@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the build, the tests and the sheet previews need, with
-# the Windows DLLs: mingw-w64 builds them, Wine (64-bit only) and Xvfb run their smoke test, and
-# Wine's development tools (winegcc) build the bridge that plays the scenario cases on the DLL.
+# the Windows DLLs: mingw-w64 builds them, Wine and Xvfb run their smoke test, and Wine's
+# development tools (winegcc) build the bridge that plays the scenario cases on the DLLs. The
+# 32-bit DLL's bridge needs the i386 architecture: 32-bit Wine, its winelib files, and the
+# simulated host's libraries as i386 packages (g++-multilib compiles them with -m32).
+# wine32-tools is left out on purpose: it conflicts with wine64-tools, and winegcc -m32 works
+# with libwine-dev:i386 alone.
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
 pkgs=(
@@ -16,6 +20,9 @@ pkgs=(
   python3 make zip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine64 wine64-tools libwine-dev xvfb xauth locales
+  g++-multilib wine32:i386 libwine-dev:i386
+  libocct-foundation-dev:i386 libocct-modeling-data-dev:i386 libocct-modeling-algorithms-dev:i386
+  libocct-data-exchange-dev:i386 libtbb-dev:i386 libgtest-dev:i386
 )
 missing=()
 for p in "${pkgs[@]}"; do
@@ -28,5 +35,8 @@ fi
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
