@@ -58,24 +58,37 @@ locale_env+=(LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8)
 # ---- build ----------------------------------------------------------------------------------
 echo "smoke: building the stand-ins, the host and the test plug-in"
 flags=(-std=c++17 -O2 -Wall -Wextra -I"$here" -I"$top/src/nxapi")
+# The plug-in's import libraries, as the DLL's build makes them; the stand-ins as each layout of
+# NX's 64-bit releases exports the calls (the oldest first, the newest the cases' own).
 python3 "$top/win/make_def.py" "$top/src/nxapi/nx.h" "$build/def" --arch x86_64 >/dev/null ||
   fail "make_def.py did not write the .def files"
-standin() {  # LIB OUTDIR [--omit NAME]
-  local lib=$1 dest=$2 src=$here/standin_${1#lib}.cpp
-  shift 2
-  local tag=$lib${1:+-omit}
-  python3 "$here/gen_standins.py" "$build/def/$lib.def" "$src" "$build/obj/$tag-stubs.c" "$@" >/dev/null &&
+layouts=$(python3 "$top/win/bridge/gen_thunks.py" --layouts --arch x86_64 | cut -d' ' -f1) ||
+  fail "gen_thunks.py did not list NX's layouts"
+standin() {  # LIB DEFDIR OUTDIR [--omit NAME]
+  local lib=$1 defs=$2 dest=$3 src=$here/standin_${1#lib}.cpp
+  shift 3
+  local tag=$lib-$(basename "$defs")${1:+-omit}
+  python3 "$here/gen_standins.py" "$defs/$lib.def" "$src" "$build/obj/$tag-stubs.c" "$@" >/dev/null &&
     $cc -O2 -Wall -I"$here" -c "$build/obj/$tag-stubs.c" -o "$build/obj/$tag-stubs.o" &&
     $cxx "${flags[@]}" -c "$src" -o "$build/obj/$lib.o" &&
     $cxx -shared -static -o "$dest/$lib.dll" "$build/obj/$lib.o" "$build/obj/$tag-stubs.o"
 }
-standin libufun "$build/bin" || fail "stand-in libufun.dll"
-standin libugopenint "$build/bin" || fail "stand-in libugopenint.dll"
-standin libufun "$build/bin-missing" --omit $omitted || fail "stand-in libufun.dll without $omitted"
-cp "$build/bin/libugopenint.dll" "$build/bin-missing/"
-$cxx "${flags[@]}" -static -o "$build/bin/kvsmoke.exe" "$here"/kvsmoke.cpp "$here"/watcher.cpp \
+$cxx "${flags[@]}" -static -o "$build/obj/kvsmoke.exe" "$here"/kvsmoke.cpp "$here"/watcher.cpp \
   "$here"/capture.cpp "$here"/pe_imports.cpp -luser32 -lgdi32 || fail "kvsmoke.exe"
-cp "$build/bin/kvsmoke.exe" "$build/bin-missing/"
+for layout in $layouts; do
+  python3 "$top/win/make_def.py" --layout "$layout" "$top/src/nxapi/nx.h" "$build/def-$layout" >/dev/null ||
+    fail "make_def.py did not write the .def files of $layout"
+  mkdir -p "$build/bin-$layout"
+  for lib in libufun libugopenint; do
+    standin $lib "$build/def-$layout" "$build/bin-$layout" || fail "stand-in $lib.dll ($layout)"
+  done
+  cp "$build/obj/kvsmoke.exe" "$build/bin-$layout/"
+  newest=$layout
+done
+rm -rf "$build/bin"
+cp -r "$build/bin-$newest" "$build/bin"
+standin libufun "$build/def-$newest" "$build/bin-missing" --omit $omitted || fail "stand-in libufun.dll without $omitted"
+cp "$build/bin/libugopenint.dll" "$build/bin/kvsmoke.exe" "$build/bin-missing/"
 for lib in libufun libugopenint; do
   $dlltool -d "$build/def/$lib.def" -l "$build/obj/$lib.a" || fail "import library $lib.a"
 done
@@ -84,11 +97,13 @@ for plugin in bad_table stuck; do
     "$here/${plugin}_plugin.cpp" "$build/obj/libufun.a" "$build/obj/libugopenint.a" -luser32 || fail "$plugin.dll"
 done
 
-# Every call of a .def must be exported by its stand-in, whatever gen_standins.py decided.
-for lib in libufun libugopenint; do
-  lacking=$(comm -23 <(awk 'f && NF {print $1} /^EXPORTS/ {f=1}' "$build/def/$lib.def" | sort) \
-    <($objdump -p "$build/bin/$lib.dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && !NF {f=0}' | sort))
-  [ -z "$lacking" ] || fail "stand-in $lib.dll lacks: $lacking"
+# Every call of a layout's .def must be exported by its stand-in, whatever gen_standins.py decided.
+for layout in $layouts; do
+  for lib in libufun libugopenint; do
+    lacking=$(comm -23 <(awk 'f && NF {print $1} /^EXPORTS/ {f=1}' "$build/def-$layout/$lib.def" | sort) \
+      <($objdump -p "$build/bin-$layout/$lib.dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && !NF {f=0}' | sort))
+    [ -z "$lacking" ] || fail "stand-in $lib.dll ($layout) lacks: $lacking"
+  done
 done
 
 # ---- Wine -----------------------------------------------------------------------------------
@@ -158,6 +173,10 @@ run_case() {  # NAME BINDIR PLUGIN [VAR=VALUE...] -- [HOST ARGS...]
 rm -f "$out/about.png"
 run_case no_work_part "$build/bin" "$dll" -- --screenshot "$(winpath "$out/about.png")"
 run_case work_part "$build/bin" "$dll" KV_SMOKE_WORK_PART=42 --
+# The same start-up against each older layout of NX's libraries: the DLL loads in every one.
+for layout in $layouts; do
+  [ "$layout" = "$newest" ] || run_case "work_part" "$build/bin-$layout" "$dll" KV_SMOKE_WORK_PART=42 --
+done
 run_case init_fails "$build/bin" "$dll" KV_SMOKE_INIT_FAIL=1 KV_SMOKE_WORK_PART=42 --
 run_case init_fails_in_actions "$build/bin" "$dll" KV_SMOKE_WORK_PART=42 -- --init-fails-in-actions
 run_case missing_call "$build/bin-missing" "$dll" KV_SMOKE_WORK_PART=42 --
