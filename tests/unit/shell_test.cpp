@@ -11,7 +11,9 @@
 #include "layer/layer_dialog.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
+#include "shell/late_calls.h"
 #include "shell/shell.h"
+#include "shell/win_services.h"
 #include "test_support.h"
 #include "ui/dialog.h"
 
@@ -73,6 +75,21 @@ TEST(Shell, LaunchReportsNxErrorTextForAMissingDialogFile) {
     ASSERT_EQ(1u, nxsim::transcript().size());
     EXPECT_EQ("status: Unable to open the UIStyler dialog file", nxsim::transcript()[0]);
     EXPECT_EQ(0, nxsim::init_depth());
+}
+
+// A call NX moved between its two libraries is looked up at run time: called where the release
+// exports it, done without (nothing called, -1) where neither library does.
+TEST(Shell, AMovedCallIsCalledWhereNxExportsItAndDoneWithoutElsewhere) {
+    nxsim::reset();
+    ASSERT_EQ(0, UF_initialize());
+    EXPECT_EQ(0, late_regenerate_display());
+    EXPECT_EQ(1, nxsim::call_count("UF_DISP_regenerate_display"));
+    EXPECT_EQ(nullptr, ws_find_nx_call("UF_NO_SUCH_CALL"));
+    EXPECT_EQ(nullptr, ws_find_nx_call(""));
+    nxsim::fail("ws_find_nx_call", nxsim::FaultMode::Always);
+    EXPECT_EQ(-1, late_regenerate_display());
+    EXPECT_EQ(1, nxsim::call_count("UF_DISP_regenerate_display"));
+    EXPECT_EQ(0, UF_terminate());
 }
 
 }  // namespace
