@@ -136,7 +136,7 @@ int main(int argc, char **argv) {
     std::string releases = "NX calls not checked (no --exports-table)";
     if (!columns.empty())
         releases = std::to_string(nx_calls(&img)) + " NX calls checked against " + std::to_string(columns.size()) +
-                   " releases, " + table.releases[columns.front()] + " to " + table.releases[columns.back()];
+                   (columns.size() == 1 ? " release, " : " releases, ") + table.releases[columns.front()] + " to " + table.releases[columns.back()];
     printf("%s: all checks pass (%s, %zu export%s, %s, %zu GBK texts)\n", o.dll, o.arch, o.exports.size(),
            o.exports.size() == 1 ? "" : "s", releases.c_str(), texts.size());
     return 0;

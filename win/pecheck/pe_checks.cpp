@@ -101,7 +101,7 @@ std::string refusal(const export_table &table, const std::vector<size_t> &column
         line += " (so do all " + std::to_string(columns.size()) + " releases checked)";
     else
         line += " (" + std::to_string(refused) + " of the " + std::to_string(columns.size()) +
-                " releases checked do: the call moves between the libraries, find it at run time)";
+                " releases checked " + (refused == 1 ? "does" : "do") + ": the call moves between the libraries, find it at run time)";
     return line;
 }
 

@@ -206,7 +206,7 @@ TEST(PeCheckImports, EachNxCallIsCheckedInEveryReleaseOfTheArchitecture) {
     pe_image moved = import_image({{"libufun.dll", {"UF_DISP_regenerate_display"}, false}});
     EXPECT_EQ(check_imports(&moved, &table, narrow, &problems), -1);
     EXPECT_TRUE(has_line(problems, "UF_DISP_regenerate_display imported from libufun.dll: NX5-32 exports it from "
-                                   "libugopenint.dll (1 of the 2 releases checked do")) << joined(problems);
+                                   "libugopenint.dll (1 of the 2 releases checked does:")) << joined(problems);
     // A column set of NX8.5-64 and later only: libufun.dll is right there.
     EXPECT_EQ(check_imports(&moved, &table, {5, 6}, &problems), 0) << joined(problems);
 }
