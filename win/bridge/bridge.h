@@ -1,7 +1,7 @@
 // The Wine bridge's core (libkvbridge.so): what the two NX libraries it stands in for
 // (libufun.dll, libugopenint.dll, both Linux winelib modules) and its runner share. Plain Linux
-// code without Windows headers: the plug-in DLL calls the libraries with the Windows x64
-// convention (ms_abi), they forward to the simulated host (libnxsim.so), and every pointer to
+// code without Windows headers: the plug-in DLL calls the libraries with the Windows convention
+// (ms_abi on x64, cdecl on i386), they forward to the simulated host (libnxsim.so), and every pointer to
 // plug-in code the host is given is wrapped so that the host calls it with that convention.
 #pragma once
 
@@ -10,7 +10,15 @@
 
 #include "nx.h"
 
+#if defined(__x86_64__)
+// The plug-in's convention: on every function it calls and every pointer to its code.
 #define KVB_MS_ABI __attribute__((ms_abi))
+#else
+// On i386 both sides call with cdecl, but MinGW code keeps the stack aligned to 4 bytes only while
+// this code, compiled with SSE, assumes 16: every function the plug-in calls realigns it (on a
+// pointer to plug-in code the attribute does nothing).
+#define KVB_MS_ABI __attribute__((force_align_arg_pointer))
+#endif
 
 namespace kvb {
 

@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "bridge.h"
+#ifdef KVB_RECORD_COPIES
+#include "records.h"
+#endif
 
 namespace kvb {
 
@@ -114,7 +117,13 @@ const char* reason_name(int reason) {
 int call_slot(int k, int dialog_id, void* client_data, UF_STYLER_item_value_type_p_t data) {
     CallbackScope entry(data ? data->item_id : nullptr, data ? data->reason : -1,
                         g_dialogs.empty() ? nullptr : g_dialogs.back().c_str());
+#ifdef KVB_RECORD_COPIES
+    // The plug-in reads the call data in its own layout (i686: records.h).
+    kvb::WindowsRecord<UF_STYLER_item_value_type_s, kvw::UF_STYLER_item_value_type_s> shown(data);
+    return g_slots[k](dialog_id, client_data, shown.get());
+#else
     return g_slots[k](dialog_id, client_data, data);
+#endif
 }
 
 template <int K>
