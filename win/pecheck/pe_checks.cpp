@@ -100,8 +100,8 @@ std::string refusal(const export_table &table, const std::vector<size_t> &column
     if (refused == columns.size())
         line += " (so do all " + std::to_string(columns.size()) + " releases checked)";
     else
-        line += " (" + std::to_string(refused) + " of the " + std::to_string(columns.size()) +
-                " releases checked " + (refused == 1 ? "does" : "do") + ": the call moves between the libraries, find it at run time)";
+        line += " (" + std::to_string(refused) + " of the " + std::to_string(columns.size()) + " releases checked " +
+                (refused == 1 ? "does" : "do") + ": the call moves between the libraries, find it at run time)";
     return line;
 }
 

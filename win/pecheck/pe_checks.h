@@ -47,7 +47,7 @@ int check_exports(const pe_image *img, const std::vector<std::string> &expected,
  * exact name (no decoration) by that library in each release of columns; a refused one gives one
  * line naming the call, the library it is imported from and the oldest release that refuses it,
  * with where that release exports it instead. Ordinal imports of NX calls are refused. Without a
- * table (nullptr) the NX calls are not examined. */
+ * table (nullptr) or without columns the NX calls are not examined. */
 int check_imports(const pe_image *img, const export_table *table, const std::vector<size_t> &columns,
                   std::vector<std::string> *problems);
 
