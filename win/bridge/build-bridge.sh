@@ -19,7 +19,9 @@ fail() { echo "bridge: FAILED: $*"; exit 1; }
 
 wine64=$(command -v wine64 || ls /usr/lib/wine/wine64 2>/dev/null) || skip "wine64 is not installed (package wine64)"
 wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver 2>/dev/null) || skip "wineserver is not installed"
-command -v wineg++ >/dev/null && command -v winebuild >/dev/null || skip "winegcc is not installed (package wine64-tools)"
+# Debian's wine64-tools puts Wine's tools in /usr/lib/wine/ (and on PATH as NAME-stable only).
+wine_tool() { command -v "$1" || command -v "$1-stable" || ls "/usr/lib/wine/$1" 2>/dev/null; }
+winegxx=$(wine_tool wineg++) && winebuild=$(wine_tool winebuild) || skip "winegcc is not installed (package wine64-tools)"
 command -v cmake >/dev/null || skip "cmake is not installed"
 
 # Two builds at once would share the directory and the prefix.
@@ -28,7 +30,7 @@ flock -w 1800 9 || fail "another build holds $dir/.lock"
 
 gen=(); command -v ninja >/dev/null && gen=(-G Ninja)
 if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S "$here" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release >"$dir/cmake.log" 2>&1 ||
+  cmake -S "$here" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release -DWINEGXX="$winegxx" -DWINEBUILD="$winebuild" >"$dir/cmake.log" 2>&1 ||
     { cat "$dir/cmake.log"; fail "cmake"; }
 fi
 started=$(date +%s)
