@@ -149,7 +149,12 @@ int run_drawing_batch(int dialog_id) {
         uc1601(text, 1);
         return 0;
     }
-    refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT);
+    // Without the selection in hand nothing is drawn and the dialog stays open for another try.
+    if (refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT) != 0) {
+        char text[] = KV_SELECTION_UNREAD_TEXT;
+        uc1601(text, 1);
+        return 0;
+    }
     for (electrode_record *r = electrode_list; r; r = r->next)
         if (r->selected == 1) r->data.ecs_tag = find_electrode_csys(r->data.electrode_name);
     prepare_electrode_views(electrode_list);

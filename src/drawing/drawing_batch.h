@@ -8,6 +8,8 @@
 
 /* Texts of the batch, GBK. */
 #define KV_NOT_ON_DRAWING_TEXT "该功能需要在非工程图状态下运行"
+/* OK or Apply when the electrode list's selection cannot be read: nothing is drawn. */
+#define KV_SELECTION_UNREAD_TEXT "无法读取电极列表的选择，未生成图纸！"
 #define KV_DRAWING_EXISTS_TEXT " 图已存在，是否更新?"
 #define KV_QUESTION_TITLE "QUESTION"
 
@@ -15,7 +17,8 @@
 #define KV_ELECTRODE_LIST_OBJECT "ELEC_MLIST"
 
 /* Makes the drawings of the electrodes selected in the dialog's list (electrode_list). 1 when
- * the batch ran, 0 when it was refused because a drawing is current (the user is told). */
+ * the batch ran, 0 when it was refused because a drawing is current or the list's selection
+ * cannot be read (the user is told either way). */
 int run_drawing_batch(int dialog_id);
 
 /* For each selected electrode of the list: asks before replacing an existing drawing, then makes

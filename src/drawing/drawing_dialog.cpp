@@ -80,8 +80,8 @@ int drawing_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
 int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // The layers belong to the model: on a drawing sheet the selection changes nothing.
-    if (!drawing_is_current()) {
-        refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT);
+    // A selection that cannot be read changes nothing shown: the next click reads it again.
+    if (!drawing_is_current() && refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT) == 0) {
         show_selected_electrode_layers(electrode_list);
         uc6432("", 1);
         UF_DISP_refresh();

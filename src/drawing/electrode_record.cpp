@@ -166,12 +166,13 @@ void free_electrode_list(electrode_record *head) {
     }
 }
 
-void refresh_selected_flags(electrode_record *head, int dialog_id, const char *list_object) {
+int refresh_selected_flags(electrode_record *head, int dialog_id, const char *list_object) {
     list_selection selection;
-    read_list_selection(dialog_id, list_object, &selection);
+    if (read_list_selection(dialog_id, list_object, &selection) != 0) return -1;
     for (electrode_record *r = head; r; r = r->next)
         r->selected = selection_has_text(&selection, r->data.electrode_name) ? 1 : 0;
     release_list_selection(&selection);
+    return 0;
 }
 
 void fill_electrode_list_box(int dialog_id, const char *list_object, electrode_record *head) {

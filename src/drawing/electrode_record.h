@@ -68,8 +68,9 @@ int mould_no_of_work_part(char *text, size_t size);
 /* Releases every record from head along the next links. */
 void free_electrode_list(electrode_record *head);
 
-/* selected = 1 for every record whose name is among the list object's selected items. */
-void refresh_selected_flags(electrode_record *head, int dialog_id, const char *list_object);
+/* selected = 1 for every record whose name is among the list object's selected items, 0 for the
+ * rest. 0; -1 when the selection cannot be read (every flag left as it was). */
+int refresh_selected_flags(electrode_record *head, int dialog_id, const char *list_object);
 
 /* Shows the records' names in the list object and selects the first one. */
 void fill_electrode_list_box(int dialog_id, const char *list_object, electrode_record *head);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "drawing/drawing_batch.h"
+#include "drawing/drawing_dialog.h"
 #include "drawing_fixture.h"
 
 namespace {
@@ -111,6 +112,26 @@ TEST_F(Batch, WithoutViewsAnExistingDrawingIsKept) {
     drawing_pass(electrode_list);
     EXPECT_EQ((std::vector<std::string>{"E02"}), drawings());
     EXPECT_EQ(2u, questions().size());
+}
+
+// OK with a selection the dialog cannot hand over draws nothing, says so and keeps the dialog
+// open, instead of closing it as if the (empty) selection had been drawn.
+TEST_F(Batch, OkThatCannotReadTheSelectionDrawsNothingSaysSoAndKeepsTheDialog) {
+    open_part("M1/core.prt", kv_test::drawing_part());
+    int response = -1;
+    in_dialog([&](int dialog_id) {
+        electrode_list = build_electrode_list();
+        fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, electrode_list);
+        item(KV_ELECTRODE_LIST_OBJECT).selected = {0};
+        nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Once);
+        response = drawing_ok_cb(dialog_id, nullptr, nullptr);
+    });
+    EXPECT_EQ(UF_UI_CB_CONTINUE_DIALOG, response);
+    EXPECT_TRUE(drawings().empty());
+    std::vector<std::string> told;
+    for (const std::string& line : seen())
+        if (line.rfind("message: ", 0) == 0) told.push_back(line.substr(9));
+    EXPECT_EQ((std::vector<std::string>{"无法读取电极列表的选择，未生成图纸！"}), told);
 }
 
 TEST_F(Batch, RecordsThatAreNoLongerElectrodesAreSkipped) {
