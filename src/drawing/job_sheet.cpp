@@ -25,41 +25,55 @@ const double kMmPerInch = 25.4;
 // NX's status line holds 132 characters.
 const size_t kStatusSize = 133;
 
-// The work part's coordinate system of that name (NX keeps names in upper case), or null.
-tag_t find_named_csys(const char *name) {
+// The work part's coordinate system of that name (NX keeps names in upper case) into *csys,
+// NULL_TAG when the part has none. 0; -1 when the part or its objects could not be asked.
+int find_named_csys(const char *name, tag_t *csys) {
+    *csys = NULL_TAG;
     tag_t part = UF_ASSEM_ask_work_part();
+    if (part == NULL_TAG) return -1;
     char upper[KV_OBJ_NAME_BUFSIZE];
     kv_copy(upper, sizeof upper, name);
     kv_upper(upper);
     const char *names[2] = {name, upper};
     for (const char *n : names) {
-        tag_t csys = NULL_TAG;
-        if (part != NULL_TAG && UF_OBJ_cycle_by_name_and_type(part, n, UF_coordinate_system_type, FALSE, &csys) == 0 &&
-            csys != NULL_TAG)
-            return csys;
+        if (UF_OBJ_cycle_by_name_and_type(part, n, UF_coordinate_system_type, FALSE, csys) != 0) {
+            *csys = NULL_TAG;
+            return -1;
+        }
+        if (*csys != NULL_TAG) return 0;
     }
-    return NULL_TAG;
+    return 0;
 }
 
-// The datum frame, the absolute one unless the setting names a usable coordinate system, and
-// the header's words for it.
-void find_datum(job_frame *datum, char *text, size_t size) {
+// The datum frame and the header's words for it: the coordinate system the setting names, or
+// the absolute frame when the setting names none or one the part does not have. 0; -1 (the
+// user told, naming it) when the part has it but it cannot be read: positions measured from
+// the absolute frame instead would all be wrong without a word.
+int find_datum(job_frame *datum, char *text, size_t size) {
     absolute_frame(datum);
     char name[KV_SETTING_BUFSIZE];
     if (read_setting(KV_DATUM_SETTING, name, sizeof name) != 0) {
         snprintf(text, size, "绝对坐标系（未设置 %s）", KV_DATUM_SETTING);
-        return;
+        return 0;
     }
     kv_drop_split_char(name);
     job_frame f;
+    tag_t csys = NULL_TAG;
     // A name longer than NX's object names names no object (cut, it could name another one).
-    tag_t csys = strlen(name) < KV_OBJ_NAME_BUFSIZE ? find_named_csys(name) : NULL_TAG;
-    if (csys != NULL_TAG && ask_csys_frame(csys, f.origin, f.matrix) == 0 && frame_is_rotation(&f)) {
+    int asked = strlen(name) < KV_OBJ_NAME_BUFSIZE ? find_named_csys(name, &csys) : 0;
+    if (asked == 0 && csys == NULL_TAG) {
+        snprintf(text, size, "绝对坐标系（没有可用的坐标系 %s）", name);
+        return 0;
+    }
+    if (asked == 0 && ask_csys_frame(csys, f.origin, f.matrix) == 0 && frame_is_rotation(&f)) {
         *datum = f;
         snprintf(text, size, "坐标系 %s", name);
-        return;
+        return 0;
     }
-    snprintf(text, size, "绝对坐标系（没有可用的坐标系 %s）", name);
+    char message[KV_SETTING_BUFSIZE + 64];
+    snprintf(message, sizeof message, KV_JOB_DATUM_UNREAD_TEXT, name);
+    ws_message_box(message);
+    return -1;
 }
 
 // The box of the electrode's solid bodies on its first layer along frame's axes into row.
@@ -170,7 +184,10 @@ int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
     double mm = 1.0;
     fill_header(sheet, head, &mm);
     job_frame datum;
-    find_datum(&datum, sheet->datum, sizeof sheet->datum);
+    if (find_datum(&datum, sheet->datum, sizeof sheet->datum) != 0) {
+        free_job_sheet(sheet);
+        return -3;
+    }
     saved_state saved;
     // Without the user's WCS in hand it is never moved: rows are then written without boxes.
     int keep = keep_state(&saved) == 0;
@@ -243,6 +260,7 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     if (sheet_paths(where, part, csv, html) != 0) return -2;
     job_sheet sheet;
     int rc = gather_job_sheet(head, &sheet);
+    if (rc == -3) return -2;  // the datum named, unread: the user was told
     const char *failed = rc != 0 ? csv : NULL;
     if (!failed && write_replacing(csv, write_job_csv, &sheet) != 0) failed = csv;
     if (!failed && write_replacing(html, write_job_html, &sheet) != 0) failed = html;

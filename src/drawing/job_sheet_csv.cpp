@@ -18,11 +18,14 @@ int put_field(FILE *out, const char *text) {
     return fputc('"', out) == EOF ? -1 : 0;
 }
 
-int put_line(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
+// The row's cells, then datum: the frame on every line, so that a spreadsheet reads one table
+// and a sheet measured from the absolute frame says so in each row.
+int put_line(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE], const char *datum) {
     for (int i = 0; i < KV_JOB_COLUMNS; ++i) {
         if (i > 0 && fputc(',', out) == EOF) return -1;
         if (put_field(out, cells[i]) != 0) return -1;
     }
+    if (fputc(',', out) == EOF || put_field(out, datum) != 0) return -1;
     return fputs("\r\n", out) < 0 ? -1 : 0;
 }
 
@@ -34,10 +37,10 @@ int write_job_csv(FILE *out, const job_sheet *sheet) {
     char(*cells)[KV_JOB_CELL_SIZE] = (char(*)[KV_JOB_CELL_SIZE])malloc(sizeof(char[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]));
     if (!cells) return -1;
     job_row_cells(sheet, NULL, cells);
-    int rc = put_line(out, cells);
+    int rc = put_line(out, cells, KV_JOB_DATUM_HEADER);
     for (int r = 0; r < sheet->count && rc == 0; ++r) {
         job_row_cells(sheet, &sheet->rows[r], cells);
-        rc = put_line(out, cells);
+        rc = put_line(out, cells, sheet->datum);
     }
     free(cells);
     return rc == 0 && !ferror(out) ? 0 : -1;

@@ -6,6 +6,7 @@
 #include <dirent.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -55,6 +56,13 @@ const char kPart[] = R"({ "format": "nxsim-part", "version": 1,
   { "id": 12, "type": "category", "name": "E5", "layers": [105] },
   { "id": 13, "type": "solid", "layer": 105, "shape": { "box": { "origin": [100, 0, 0], "size": [8, 6, 4] } } },
   { "id": 14, "type": "csys", "name": "E5_CSYS", "layer": 105, "origin": [100, 0, 0], "matrix": [0, 1, 0, 1, 0, 0, 0, 0, 1] } ] })";
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class JobSheetHost : public kv_test::SettingsHost {
 protected:
@@ -123,6 +131,52 @@ TEST_F(JobSheetHost, AbsoluteDatumWhenTheSettingNamesNothing) {
     ASSERT_EQ(0, gather_job_sheet(head_, &s));
     EXPECT_STREQ("绝对坐标系（未设置 EDM_DATUM_CSYS）", s.datum);
     free_job_sheet(&s);
+}
+
+// The datum the settings name is in the part but cannot be read: the sheet stops with a message
+// naming it, and the files of an earlier press stay as they were. Measured from the absolute frame
+// instead, every position would be wrong (E1 at X 30 instead of 0) while the status said written.
+TEST_F(JobSheetHost, ADatumThatCannotBeReadStopsTheSheetNamingIt) {
+    std::string folder = tmp_ / "jobs";
+    kv_test::make_dirs(folder);
+    ASSERT_EQ(0, write_job_sheet(head_, folder.c_str()));
+    const std::string csv_before = file_text(folder + "/core_EDM.csv");
+    // The third work-part question is the datum's lookup (after the sheet's and the units').
+    const std::pair<const char*, int> faults[] = {
+        {"UF_CSYS_ask_csys_info", 1}, {"UF_CSYS_ask_matrix_values", 1},
+        {"UF_OBJ_cycle_by_name_and_type", 1}, {"UF_ASSEM_ask_work_part", 3}};
+    for (const auto& [call, n] : faults) {
+        nxsim::fail(call, nxsim::FaultMode::Nth, n);
+        job_sheet s;
+        EXPECT_EQ(-3, gather_job_sheet(head_, &s)) << call;
+        EXPECT_EQ(0, s.count) << call;
+        EXPECT_EQ("box: 无法读取加工单的基准坐标系 edm_datum，未生成加工单！", seen().back()) << call;
+        nxsim::clear_faults();
+        // Writing, the work part is asked once more before the sheet is gathered.
+        nxsim::fail(call, nxsim::FaultMode::Nth, strcmp(call, "UF_ASSEM_ask_work_part") == 0 ? n + 1 : n);
+        EXPECT_EQ(-2, write_job_sheet(head_, folder.c_str())) << call;
+        EXPECT_EQ("box: 无法读取加工单的基准坐标系 edm_datum，未生成加工单！", seen().back()) << call;
+        EXPECT_EQ(csv_before, file_text(folder + "/core_EDM.csv")) << call;
+        nxsim::clear_faults();
+    }
+}
+
+// A datum the part does not have falls back on the absolute frame, and every row of the CSV says so.
+TEST_F(JobSheetHost, AnAbsentDatumIsNamedOnEveryRowOfTheCsv) {
+    config("ELECTRODE_PREFIX_NAME=E\nEDM_DATUM_CSYS=NOPE\n");
+    std::string folder = tmp_ / "jobs";
+    kv_test::make_dirs(folder);
+    ASSERT_EQ(0, write_job_sheet(head_, folder.c_str()));
+    std::istringstream csv(file_text(folder + "/core_EDM.csv"));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(",基准\r", line.substr(line.rfind(',')));
+    int rows = 0;
+    while (std::getline(csv, line)) {
+        EXPECT_EQ(",绝对坐标系（没有可用的坐标系 NOPE）\r", line.substr(line.rfind(','))) << line;
+        ++rows;
+    }
+    EXPECT_EQ(5, rows);
 }
 
 TEST_F(JobSheetHost, FilesWrittenOrTheUserTold) {

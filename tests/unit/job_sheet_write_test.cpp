@@ -93,16 +93,16 @@ TEST_F(JobSheetWrite, CsvRowsOfEveryKind) {
     std::vector<std::string> lines = csv_lines(write(write_job_csv));
     ASSERT_EQ(4u, lines.size());
     EXPECT_EQ("电极,X,Y,Z,C,标记,Z向I,Z向J,Z向K,长,宽,高,材料,方式,加工中心,粗,数量,特粗,数量,精,数量,"
-              "线割,避空,清R角,清直角,画图,拆电极,编电极,备料,备料旋转,最小备料",
+              "线割,避空,清R角,清直角,画图,拆电极,编电极,备料,备料旋转,最小备料,基准",
               lines[0]);
     EXPECT_EQ("E1,50.000,105.000,30.000,90.000,,,,,26.000,36.000,45.000,紫铜,,,0.150,1,0.300,0,0.050,2,"
-              "No,Yes,No,No,张工,,,40x30x60,90,",
+              "No,Yes,No,No,张工,,,40x30x60,90,,坐标系 EDM_DATUM",
               lines[1]);
     // A name holding a comma is quoted; -0.0001 is 0.000; the tilt gives the Z direction.
     EXPECT_EQ("\"E,2\",0.000,2.000,3.000,0.000,TILT,0.000,-0.174,0.985,100.000,10.000,10.000,,,,0.150,1,0.300,1,"
-              "0.050,2,No,No,No,No,,,,NO_STOCK,,102x12x20",
+              "0.050,2,No,No,No,No,,,,NO_STOCK,,102x12x20,坐标系 EDM_DATUM",
               lines[1 + 1]);
-    EXPECT_EQ("E3,,,,,NO_ECS,,,,,,,,,,0.150,1,0.300,2,0.050,2,No,No,No,No,,,,,,", lines[3]);
+    EXPECT_EQ("E3,,,,,NO_ECS,,,,,,,,,,0.150,1,0.300,2,0.050,2,No,No,No,No,,,,,,,坐标系 EDM_DATUM", lines[3]);
 }
 
 TEST_F(JobSheetWrite, MirroredRowKeepsItsBoxButNoPosition) {
