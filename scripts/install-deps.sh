@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the build, the tests and the sheet previews need, with
-# the Windows DLLs: mingw-w64 builds them, Wine and Xvfb run their smoke test, and Wine's
-# development tools (winegcc) build the bridge that plays the scenario cases on the DLLs. The
+# the Windows DLLs: mingw-w64 builds them and the bridge's test plug-ins, and Wine with its
+# development tools (winegcc) builds and runs the bridge that plays the scenario cases on the DLLs. The
 # 32-bit DLL's bridge needs the i386 architecture: 32-bit Wine, its winelib files, and the
 # simulated host's libraries as i386 packages (g++-multilib compiles them with -m32).
 # wine32-tools is left out on purpose: it conflicts with wine64-tools, and winegcc -m32 works
@@ -19,7 +19,7 @@ pkgs=(
   fonts-wqy-microhei
   python3 make zip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine64 wine64-tools libwine-dev xvfb xauth locales
+  wine64 wine64-tools libwine-dev locales
   g++-multilib wine32:i386 libwine-dev:i386
   libocct-foundation-dev:i386 libocct-modeling-data-dev:i386 libocct-modeling-algorithms-dev:i386
   libocct-data-exchange-dev:i386 libtbb-dev:i386 libgtest-dev:i386

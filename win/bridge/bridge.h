@@ -90,9 +90,11 @@ bool restore_string_array(char** array, int n);
 
 // A copy of the plug-in's menu action table (read to its all-null end row, at most max_rows rows)
 // whose callbacks the host can call: each calls the plug-in's with the Windows convention. The
-// copy lives as long as the process, as NX keeps the table's pointers. Null when no end row was
-// found within max_rows.
-UF_MB_action_t* wrap_actions(const UF_MB_action_t* table, int max_rows);
+// copy lives as long as the process, as NX keeps the table's pointers. Null, and why in *why,
+// when no end row was found within max_rows, or a row before it cannot be read or holds a name
+// that is no readable text or a callback outside the process's code (NX would read on past a
+// table without an end row into whatever follows it).
+UF_MB_action_t* wrap_actions(const UF_MB_action_t* table, int max_rows, std::string* why);
 
 // A copy of a dialog's callback table (number_of_cbs rows) whose callbacks the host can call;
 // dialog_file names the dialog in fault reports. Released by release_callbacks when the dialog

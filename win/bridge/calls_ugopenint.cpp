@@ -13,11 +13,11 @@ const int kMaxActionRows = 4096;
 extern "C" KVB_MS_ABI int kvb_UF_MB_add_actions(UF_MB_action_t action_table[]) {
     kvb::CallScope scope("UF_MB_add_actions");
     if (!action_table) return UF_MB_add_actions(nullptr);
-    UF_MB_action_t* copy = kvb::wrap_actions(action_table, kMaxActionRows);
+    std::string why;
+    UF_MB_action_t* copy = kvb::wrap_actions(action_table, kMaxActionRows, &why);
     if (!copy) {
         // NX would read on past the table into whatever follows it.
-        nxsim::add_error("UF_MB_add_actions: the action table has no end row within " +
-                         std::to_string(kMaxActionRows) + " rows");
+        nxsim::add_error("UF_MB_add_actions: the action table is refused: " + why);
         return UF_MB_add_actions(nullptr);
     }
     return UF_MB_add_actions(copy);

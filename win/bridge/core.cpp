@@ -4,12 +4,15 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -89,6 +92,55 @@ struct ActionRecord {
     UF_MB_data_t data;
     std::string entry;  // "menu action NAME"
 };
+
+// The process's mappings as /proc/self/maps lists them, in address order: a table row, a name or
+// a callback must lie in them to be read or called (the PE images Wine maps are among them).
+struct Mapping {
+    uintptr_t start, end;
+    bool read, exec;
+};
+
+std::vector<Mapping> mappings() {
+    std::vector<Mapping> out;
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        unsigned long long start = 0, end = 0;
+        char perms[8] = "";
+        if (sscanf(line.c_str(), "%llx-%llx %7s", &start, &end, perms) != 3) continue;
+        out.push_back({(uintptr_t)start, (uintptr_t)end, perms[0] == 'r', perms[2] == 'x'});
+    }
+    return out;
+}
+
+const Mapping* mapping_of(const std::vector<Mapping>& maps, uintptr_t at) {
+    for (const Mapping& m : maps)
+        if (at >= m.start && at < m.end) return &m;
+    return nullptr;
+}
+
+bool readable(const std::vector<Mapping>& maps, const void* p, size_t n) {
+    uintptr_t at = reinterpret_cast<uintptr_t>(p), end = at + n;
+    if (end < at) return false;
+    while (at < end) {
+        const Mapping* m = mapping_of(maps, at);
+        if (!m || !m->read) return false;
+        at = m->end;  // adjacent mappings may carry the rest
+    }
+    return true;
+}
+
+// What is wrong with an action name: "" for 1-127 printable ASCII characters without spaces.
+const char* name_fault(const std::vector<Mapping>& maps, const char* name) {
+    const int kMaxName = 128;
+    for (int i = 0; i < kMaxName; ++i) {
+        if (!readable(maps, name + i, 1)) return "name unreadable";
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c == '\0') return i > 0 ? "" : "name not a text";
+        if (c <= 0x20 || c > 0x7e) return "name not a text";
+    }
+    return "name not a text";
+}
 
 // The host calls this with the record as client data.
 UF_MB_cb_status_t action_trampoline(UF_MB_widget_t w, UF_MB_data_t data, UF_MB_activated_button_p_t button) {
@@ -209,11 +261,31 @@ bool restore_string_array(char** array, int n) {
     return true;
 }
 
-UF_MB_action_t* wrap_actions(const UF_MB_action_t* table, int max_rows) {
+UF_MB_action_t* wrap_actions(const UF_MB_action_t* table, int max_rows, std::string* why) {
+    const std::vector<Mapping> maps = mappings();
     int rows = 0;
-    while (rows < max_rows && (table[rows].action_name || table[rows].action_cb.cb || table[rows].action_cb.cb_data))
-        ++rows;
-    if (rows == max_rows) return nullptr;
+    for (;; ++rows) {
+        if (rows == max_rows) {
+            *why = "no end row within " + std::to_string(max_rows) + " rows";
+            return nullptr;
+        }
+        const UF_MB_action_t& row = table[rows];
+        if (!readable(maps, &row, sizeof row)) {
+            *why = "row " + std::to_string(rows) + " cannot be read";
+            return nullptr;
+        }
+        if (!row.action_name && !row.action_cb.cb && !row.action_cb.cb_data) break;
+        // A missing name or callback the host judges; a pointer that is there must be what it says.
+        const char* name = row.action_name ? name_fault(maps, row.action_name) : "";
+        const Mapping* code = row.action_cb.cb ? mapping_of(maps, reinterpret_cast<uintptr_t>(row.action_cb.cb)) : nullptr;
+        bool not_code = row.action_cb.cb && (!code || !code->exec);
+        if (name[0] || not_code) {
+            *why = "row " + std::to_string(rows) + " is neither an action nor the end row (" +
+                   (name[0] ? name : row.action_name ? "name ok" : "no name") + ", " +
+                   (not_code ? "callback not code" : row.action_cb.cb ? "callback ok" : "no callback") + ")";
+            return nullptr;
+        }
+    }
     UF_MB_action_t* copy = new UF_MB_action_t[rows + 1]();
     for (int i = 0; i < rows; ++i) {
         copy[i] = table[i];

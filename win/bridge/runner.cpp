@@ -7,6 +7,8 @@
 //
 // Exit codes as kelvora-sim's; a fault or a hang of the plug-in ends the run with 1 (winehost.cpp).
 // KELVORA_WINE_TIMEOUT sets the seconds an entry into the plug-in may take (default 120).
+// KELVORA_WINE_REPORT names a folder for what the bridge saw that the outputs do not show (the
+// tests' look at NX's start-up): report.txt, the About dialog's picture about.png.
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -51,6 +55,29 @@ void finish_plugin() {
 
 std::string output_text(const std::string& text) { return kvb::linux_paths_in_text(text); }
 
+std::mutex g_report_lock;
+std::vector<std::string> g_report;  // the watcher's lines, in order
+
+// The report of a run that ended: the menu actions registered, what the watcher noted, and the
+// plug-in's entries to the API (UF_initialize and UF_terminate, failing ones counted apart).
+void write_report(const std::string& folder) {
+    std::ofstream out(folder + "/report.txt", std::ios::binary);
+    std::vector<std::string> actions = nxsim::actions();
+    if (actions.empty()) out << "registered: none\n";
+    for (const std::string& a : actions) out << "registered: " << a << "\n";
+    {
+        std::lock_guard<std::mutex> lock(g_report_lock);
+        for (const std::string& line : g_report) out << line << "\n";
+    }
+    // The log holds every call, and after a failing one its injected failure too.
+    int failed = 0;
+    for (const std::string& call : nxsim::call_log()) failed += call == "UF_initialize -> injected failure";
+    out << "entries: UF_initialize " << nxsim::call_count("UF_initialize") - failed << " succeeding and " << failed
+        << " failing, UF_terminate " << nxsim::call_count("UF_terminate") << ", open at the end "
+        << nxsim::init_depth() << "\n";
+    if (!out) fprintf(stderr, "kelvora-sim: KELVORA_WINE_REPORT: %s/report.txt cannot be written\n", folder.c_str());
+}
+
 // The DLL's path as Windows names it: a Linux path (relative to the working folder) becomes a Z:
 // path; a Windows path is taken as given.
 std::string dll_path(const std::string& given) {
@@ -71,6 +98,16 @@ std::string dll_path(const std::string& given) {
 extern "C" void ufsta(char*, int*, int) { abort(); }
 
 extern "C" void kvr_host_error(const char* text) { nxsim::add_error(text ? text : ""); }
+
+extern "C" void kvr_report(const char* line) {
+    std::lock_guard<std::mutex> lock(g_report_lock);
+    g_report.push_back(line ? line : "");
+}
+
+extern "C" const char* kvr_report_folder() {
+    const char* folder = getenv("KELVORA_WINE_REPORT");
+    return folder && folder[0] ? folder : nullptr;
+}
 
 extern "C" void kvr_windows_path(const char* gbk_linux_path, char* out, size_t size) {
     if (!out || size == 0) return;
@@ -114,6 +151,7 @@ int kvr_main(int argc, char** argv) {
     kvsim::set_plugin_host(host);
     kvsim::RunResult r = kvsim::run_scenario(argv[4], argv[6]);
     wh_stop_guards();
+    if (const char* folder = kvr_report_folder()) write_report(folder);
     if (r.exit_code != 0)
         fprintf(stderr, "kelvora-sim: %s%s", r.message.c_str(),
                 (!r.message.empty() && r.message.back() == '\n') ? "" : "\n");

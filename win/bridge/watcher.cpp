@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -79,6 +80,60 @@ bool wait_closed(HWND window) {
     return false;
 }
 
+void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void report(const char* format, ...) {
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    kvr_report(line);
+}
+
+// For the run's report: what the About dialog shows, control by control in the order of its
+// template, and its picture in about.png of the report's folder.
+void describe_about(HWND dialog, const char* caption) {
+    WCHAR module[MAX_PATH] = L"";
+    char path[MAX_PATH * 3] = "";
+    GetModuleFileNameW(g_plugin, module, MAX_PATH);
+    WideCharToMultiByte(CP_UTF8, 0, module, -1, path, sizeof path, nullptr, nullptr);
+    const char* base = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') base = p + 1;
+    report("about: dialog %d of %s: \"%s\"", kAboutDialog, base, caption);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char text[2048];
+        window_text(c, CP_UTF8, text, sizeof text);
+        LONG style = GetWindowLongA(c, GWL_STYLE);
+        if (class_is(c, "Button")) {
+            report("about: button %d \"%s\"%s", GetDlgCtrlID(c), text, (style & 0xf) == BS_DEFPUSHBUTTON ? " (default)" : "");
+        } else if (class_is(c, "Static") && (style & SS_TYPEMASK) == SS_BITMAP) {
+            HBITMAP shown = reinterpret_cast<HBITMAP>(SendMessageA(c, STM_GETIMAGE, IMAGE_BITMAP, 0));
+            BITMAP b;
+            if (shown && GetObjectA(shown, sizeof b, &b) == sizeof b)
+                report("about: picture, a bitmap of %dx%d", (int)b.bmWidth, (int)b.bmHeight);
+            else
+                report("about: picture without a bitmap");
+        } else if (class_is(c, "Static") && (style & SS_TYPEMASK) == SS_ETCHEDHORZ) {
+            report("about: rule");
+        } else {
+            char cls[64] = "";
+            GetClassNameA(c, cls, sizeof cls);
+            report("about: %s \"%s\"", class_is(c, "Static") ? "text" : cls, text);
+        }
+    }
+    char file[MAX_PATH * 3];
+    snprintf(file, sizeof file, "%s/about.png", kvr_report_folder());
+    char windows_file[MAX_PATH * 3];
+    kvr_windows_path(file, windows_file, sizeof windows_file);
+    int width = 0, height = 0;
+    int rc = save_window_png(dialog, windows_file, &width, &height);
+    if (rc == 0)
+        report("about: pictured in about.png (%dx%d)", width, height);
+    else
+        error("About dialog \"%s\": its picture could not be %s", caption, rc == -1 ? "taken" : "written");
+}
+
 // The About dialog: it must be the plug-in's dialog 4000 showing its bitmap 4001; the host's
 // About service writes its line, and the dialog's OK closes it.
 void answer_about(HWND dialog) {
@@ -96,6 +151,7 @@ void answer_about(HWND dialog) {
         a.bmWidth != b.bmWidth || a.bmHeight != b.bmHeight)
         error("About dialog \"%s\": it does not show the plug-in's bitmap 4001", caption);
     if (resource) DeleteObject(resource);
+    if (kvr_report_folder()) describe_about(dialog, caption);
     ws_show_about_dialog();
     press(dialog, IDOK);
 }

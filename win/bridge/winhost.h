@@ -47,6 +47,11 @@ void wh_stop_guards();
 int watcher_start(void* plugin_module);
 void watcher_stop();
 
+// Writes what the window's client area shows, painted by the window and its children into a bitmap
+// (no display needed), to a PNG file (path as Windows names it); its size in *width, *height.
+// 0, -1 when the window could not be painted, -2 when the file could not be written (capture.cpp).
+int save_window_png(void* window, const char* path, int* width, int* height);
+
 // The visible top-level windows of the process as text ("\"caption\" (class), ..."), or "none".
 void watcher_list_windows(char* out, size_t size);
 
@@ -55,6 +60,10 @@ void watcher_list_windows(char* out, size_t size);
 extern "C" {
 // Records a problem of the run (exit code 1), as the host's own errors are recorded.
 void kvr_host_error(const char* text);
+// KELVORA_WINE_REPORT's folder (a Linux path), or null when the run writes no report.
+const char* kvr_report_folder();
+// Adds a line (UTF-8) to the run's report, after the registered actions; nothing without a report.
+void kvr_report(const char* line);
 // Converts a GBK text to the Windows path form of the Linux path it holds (see kvb::to_windows_path).
 // Writes into out (size bytes).
 void kvr_windows_path(const char* gbk_linux_path, char* out, size_t size);

@@ -1,5 +1,5 @@
 // Reading the plug-in's own dialog resources, for the programs that answer its windows under Wine
-// (the smoke run's host and the bridge's watcher).
+// (the bridge's watcher).
 #pragma once
 
 #include <windows.h>

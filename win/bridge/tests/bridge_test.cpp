@@ -3,6 +3,7 @@
 // path-carrying thunks against the simulated host, called with the Windows convention.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,8 +123,9 @@ TEST(BridgeTrampolines, MenuActionCalledWithItsOwnDataAndNamed) {
         {(char*)"KV_A", {reinterpret_cast<HostMbCallback>(plugin_action), &data}},
         {nullptr, {nullptr, nullptr}},
     };
-    UF_MB_action_t* copy = kvb::wrap_actions(table, 16);
-    ASSERT_NE(copy, nullptr);
+    std::string why;
+    UF_MB_action_t* copy = kvb::wrap_actions(table, 16, &why);
+    ASSERT_NE(copy, nullptr) << why;
     EXPECT_STREQ(copy[0].action_name, "KV_A");
     EXPECT_EQ(copy[1].action_name, nullptr);
     EXPECT_EQ(copy[1].action_cb.cb, nullptr);
@@ -139,7 +141,66 @@ TEST(BridgeTrampolines, ActionTableWithoutEndRowRefused) {
         {(char*)"KV_B", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}},
         {(char*)"KV_C", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}},
     };
-    EXPECT_EQ(kvb::wrap_actions(table, 3), nullptr);
+    std::string why;
+    EXPECT_EQ(kvb::wrap_actions(table, 3, &why), nullptr);
+    EXPECT_EQ(why, "no end row within 3 rows");
+}
+
+// A table that lacks its end row and is followed by other data: NX would take the data for rows.
+TEST(BridgeTrampolines, ActionTableFollowedByOtherDataRefusedNamingTheRow) {
+    struct {
+        UF_MB_action_t rows[2];
+        char after[sizeof(UF_MB_action_t)];
+    } table = {{{(char*)"KV_A", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}},
+                {(char*)"KV_B", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}}},
+               "ZZZZZZZZZZZZZZZZZZZZZZZ"};
+    std::string why;
+    EXPECT_EQ(kvb::wrap_actions(table.rows, 4096, &why), nullptr);
+    EXPECT_EQ(why, "row 2 is neither an action nor the end row (name unreadable, callback not code)");
+
+    static const char kNotCode[] = "data";
+    UF_MB_action_t data_as_callback[] = {
+        {(char*)"KV_A", {reinterpret_cast<HostMbCallback>(const_cast<char*>(kNotCode)), nullptr}},
+        {nullptr, {nullptr, nullptr}},
+    };
+    EXPECT_EQ(kvb::wrap_actions(data_as_callback, 16, &why), nullptr);
+    EXPECT_EQ(why, "row 0 is neither an action nor the end row (name ok, callback not code)");
+
+    UF_MB_action_t name_not_text[] = {
+        {(char*)"KV A", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}},
+        {nullptr, {nullptr, nullptr}},
+    };
+    EXPECT_EQ(kvb::wrap_actions(name_not_text, 16, &why), nullptr);
+    EXPECT_EQ(why, "row 0 is neither an action nor the end row (name not a text, callback ok)");
+}
+
+// The rows run into memory that cannot be read: refused before the bridge reads it.
+TEST(BridgeTrampolines, ActionTableRunningIntoUnreadableMemoryRefused) {
+    long page = sysconf(_SC_PAGESIZE);
+    char* pages = static_cast<char*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages + page, page, PROT_NONE), 0);
+    auto* rows = reinterpret_cast<UF_MB_action_t*>(pages + page) - 1;  // the last row before the hole
+    rows[0] = {(char*)"KV_A", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}};
+    std::string why;
+    EXPECT_EQ(kvb::wrap_actions(rows, 16, &why), nullptr);
+    EXPECT_EQ(why, "row 1 cannot be read");
+    munmap(pages, 2 * page);
+}
+
+// Rows without a name or a callback are the host's to judge, not the bridge's.
+TEST(BridgeTrampolines, ActionRowsMissingANameOrCallbackHandedToTheHost) {
+    UF_MB_action_t table[] = {
+        {(char*)"KV_A", {nullptr, nullptr}},
+        {nullptr, {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}},
+        {nullptr, {nullptr, nullptr}},
+    };
+    std::string why;
+    UF_MB_action_t* copy = kvb::wrap_actions(table, 16, &why);
+    ASSERT_NE(copy, nullptr) << why;
+    EXPECT_EQ(copy[0].action_cb.cb, nullptr);
+    EXPECT_EQ(copy[1].action_name, nullptr);
+    EXPECT_EQ(copy[2].action_cb.cb, nullptr);
 }
 
 TEST(BridgeTrampolines, DialogCallbacksShareATrampolinePerFunctionAndNameTheDialog) {

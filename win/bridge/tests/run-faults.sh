@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The bridge's fault cases: the test plug-in (fault_plugin.cpp) faulting in a menu action, in a
 # dialog callback and inside an NX call, hanging without a window and in a window nobody can
-# answer, and DLLs Windows would not run. Each run must end with its exit code and a message
+# answer, a menu action table without its end row (bad_table_plugin.cpp), and DLLs Windows would
+# not run. Each run must end with its exit code and a message
 # naming what happened and where, not hang:
 #
 #   run-faults.sh BRIDGE_DIR OUT_DIR
@@ -29,6 +30,7 @@ cases=(
   "hang|fault_plugin|hang|1|kelvora-sim: timeout: menu action KV_HANG did not return within 3 s \(open windows: none\); a window it waits for was not answered, or it never opened"
   "stuck|fault_plugin|stuck|1|kelvora-sim: timeout: menu action KV_STUCK did not return within 3 s \(open windows: \"Kelvora test\" \(KvTestStuck\)\); a window it waits for was not answered, or it never opened"
   "no_entry|no_entry_plugin|hang|2|kelvora-sim: --plugin $dll\\\\no_entry_plugin\.dll: exports no ufsta"
+  "bad_table|bad_table_plugin|start_only|1|kelvora-sim: UF_MB_add_actions: the action table is refused: row 2 is neither an action nor the end row \(name unreadable, callback not code\)"
   "missing_call|missing_call_plugin|hang|2|kelvora-sim: --plugin $dll\\\\missing_call_plugin\.dll: Windows refuses it \(error 127: a call it imports is missing\): NX's libraries lack UF_BRIDGE_NO_SUCH_CALL"
 )
 

@@ -1,6 +1,6 @@
-// A plug-in whose action table lacks the all-null end row: the rows are followed by other
-// non-null data, which NX would read as further rows. The smoke run expects the stand-in's
-// table check to report it.
+// A test plug-in (MinGW) whose action table lacks the all-null end row: the rows are followed by
+// other non-null data, which NX would read as further rows. The bridge must refuse the table,
+// naming the row, instead of registering the data or faulting on it.
 #include <cstring>
 
 #include "nx.h"

@@ -1,10 +1,14 @@
-// Screenshots of a window as PNG files. The pixels are taken from the screen, so the picture is
-// what a user sees; the PNG is written uncompressed (stored deflate blocks) to need no zlib.
-#include <cstdio>
+// Pictures of a window's client area as PNG files. The window and each of its children paint
+// themselves into a bitmap (WM_PRINT): the bridge's windows have no display to be read from, and
+// Wine's PrintWindow paints neither the children nor the frame. The PNG is written uncompressed
+// (stored deflate blocks) to need no zlib.
+#include <windows.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-#include "kvsmoke.h"
+#include "winhost.h"
 
 namespace {
 
@@ -30,7 +34,7 @@ void put_be32(unsigned char *p, unsigned long v) {
     p[3] = (unsigned char)v;
 }
 
-bool write_chunk(FILE *f, const char type[4], const unsigned char *data, size_t n) {
+void put_chunk(std::string* png, const char type[4], const unsigned char *data, size_t n) {
     unsigned char head[8];
     put_be32(head, (unsigned long)n);
     memcpy(head + 4, type, 4);
@@ -38,7 +42,9 @@ bool write_chunk(FILE *f, const char type[4], const unsigned char *data, size_t 
     c = crc(data, n, c) ^ 0xffffffffUL;
     unsigned char tail[4];
     put_be32(tail, c);
-    return fwrite(head, 1, 8, f) == 8 && (n == 0 || fwrite(data, 1, n, f) == n) && fwrite(tail, 1, 4, f) == 4;
+    png->append(reinterpret_cast<const char *>(head), 8);
+    if (n) png->append(reinterpret_cast<const char *>(data), n);
+    png->append(reinterpret_cast<const char *>(tail), 4);
 }
 
 // RGB rows (filter byte 0 each) from top-down BGRA pixels, wrapped in a zlib stream.
@@ -86,34 +92,63 @@ int write_png(const char *path, const unsigned char *bgra, int width, int height
     size_t idat_size = 0;
     unsigned char *idat = zlib_stored(bgra, width, height, &idat_size);
     if (!idat) return -2;
-    FILE *f = fopen(path, "wb");
-    if (!f) {
-        free(idat);
-        return -2;
-    }
-    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    std::string png("\x89PNG\r\n\x1a\n", 8);
     unsigned char ihdr[13];
     put_be32(ihdr, (unsigned long)width);
     put_be32(ihdr + 4, (unsigned long)height);
     ihdr[8] = 8;  // bits per sample
     ihdr[9] = 2;  // RGB
     ihdr[10] = ihdr[11] = ihdr[12] = 0;
-    bool ok = fwrite(signature, 1, 8, f) == 8 && write_chunk(f, "IHDR", ihdr, sizeof ihdr) &&
-              write_chunk(f, "IDAT", idat, idat_size) && write_chunk(f, "IEND", nullptr, 0);
-    ok = (fclose(f) == 0) && ok;
+    put_chunk(&png, "IHDR", ihdr, sizeof ihdr);
+    put_chunk(&png, "IDAT", idat, idat_size);
+    put_chunk(&png, "IEND", nullptr, 0);
     free(idat);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -2;
+    DWORD written = 0;
+    bool ok = WriteFile(file, png.data(), (DWORD)png.size(), &written, nullptr) && written == png.size();
+    ok = CloseHandle(file) && ok;
     return ok ? 0 : -2;
+}
+
+// Paints window and its visible children, bottom of the z-order first, into dc at the place they
+// have in the client area of top. Each paints into a bitmap of its own size first: Wine's controls
+// clip to their rectangle in the DC's device space, so a moved origin would clip them away.
+void paint_into(HWND top, HWND window, HDC dc) {
+    RECT r;
+    GetWindowRect(window, &r);
+    POINT at = {r.left, r.top};
+    ScreenToClient(top, &at);
+    if (window == top) {
+        GetClientRect(window, &r);
+        at.x = at.y = 0;
+    }
+    int width = r.right - r.left, height = r.bottom - r.top;
+    HDC own = CreateCompatibleDC(dc);
+    HBITMAP bitmap = own ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(own, bitmap);
+        SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(own),
+                     PRF_CLIENT | PRF_ERASEBKGND | (window == top ? 0 : PRF_NONCLIENT));
+        BitBlt(dc, at.x, at.y, width, height, own, 0, 0, SRCCOPY);
+        SelectObject(own, old);
+        DeleteObject(bitmap);
+    }
+    if (own) DeleteDC(own);
+    HWND child = GetWindow(window, GW_CHILD);
+    for (child = child ? GetWindow(child, GW_HWNDLAST) : nullptr; child; child = GetWindow(child, GW_HWNDPREV))
+        if (IsWindowVisible(child)) paint_into(top, child, dc);
 }
 
 }  // namespace
 
-int save_window_png(HWND window, const char *path) {
+int save_window_png(void *handle, const char *path, int *width_out, int *height_out) {
+    HWND window = static_cast<HWND>(handle);
     RECT r;
-    if (!path || !path[0] || !GetWindowRect(window, &r)) return -1;
+    if (!path || !path[0] || !GetClientRect(window, &r)) return -1;
     int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192) return -1;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC memory = CreateCompatibleDC(nullptr);
     BITMAPINFO info;
     memset(&info, 0, sizeof info);
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -123,18 +158,18 @@ int save_window_png(HWND window, const char *path) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void *bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     int rc = -1;
     if (memory && dib && bits) {
         HGDIOBJ old = SelectObject(memory, dib);
-        if (BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT)) {
-            GdiFlush();
-            rc = write_png(path, static_cast<const unsigned char *>(bits), width, height);
-        }
+        paint_into(window, window, memory);
+        GdiFlush();
+        rc = write_png(path, static_cast<const unsigned char *>(bits), width, height);
         SelectObject(memory, old);
     }
     if (dib) DeleteObject(dib);
     if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    *width_out = width;
+    *height_out = height;
     return rc;
 }
