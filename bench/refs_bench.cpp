@@ -220,7 +220,11 @@ void BM_References(benchmark::State& state) {
         state.PauseTiming();
         open_bench_part(kind, n);
         std::vector<tag_t> ecs;
-        for (int i = 0; i < n; ++i) ecs.push_back(find_electrode_csys(electrode_name(i).c_str()));
+        for (int i = 0; i < n; ++i) {
+            tag_t csys = NULL_TAG;
+            find_electrode_csys(electrode_name(i).c_str(), &csys);
+            ecs.push_back(csys);
+        }
         if (bound == 0)
             for (int i = 0; i < n; ++i) bound += probe_bound(ecs[i], electrode_name(i).c_str());
         int planes = nxsim::call_count("UF_MODL_create_fixed_dplane");
@@ -259,7 +263,7 @@ void BM_Batch100(benchmark::State& state) {
         g_host_seconds = 0;
         auto start = std::chrono::steady_clock::now();
         state.ResumeTiming();
-        for (auto& r : records) r.data.ecs_tag = find_electrode_csys(r.data.electrode_name);
+        for (auto& r : records) find_electrode_csys(r.data.electrode_name, &r.data.ecs_tag);
         prepare_electrode_views(records.data());
         state.PauseTiming();
         double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

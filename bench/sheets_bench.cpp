@@ -80,7 +80,7 @@ void BM_DrawingBatch(benchmark::State& state) {
         electrode_record* list = build_electrode_list();
         for (electrode_record* r = list; r; r = r->next) {
             r->selected = 1;
-            r->data.ecs_tag = find_electrode_csys(r->data.electrode_name);
+            find_electrode_csys(r->data.electrode_name, &r->data.ecs_tag);
         }
         double t = cpu_seconds();
         prepare_electrode_views(list);

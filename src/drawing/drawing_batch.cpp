@@ -155,8 +155,15 @@ int run_drawing_batch(int dialog_id) {
         uc1601(text, 1);
         return 0;
     }
-    for (electrode_record *r = electrode_list; r; r = r->next)
-        if (r->selected == 1) r->data.ecs_tag = find_electrode_csys(r->data.electrode_name);
+    // An electrode whose coordinate system NX cannot look up is left out, and the user told: its
+    // views would come out in the absolute orientation.
+    for (electrode_record *r = electrode_list; r; r = r->next) {
+        if (r->selected != 1 || find_electrode_csys(r->data.electrode_name, &r->data.ecs_tag) == 0) continue;
+        r->selected = 0;
+        char text[KV_LINE_BUFSIZE];
+        snprintf(text, sizeof text, KV_ECS_UNREAD_TEXT, r->data.electrode_name);
+        uc1601(text, 1);
+    }
     prepare_electrode_views(electrode_list);
     drawing_pass(electrode_list);
     make_all_layers_selectable();

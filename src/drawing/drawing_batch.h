@@ -8,6 +8,8 @@
 
 /* Texts of the batch, GBK. */
 #define KV_NOT_ON_DRAWING_TEXT "该功能需要在非工程图状态下运行"
+/* printf format (the electrode): its coordinate system could not be looked up, no drawing made. */
+#define KV_ECS_UNREAD_TEXT "电极 %s 的坐标系无法读取，图纸未生成！"
 /* OK or Apply when the electrode list's selection cannot be read: nothing is drawn. */
 #define KV_SELECTION_UNREAD_TEXT "无法读取电极列表的选择，未生成图纸！"
 #define KV_DRAWING_EXISTS_TEXT " 图已存在，是否更新?"

@@ -7,8 +7,9 @@
 #include "drawing/electrode_record.h"
 
 /* The coordinate system named "<name>_CSYS" (letter case ignored) on the electrode's first
- * layer, or the null tag. */
-tag_t find_electrode_csys(const char *name);
+ * layer into *csys, the null tag when there is none. 0; -1 (*csys null) when NX could not say:
+ * the layer's objects, an object's type or a system's name could not be read. */
+int find_electrode_csys(const char *name, tag_t *csys);
 
 /* Prepares every selected record of the list in the model: its layers shown, the top and
  * isometric model views made in its coordinate system (their tags go into the record; the WCS

@@ -94,23 +94,32 @@ void measure_row(job_row *row, const job_frame *frame) {
     delete_model_list(&list);
 }
 
-// One row: texts, placement in datum, and when measure is 1 box and stock.
-void fill_row(job_row *row, const electrode_data *d, const job_frame *datum, const job_sheet *sheet, double mm,
-              int measure) {
+// One row: texts, placement in datum, and when measure is 1 box and stock. 0; -1 (the user told,
+// the row left unfilled) when NX could not say whether the electrode has a coordinate system: the
+// row would read NO_ECS, measured in the datum's axes with a larger blank.
+int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, const job_sheet *sheet, double mm,
+             int measure) {
+    tag_t csys = NULL_TAG;
+    if (find_electrode_csys(d->electrode_name, &csys) != 0) {
+        char message[KV_RECORD_TEXT_SIZE + 64];
+        snprintf(message, sizeof message, KV_JOB_ECS_UNREAD_TEXT, d->electrode_name);
+        ws_message_box(message);
+        return -1;
+    }
     row->data = d;
     setting_list_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, row->material, sizeof row->material);
     setting_list_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, row->method, sizeof row->method);
     setting_list_item("ELECTRODE_DRAFT_MACH", d->machine_index, row->machine, sizeof row->machine);
     job_frame ecs;
-    tag_t csys = find_electrode_csys(d->electrode_name);
     int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
                                         ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0);
     place_electrode(datum, have_ecs ? &ecs : NULL, &row->place);
     if (measure) measure_row(row, have_ecs ? &ecs : datum);
-    if (!row->has_box) return;
+    if (!row->has_box) return 0;
     const double size_mm[3] = {row->size[0] * mm, row->size[1] * mm, row->size[2] * mm};
     choose_stock(&sheet->stock, size_mm, setting_size(KV_CLEARANCE_SETTING, KV_DEFAULT_CLEARANCE),
                  setting_size(KV_CLAMP_SETTING, KV_DEFAULT_CLAMP), &row->stock);
+    return 0;
 }
 
 void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
@@ -190,10 +199,14 @@ int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
     }
     saved_state saved;
     // Without the user's WCS in hand it is never moved: rows are then written without boxes.
-    int keep = keep_state(&saved) == 0;
-    for (const electrode_record *r = head; r; r = r->next, ++sheet->count)
-        fill_row(&sheet->rows[sheet->count], &r->data, &datum, sheet, mm, keep);
+    int keep = keep_state(&saved) == 0, rc = 0;
+    for (const electrode_record *r = head; r && rc == 0; r = r->next, ++sheet->count)
+        rc = fill_row(&sheet->rows[sheet->count], &r->data, &datum, sheet, mm, keep);
     if (keep) give_back_state(&saved);
+    if (rc != 0) {
+        free_job_sheet(sheet);
+        return -3;
+    }
     return 0;
 }
 
@@ -260,7 +273,7 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     if (sheet_paths(where, part, csv, html) != 0) return -2;
     job_sheet sheet;
     int rc = gather_job_sheet(head, &sheet);
-    if (rc == -3) return -2;  // the datum named, unread: the user was told
+    if (rc == -3) return -2;  // what the positions are measured from unread: the user was told
     const char *failed = rc != 0 ? csv : NULL;
     if (!failed && write_replacing(csv, write_job_csv, &sheet) != 0) failed = csv;
     if (!failed && write_replacing(html, write_job_html, &sheet) != 0) failed = html;

@@ -27,6 +27,8 @@
 #define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"
 #define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
 #define KV_JOB_DONE_TEXT "加工单已写入："
+/* printf format: the electrode whose coordinate system could not be looked up. */
+#define KV_JOB_ECS_UNREAD_TEXT "无法读取电极 %s 的坐标系，未生成加工单！"
 /* printf format: the datum's name. */
 #define KV_JOB_DATUM_UNREAD_TEXT "无法读取加工单的基准坐标系 %s，未生成加工单！"
 /* The CSV's last column: what the positions are measured from, on every row. */
@@ -85,7 +87,8 @@ int write_replacing(const char *path, job_writer writer, const job_sheet *sheet)
 /* Fills sheet (cleared first) from the list: settings, datum, each electrode's placement and
  * measured box, its stock. Leaves the part and the WCS as they were. 0; -1 without a work part;
  * -2 when the rows could not be allocated (sheet empty); -3 when the part has the datum the
- * settings name but it cannot be read (the user told by a message box naming it; sheet empty).
+ * settings name but it cannot be read, or NX cannot say whether an electrode has a coordinate
+ * system (the user told by a message box naming it; sheet empty).
  * A datum the part does not have gives the absolute frame, and sheet->datum says so. The API
  * must be initialised. */
 int gather_job_sheet(const electrode_record *head, job_sheet *sheet);
@@ -95,8 +98,8 @@ void free_job_sheet(job_sheet *sheet);
 
 /* Writes both files of the list into folder (empty: the work part's folder), telling the user
  * by a message box which file could not be written, or on the status line what was written.
- * 0 both written; -1 no folder or no electrode; -2 a file could not be written, or the datum
- * could not be read (nothing written). */
+ * 0 both written; -1 no folder or no electrode; -2 a file could not be written, or the datum or
+ * an electrode's coordinate system could not be read (nothing written). */
 int write_job_sheet(const electrode_record *head, const char *folder);
 
 /* The JOB_SHEET_ACTION button: asks for the folder with the browser opened on the work part's

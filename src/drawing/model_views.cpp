@@ -51,28 +51,36 @@ void hide_other_layers(int keep) {
 
 }  // namespace
 
-tag_t find_electrode_csys(const char *name) {
-    if (!name) return NULL_TAG;
+// An object that cannot be read could be the ECS: the search then answers that it cannot say,
+// for the electrode's views and positions would otherwise come out in the absolute frame.
+int find_electrode_csys(const char *name, tag_t *csys) {
+    if (!csys) return -1;
+    *csys = NULL_TAG;
+    if (!name) return 0;
     char wanted[kCsysNameSize];
     int n = snprintf(wanted, sizeof wanted, "%s_CSYS", name);
-    if (n < 0 || (size_t)n >= sizeof wanted) return NULL_TAG;
+    if (n < 0 || (size_t)n >= sizeof wanted) return 0;
     int layer = 0;
     first_layer_of_category(name, &layer);
     // Layer 0 would make NX cycle every visible layer: without a layer there is no ECS.
-    if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return NULL_TAG;
+    if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return 0;
     tag_t object = NULL_TAG;
     for (;;) {
         tag_t previous = object;
-        if (UF_LAYER_cycle_by_layer(layer, &object) != 0 || object == NULL_TAG || object == previous) break;
+        if (UF_LAYER_cycle_by_layer(layer, &object) != 0) return -1;
+        if (object == NULL_TAG || object == previous) return 0;
         int type = 0, subtype = 0;
-        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0 || type != UF_coordinate_system_type)
-            continue;
+        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return -1;
+        if (type != UF_coordinate_system_type) continue;
         char object_name[KV_OBJ_NAME_BUFSIZE];
         memset(object_name, 0, sizeof object_name);
+        // An object without a name answers an error in NX: only a system's own name counts.
         if (UF_OBJ_ask_name(object, object_name) != 0) continue;
-        if (kv_equal_nocase(object_name, wanted)) return object;
+        if (kv_equal_nocase(object_name, wanted)) {
+            *csys = object;
+            return 0;
+        }
     }
-    return NULL_TAG;
 }
 
 void prepare_electrode_views(electrode_record *head) {

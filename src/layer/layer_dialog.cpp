@@ -55,17 +55,21 @@ void propose(int dialog_id) {
 }
 
 // Moves one picked object (a move NX refuses is asked for once more); an ECS is coloured and
-// named after the electrode when asked for. 0, or -1 when the object stayed where it was.
+// named after the electrode when asked for. 0; -1 when the object stayed where it was; -2 when
+// an ECS could not be named (asked twice, as a move): the drawing and the job sheet find the
+// electrode's system by that name only, so without it the electrode would lose its orientation.
 int move_object(tag_t object, int layer, const char *name, int color_set, const double rgb[3]) {
     if (UF_OBJ_set_layer(object, layer) != 0 && UF_OBJ_set_layer(object, layer) != 0) return -1;
     if (!color_set) return 0;
     int type = 0, subtype = 0;
-    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 0;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0 &&
+        UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0)
+        return -2;
     if (type != UF_coordinate_system_type) return 0;
     set_color_from_rgb(object, rgb[0], rgb[1], rgb[2]);
     char ecs_name[KV_CATEGORY_NAME_BUFSIZE + 8];
     snprintf(ecs_name, sizeof ecs_name, KV_ECS_NAME_FORMAT, name);
-    UF_OBJ_set_name(object, ecs_name);
+    if (UF_OBJ_set_name(object, ecs_name) != 0 && UF_OBJ_set_name(object, ecs_name) != 0) return -2;
     return 0;
 }
 
@@ -76,15 +80,20 @@ int move_object(tag_t object, int layer, const char *name, int color_set, const 
 int move_selection(int layer, const char *name, int color_set, const double rgb[3]) {
     UF_UNDO_mark_id_t mark = 0;
     int have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &mark) == 0;
-    int moved = 0;
-    while (moved < g_count && move_object(g_objects[moved], layer, name, color_set, rgb) == 0) ++moved;
-    int undone = moved == 0;  // the first one stayed: nothing was changed
-    if (moved < g_count && !undone && have_mark)
+    int moved = 0, failure = 0;
+    while (moved < g_count && (failure = move_object(g_objects[moved], layer, name, color_set, rgb)) == 0) ++moved;
+    // An ECS that could not be named was moved all the same: it is taken back with the rest.
+    int changed = moved > 0 || failure == -2;
+    int undone = !changed;
+    if (moved < g_count && changed && have_mark)
         undone = UF_UNDO_undo_to_mark(mark, NULL) == 0 || UF_UNDO_undo_to_mark(mark, NULL) == 0;
     if (have_mark && UF_UNDO_delete_mark(mark, NULL) != 0) UF_UNDO_delete_mark(mark, NULL);
     if (moved == g_count) return 0;
     char message[KV_LINE_BUFSIZE];
-    snprintf(message, sizeof message, undone ? KV_NOT_MOVED_TEXT : KV_PARTLY_MOVED_TEXT, name, layer);
+    if (failure == -2 && undone)
+        snprintf(message, sizeof message, KV_ECS_NOT_NAMED_TEXT, name);
+    else
+        snprintf(message, sizeof message, undone ? KV_NOT_MOVED_TEXT : KV_PARTLY_MOVED_TEXT, name, layer);
     uc1601(message, 1);
     if (!undone) {
         create_electrode_category(name, layer);

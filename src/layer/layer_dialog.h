@@ -18,6 +18,8 @@
 #define KV_LAYERS_UNREAD_TEXT "无法读取图层类别，电极未创建！"
 #define KV_NOT_MOVED_TEXT "电极 %s 的对象无法移到图层 %d，电极未创建！"
 #define KV_PARTLY_MOVED_TEXT "电极 %s 有对象未能移到图层 %d，请检查！"
+/* printf format (the electrode): its coordinate system could not be named, nothing was changed. */
+#define KV_ECS_NOT_NAMED_TEXT "电极 %s 的坐标系无法命名，电极未创建！"
 #define KV_SELECT_CUE "Select Electrode And ECS"
 #define KV_ECS_NAME_FORMAT "%s_CSYS"
 

@@ -161,6 +161,19 @@ TEST_F(JobSheetHost, ADatumThatCannotBeReadStopsTheSheetNamingIt) {
     }
 }
 
+// NX cannot say whether an electrode has a coordinate system: its row would read NO_ECS with a
+// larger blank, so the sheet stops and names the electrode.
+TEST_F(JobSheetHost, AnEcsLookupThatFailsStopsTheSheetNamingTheElectrode) {
+    nxsim::fail("UF_LAYER_cycle_by_layer", nxsim::FaultMode::Once);
+    job_sheet s;
+    EXPECT_EQ(-3, gather_job_sheet(head_, &s));
+    EXPECT_EQ(0, s.count);
+    EXPECT_EQ("box: 无法读取电极 E1 的坐标系，未生成加工单！", seen().back());
+    ASSERT_EQ(0, gather_job_sheet(head_, &s));
+    EXPECT_EQ(KV_PLACE_SET, s.rows[0].place.kind);
+    free_job_sheet(&s);
+}
+
 // A datum the part does not have falls back on the absolute frame, and every row of the CSV says so.
 TEST_F(JobSheetHost, AnAbsentDatumIsNamedOnEveryRowOfTheCsv) {
     config("ELECTRODE_PREFIX_NAME=E\nEDM_DATUM_CSYS=NOPE\n");

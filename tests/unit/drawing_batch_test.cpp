@@ -134,6 +134,24 @@ TEST_F(Batch, OkThatCannotReadTheSelectionDrawsNothingSaysSoAndKeepsTheDialog) {
     EXPECT_EQ((std::vector<std::string>{"无法读取电极列表的选择，未生成图纸！"}), told);
 }
 
+// An electrode whose coordinate system NX cannot look up gets no drawing (its views would come out
+// in the absolute orientation) and the user is told; the others are drawn.
+TEST_F(Batch, AnElectrodeWhoseEcsCannotBeLookedUpIsLeftOutAndNamed) {
+    open_part("M1/core.prt", kv_test::drawing_part());
+    in_dialog([&](int dialog_id) {
+        electrode_list = build_electrode_list();
+        fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, electrode_list);
+        item(KV_ELECTRODE_LIST_OBJECT).selected = {0, 1};
+        nxsim::fail("UF_LAYER_cycle_by_layer", nxsim::FaultMode::Once);
+        EXPECT_EQ(1, run_drawing_batch(dialog_id));
+    });
+    std::vector<std::string> told;
+    for (const std::string& line : seen())
+        if (line.rfind("message: ", 0) == 0) told.push_back(line.substr(9));
+    EXPECT_EQ((std::vector<std::string>{"电极 E01 的坐标系无法读取，图纸未生成！"}), told);
+    EXPECT_EQ((std::vector<std::string>{"E02"}), drawings());
+}
+
 TEST_F(Batch, RecordsThatAreNoLongerElectrodesAreSkipped) {
     open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E01"}])"));
     electrode_list = build_electrode_list();

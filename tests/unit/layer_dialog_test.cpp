@@ -55,6 +55,23 @@ TEST_F(LayerDialog, ApplyMakesTheElectrodeAndProposesTheNextOne) {
     EXPECT_TRUE(messages().empty());
 }
 
+// The drawing and the job sheet find an electrode's system by its name alone: an ECS NX will not
+// rename (twice) takes the whole electrode back, and the user is told, instead of an electrode
+// whose views and positions would silently come out in the absolute frame.
+TEST_F(LayerDialog, AnEcsThatCannotBeNamedTakesTheElectrodeBackAndSaysSo) {
+    nxsim::fail("UF_OBJ_set_name", nxsim::FaultMode::Always);
+    run("KELVORA_LAYER", {press("ACTION_2", {pick({"BODY1", "CSYS1", "TIP1"})}), ok(), cancel()});
+    nxsim::clear_faults();
+    EXPECT_TRUE(categories().empty());
+    for (const char* n : {"BODY1", "CSYS1", "TIP1"}) EXPECT_EQ(1, layer_of(n)) << n;
+    EXPECT_EQ((std::vector<std::string>{"电极 E01 的坐标系无法命名，电极未创建！"}), messages());
+    // Refused once, asked again: the electrode is made as usual.
+    nxsim::fail("UF_OBJ_set_name", nxsim::FaultMode::Once);
+    run("KELVORA_LAYER", {press("ACTION_2", {pick({"BODY1", "CSYS1"})}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"E01@101"}), categories());
+    EXPECT_EQ(101, layer_of("E01_CSYS"));
+}
+
 TEST_F(LayerDialog, WithoutTheColourSettingTheEcsKeepsItsColourAndName) {
     config("ELECTRODE_PREFIX_NAME=E\nELECTRODE_START_LAYER=101\nELECTRODE_END_LAYER=200\nELECTRODE_COLOR_SET=0\n");
     run("KELVORA_LAYER", {press("ACTION_2", {pick({"CSYS1"})}), ok()});

@@ -34,7 +34,7 @@ protected:
             records_.push_back(r);
             strcpy(r->data.electrode_name, n);
             r->selected = 1;
-            r->data.ecs_tag = find_electrode_csys(n);
+            EXPECT_EQ(0, find_electrode_csys(n, &r->data.ecs_tag)) << n;
             *tail = r;
             tail = &r->next;
         }
@@ -63,14 +63,33 @@ protected:
     Frame user_wcs_;
 };
 
+tag_t ecs_of(const char* name) {
+    tag_t csys = 1;
+    EXPECT_EQ(0, find_electrode_csys(name, &csys)) << name;
+    return csys;
+}
+
 TEST_F(Views, EcsIsFoundByNameOnTheFirstLayerOnly) {
-    tag_t e1 = find_electrode_csys("E1");
+    tag_t e1 = ecs_of("E1");
     EXPECT_NE(NULL_TAG, e1);  // "e1_csys": letter case does not matter
     EXPECT_EQ(e1, csys_named("e1_csys"));
-    EXPECT_EQ(NULL_TAG, find_electrode_csys("E5"));  // "E5_CSYS" lies on the second layer
-    EXPECT_EQ(NULL_TAG, find_electrode_csys("E3"));  // none at all
-    EXPECT_EQ(NULL_TAG, find_electrode_csys("E8"));  // a category without layers
-    EXPECT_EQ(NULL_TAG, find_electrode_csys("NOSUCH"));
+    EXPECT_EQ(NULL_TAG, ecs_of("E5"));  // "E5_CSYS" lies on the second layer
+    EXPECT_EQ(NULL_TAG, ecs_of("E3"));  // none at all
+    EXPECT_EQ(NULL_TAG, ecs_of("E8"));  // a category without layers
+    EXPECT_EQ(NULL_TAG, ecs_of("NOSUCH"));
+}
+
+// A layer or an object NX cannot read could hide the ECS: the lookup says it cannot tell instead
+// of answering "none", which would put the electrode's views in the absolute orientation.
+TEST_F(Views, AnEcsLookupNxCannotFinishSaysSo) {
+    for (const char* call : {"UF_LAYER_cycle_by_layer", "UF_OBJ_ask_type_and_subtype"}) {
+        nxsim::fail(call, nxsim::FaultMode::Once);
+        tag_t csys = 1;
+        EXPECT_EQ(-1, find_electrode_csys("E1", &csys)) << call;
+        EXPECT_EQ(NULL_TAG, csys) << call;
+        nxsim::clear_faults();
+    }
+    EXPECT_NE(NULL_TAG, ecs_of("E1"));
 }
 
 TEST_F(Views, TwoElectrodesGetTheirOwnTopViewsAndShareTheIsometricView) {
