@@ -292,6 +292,15 @@ std::string describe_event(const DialogEvent& e) {
 }
 
 // Sets a list's selection from indices or item texts. false with *err on a bad value.
+// True when v names items as a select event may: an index, a text, or an array of those.
+bool items_well_formed(const nlohmann::json& v) {
+    auto item = [](const nlohmann::json& x) { return x.is_number_integer() || x.is_string(); };
+    if (!v.is_array()) return item(v);
+    for (const auto& x : v)
+        if (!item(x)) return false;
+    return true;
+}
+
 bool select_items(DialogItem& it, const nlohmann::json& v, int* first, std::string* err) {
     std::vector<int> idx;
     auto add = [&](const nlohmann::json& x) -> bool {
@@ -465,6 +474,8 @@ void object_event(Running& r, const DialogEvent& e) {
         type = UF_STYLER_VALUE_CHANGED_CB;
     } else if (e.kind == DialogEvent::Select) {
         if (!is_list(it->kind)) return malformed(e, e.object + " is not a list or option menu");
+        // Items of another kind are a fault of the scenario as written, not of the run.
+        if (!items_well_formed(e.value)) return malformed(e, e.object + ": items are given by index or text");
         if (!select_items(*it, e.value, &sub, &err)) return script_error(e, e.object + ": " + err);
     } else if (e.kind == DialogEvent::DoubleClick) {
         type = UF_STYLER_DOUBLE_CLICK_CB;
