@@ -101,7 +101,10 @@ int config_file_path(char *path, size_t size) {
     return 0;
 }
 
-int read_setting(const char *key, char *value, size_t size) {
+int read_setting(const char *key, char *value, size_t size) { return read_setting_whole(key, value, size, NULL); }
+
+int read_setting_whole(const char *key, char *value, size_t size, int *cut) {
+    if (cut) *cut = 0;
     char scratch[1];
     if (!value || size == 0) {
         value = scratch;
@@ -126,7 +129,8 @@ int read_setting(const char *key, char *value, size_t size) {
     int rc = -2;
     while (kv_next_line(&reader, &text, &length, line, sizeof line, &had_break)) {
         // Only the first 1023 characters of a line count.
-        if (length > sizeof line - 1) length = sizeof line - 1;
+        int line_cut = length > sizeof line - 1;
+        if (line_cut) length = sizeof line - 1;
         // Most lines are comments: they are passed over where they lie, without a copy.
         if (is_comment(text, length) || !key_matches(text, length, key, key_len)) continue;
         if (text != line) memcpy(line, text, length);
@@ -134,6 +138,7 @@ int read_setting(const char *key, char *value, size_t size) {
         const char *found = value_for_key(line, key, key_len);
         if (found) {
             kv_copy(value, size, found);
+            if (cut) *cut = line_cut || strlen(found) >= size;
             rc = 0;
             break;
         }

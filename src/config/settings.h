@@ -13,6 +13,10 @@
  * non-empty value. value is the empty text unless 0 is returned. */
 int read_setting(const char *key, char *value, size_t size);
 
+/* read_setting, and *cut (when given) 1 when the value found was longer than what was read:
+ * its line beyond 1023 characters, or the value beyond size - 1. */
+int read_setting_whole(const char *key, char *value, size_t size, int *cut);
+
 /* The full path of config.dat. 0 and the path when the file opens for reading; -1 and the
  * empty text when the tool folder is empty; -2 and the empty text when the file does not
  * open. */

@@ -133,8 +133,14 @@ void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
     struct tm *t = localtime(&now);
     if (!t || strftime(sheet->date, sizeof sheet->date, "%Y/%m/%d", t) == 0) sheet->date[0] = '\0';
     char list[KV_SETTING_BUFSIZE];
-    read_setting(KV_STOCK_SETTING, list, sizeof list);
+    int cut = 0;
+    read_setting_whole(KV_STOCK_SETTING, list, sizeof list, &cut);
+    // A value read cut ends inside an item, which could read as another size: that item is
+    // dropped, and the list counts as cut.
+    char *last = cut ? strrchr(list, ',') : NULL;
+    if (cut) *(last ? last + 1 : list) = '\0';
     parse_stock_list(list, &sheet->stock);
+    if (cut) sheet->stock.cut = 1;
 }
 
 // The WCS as the user had it, and an undo mark that takes away every matrix and system made
@@ -277,10 +283,16 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     const char *failed = rc != 0 ? csv : NULL;
     if (!failed && write_replacing(csv, write_job_csv, &sheet) != 0) failed = csv;
     if (!failed && write_replacing(html, write_job_html, &sheet) != 0) failed = html;
+    const int sheet_cut = sheet.stock.cut, stock_count = sheet.stock.count;
     free_job_sheet(&sheet);
     if (failed) {
         tell_not_written(failed);
         return -2;
+    }
+    if (sheet_cut) {
+        char text[sizeof KV_JOB_STOCK_CUT_TEXT + 32];
+        snprintf(text, sizeof text, KV_JOB_STOCK_CUT_TEXT, stock_count);
+        ws_message_box(text);
     }
     char status[kStatusSize];
     snprintf(status, sizeof status, "%s%s_EDM.csv, %s_EDM.html", KV_JOB_DONE_TEXT, part, part);

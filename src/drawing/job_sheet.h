@@ -27,6 +27,8 @@
 #define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"
 #define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
 #define KV_JOB_DONE_TEXT "加工单已写入："
+/* printf format: the number of blanks used from a stock list that holds more. */
+#define KV_JOB_STOCK_CUT_TEXT "备料表（" KV_STOCK_SETTING "）只使用了前 %d 种坯料，其余的未读取！"
 /* printf format: the electrode whose coordinate system could not be looked up. */
 #define KV_JOB_ECS_UNREAD_TEXT "无法读取电极 %s 的坐标系，未生成加工单！"
 /* printf format: the datum's name. */

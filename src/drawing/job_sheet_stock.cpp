@@ -76,11 +76,16 @@ int parse_stock_list(const char *text, job_stock_list *list) {
     memset(list, 0, sizeof *list);
     if (!text) return 0;
     int n = list_item_count(text);
-    for (int i = 0; i < n && list->count < KV_STOCK_MAX; ++i) {
+    for (int i = 0; i < n && !list->cut; ++i) {
         // As long as a setting can be: a cut item could read as another, wrong size.
         char item[1024];
         list_item(text, i, item, sizeof item);
-        if (parse_blank(item, &list->blanks[list->count]) == 0) ++list->count;
+        job_blank blank;
+        if (parse_blank(item, &blank) != 0) continue;
+        if (list->count == KV_STOCK_MAX)
+            list->cut = 1;
+        else
+            list->blanks[list->count++] = blank;
     }
     return list->count;
 }

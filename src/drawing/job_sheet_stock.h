@@ -18,6 +18,7 @@ typedef struct job_blank_s {
 typedef struct job_stock_list_s {
     job_blank blanks[KV_STOCK_MAX];
     int       count;
+    int       cut;    /* 1 when well-formed items of the list were left out (the user is told) */
 } job_stock_list;
 
 /* The blank an electrode is cut from. */
@@ -32,7 +33,8 @@ typedef struct job_stock_choice_s {
 int parse_blank(const char *item, job_blank *blank);
 
 /* The well-formed items of a comma list into list, cleared first, in the list's order;
- * malformed items are skipped. The number of blanks kept. */
+ * malformed items are skipped, and those beyond KV_STOCK_MAX left out (cut set). The number of
+ * blanks kept. */
 int parse_stock_list(const char *text, job_stock_list *list);
 
 /* The blank for an electrode box of size (length, width, height, mm): a blank fits when

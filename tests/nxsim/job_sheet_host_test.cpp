@@ -174,6 +174,31 @@ TEST_F(JobSheetHost, AnEcsLookupThatFailsStopsTheSheetNamingTheElectrode) {
     free_job_sheet(&s);
 }
 
+// A stock list longer than the sheet reads, or than a setting holds, is used as far as it goes
+// and the user is told, instead of blanks left out without a word.
+TEST_F(JobSheetHost, ACutStockListIsTold) {
+    std::string folder = tmp_ / "jobs";
+    kv_test::make_dirs(folder);
+    std::string items;
+    for (int i = 0; i < KV_STOCK_MAX + 1; ++i) items += "40x30x" + std::to_string(60 + i) + ",";
+    config("ELECTRODE_PREFIX_NAME=E\nELECTRODE_STOCK_LIST=" + items + "\n");
+    ASSERT_EQ(0, write_job_sheet(head_, folder.c_str()));
+    const std::string told = "box: 备料表（ELECTRODE_STOCK_LIST）只使用了前 64 种坯料，其余的未读取！";
+    EXPECT_EQ(told, seen()[seen().size() - 2]);
+    EXPECT_EQ(0u, seen().back().find("status: 加工单已写入："));
+    // A line longer than the 1023 characters a setting holds ends inside an item, here
+    // "100.125x200.125x3" of "...x300.125", which would read as a blank 3 long: it is dropped.
+    items = std::string(24, 'x') + ",";
+    for (int i = 0; i < 43; ++i) items += "100.125x200.125x300.125,";
+    config("ELECTRODE_PREFIX_NAME=E\nELECTRODE_STOCK_LIST=" + items + "\n");
+    job_sheet s;
+    ASSERT_EQ(0, gather_job_sheet(head_, &s));
+    EXPECT_EQ(1, s.stock.cut);
+    EXPECT_EQ(40, s.stock.count);
+    for (int i = 0; i < s.stock.count; ++i) EXPECT_EQ(300.125, s.stock.blanks[i].l) << i;
+    free_job_sheet(&s);
+}
+
 // A datum the part does not have falls back on the absolute frame, and every row of the CSV says so.
 TEST_F(JobSheetHost, AnAbsentDatumIsNamedOnEveryRowOfTheCsv) {
     config("ELECTRODE_PREFIX_NAME=E\nEDM_DATUM_CSYS=NOPE\n");

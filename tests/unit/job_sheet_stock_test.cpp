@@ -37,6 +37,21 @@ TEST(JobSheetStock, MalformedItemsAreSkipped) {
     EXPECT_EQ(0, stock(("10x10x1" + std::string(80, '0') + ",").c_str()).count);
 }
 
+// The first KV_STOCK_MAX well-formed items are kept; one more (malformed ones do not count)
+// marks the list cut, so that the user hears of it.
+TEST(JobSheetStock, ItemsBeyondTheLimitMarkTheListCut) {
+    std::string text = "bad,";
+    for (int i = 1; i <= KV_STOCK_MAX; ++i) text += "10x10x" + std::to_string(i) + ",";
+    job_stock_list full = stock(text.c_str());
+    EXPECT_EQ(KV_STOCK_MAX, full.count);
+    EXPECT_EQ(0, full.cut);
+    EXPECT_EQ(0, stock((text + "x,").c_str()).cut);
+    job_stock_list more = stock((text + "x,20x20x20,30x30x30,").c_str());
+    EXPECT_EQ(KV_STOCK_MAX, more.count);
+    EXPECT_EQ(1, more.cut);
+    EXPECT_EQ(double(KV_STOCK_MAX), more.blanks[KV_STOCK_MAX - 1].l);
+}
+
 TEST(JobSheetStock, SmallestFittingBlankStraightOrTurned) {
     job_stock_list list = stock("20x20x50,40x30x60,50x40x80,60x50x80,");
     const double box[3] = {36, 26, 45};  // needs 38 x 28 x 55
