@@ -131,7 +131,7 @@ int kvr_main(int argc, char** argv) {
         fprintf(stderr, "kelvora-sim: --plugin %s: no such file\n", argv[3]);
         return 2;
     }
-    char error[2048];
+    char error[8192];  // the refusal names every import NX's libraries lack
     if (dll.empty() || wh_load_plugin(dll.c_str(), error, sizeof error) != 0) {
         fprintf(stderr, "kelvora-sim: --plugin %s\n", dll.empty() ? argv[3] : error);
         return 2;

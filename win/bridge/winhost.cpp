@@ -159,8 +159,9 @@ DWORD WINAPI watchdog(LPVOID) {
 int missing_nx_imports(HMODULE module, char* out, size_t size) {
     out[0] = '\0';
     const BYTE* base = reinterpret_cast<const BYTE*>(module);
-    const IMAGE_NT_HEADERS64* nt =
-        reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    // The plug-in is of the runner's own width: the headers' native records (32 or 64 bits).
+    const IMAGE_NT_HEADERS* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir.VirtualAddress) return 0;
     int missing = 0;
@@ -170,14 +171,17 @@ int missing_nx_imports(HMODULE module, char* out, size_t size) {
         if (lstrcmpiA(lib, "libufun.dll") != 0 && lstrcmpiA(lib, "libugopenint.dll") != 0) continue;
         HMODULE nx = GetModuleHandleA(lib);
         DWORD names = imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk;
-        for (auto t = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + names); t->u1.AddressOfData; ++t) {
-            if (IMAGE_SNAP_BY_ORDINAL64(t->u1.Ordinal)) continue;
+        for (auto t = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + names); t->u1.AddressOfData; ++t) {
+            if (IMAGE_SNAP_BY_ORDINAL(t->u1.Ordinal)) continue;
             const char* name = reinterpret_cast<const char*>(
                 reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + t->u1.AddressOfData)->Name);
             if (nx && GetProcAddress(nx, name)) continue;
             ++missing;
             int n = snprintf(out + used, size - used, "%s%s", used ? ", " : "", name);
-            if (n > 0 && (size_t)n < size - used) used += (size_t)n;
+            if (n > 0 && (size_t)n < size - used)
+                used += (size_t)n;
+            else
+                out[used] = '\0';  // whole names only
         }
     }
     return missing;
@@ -207,10 +211,10 @@ int wh_load_plugin(const char* path, char* error, size_t size) {
         snprintf(error, size, "%s: Windows did not load it (error %lu%s)", path, (unsigned long)code,
                  code == ERROR_MOD_NOT_FOUND ? ": a library it imports is missing"
                  : code == ERROR_PROC_NOT_FOUND ? ": a call it imports is missing"
-                 : code == ERROR_BAD_EXE_FORMAT ? ": not a 64-bit Windows library" : "");
+                 : code == ERROR_BAD_EXE_FORMAT ? (sizeof(void*) == 8 ? ": not a 64-bit Windows library" : ": not a 32-bit Windows library") : "");
         return -1;
     }
-    char missing[1024];
+    char missing[6144];  // every call of nx.h, named as a wrongly built DLL names them
     if (missing_nx_imports(g_plugin, missing, sizeof missing) > 0) {
         snprintf(error, size, "%s: Windows refuses it (error %d: a call it imports is missing): NX's libraries lack %s",
                  path, ERROR_PROC_NOT_FOUND, missing);

@@ -18,7 +18,7 @@ struct TableWithoutEnd {
 
 TableWithoutEnd g_table = {
     {{(char *)"KV_TEST_FIRST", {first, nullptr}}, {(char *)"KV_TEST_SECOND", {second, nullptr}}},
-    "ZZZZZZZZZZZZZZZZZZZZZZZ",
+    {},
 };
 
 }  // namespace
@@ -28,6 +28,7 @@ extern "C" DllExport void ufsta(char *param, int *retcod, int rlen) {
     (void)retcod;
     (void)rlen;
     if (UF_initialize() != 0) return;
+    memset(g_table.after, 'Z', sizeof g_table.after);  // a row's size in either architecture
     UF_MB_add_actions(g_table.rows);
     UF_terminate();
 }

@@ -153,7 +153,8 @@ TEST(BridgeTrampolines, ActionTableFollowedByOtherDataRefusedNamingTheRow) {
         char after[sizeof(UF_MB_action_t)];
     } table = {{{(char*)"KV_A", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}},
                 {(char*)"KV_B", {reinterpret_cast<HostMbCallback>(plugin_action), nullptr}}},
-               "ZZZZZZZZZZZZZZZZZZZZZZZ"};
+               {}};
+    memset(table.after, 'Z', sizeof table.after);  // a row's size in either architecture
     std::string why;
     EXPECT_EQ(kvb::wrap_actions(table.rows, 4096, &why), nullptr);
     EXPECT_EQ(why, "row 2 is neither an action nor the end row (name unreadable, callback not code)");
