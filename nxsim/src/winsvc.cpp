@@ -1,6 +1,11 @@
 // The Windows services of the plug-in, as the simulated host shows them: each appears in the
 // transcript, and the user's answers come from the scenario. Like every call, each can be made to
 // fail: the service then shows nothing (the Win32 calls behind them can fail without a window).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "state.h"
@@ -99,6 +104,34 @@ ws_nx_call_t ws_find_nx_call(const char* name) {
     for (const auto& call : kLate)
         if (std::strcmp(call.name, name) == 0) return call.address;
     return nullptr;
+}
+
+// Windows' read-only attribute is played by a file without any write permission (the tests run
+// as root too, where access() would grant every write). A path that cannot be looked at for
+// another reason than its absence is no file to write.
+int ws_path_kind(const char* path) {
+    if (enter_any("ws_path_kind") != 0 || !path || !path[0]) return WS_PATH_OTHER;
+    struct stat st;
+    if (stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? WS_PATH_NONE : WS_PATH_OTHER;
+    if (!S_ISREG(st.st_mode)) return WS_PATH_OTHER;
+    return (st.st_mode & 0222) == 0 ? WS_PATH_READ_ONLY : WS_PATH_FILE;
+}
+
+// fflush and ferror, then fsync for FlushFileBuffers; failing, nothing is flushed.
+int ws_commit_file(FILE* file) {
+    if (enter_any("ws_commit_file") != 0 || !file) return -1;
+    if (fflush(file) != 0 || ferror(file)) return -1;
+    return fsync(fileno(file)) == 0 ? 0 : -1;
+}
+
+// rename() replaces what MoveFileEx would refuse to: a folder or a read-only file in to's place
+// is refused first, as Windows refuses it.
+int ws_replace_file(const char* from, const char* to) {
+    if (enter_any("ws_replace_file") != 0 || !from || !to) return -1;
+    struct stat st;
+    if (stat(to, &st) == 0 && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)) return -1;
+    if (stat(from, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return rename(from, to) == 0 ? 0 : -1;
 }
 
 }  // extern "C"

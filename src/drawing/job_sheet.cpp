@@ -245,9 +245,12 @@ int sheet_path(const char *folder, const char *part, const char *ext, char path[
     return w < 0 || w >= KV_JOB_PATH_SIZE ? -1 : 0;
 }
 
-void tell_not_written(const char *path) {
+// Tells why path was not written (a write_all_replacing result; the generic reason otherwise).
+void tell_not_written(const char *path, int reason = -1) {
     char text[KV_JOB_PATH_SIZE + 128];
-    snprintf(text, sizeof text, "%s%s", KV_JOB_WRITE_FAILED_TEXT, path);
+    const char *why = reason == -3 ? KV_JOB_READ_ONLY_TEXT : reason == -4 ? KV_JOB_NOT_A_FILE_TEXT
+                                                                          : KV_JOB_WRITE_FAILED_TEXT;
+    snprintf(text, sizeof text, "%s%s", why, path);
     ws_message_box(text);
 }
 
@@ -281,12 +284,18 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     int rc = gather_job_sheet(head, &sheet);
     if (rc == -3) return -2;  // what the positions are measured from unread: the user was told
     const char *failed = rc != 0 ? csv : NULL;
-    if (!failed && write_replacing(csv, write_job_csv, &sheet) != 0) failed = csv;
-    if (!failed && write_replacing(html, write_job_html, &sheet) != 0) failed = html;
+    int reason = -1;
+    if (!failed) {
+        // Both files or neither: a new CSV beside the HTML of an earlier press would disagree.
+        const char *const paths[2] = {csv, html};
+        const job_writer writers[2] = {write_job_csv, write_job_html};
+        reason = write_all_replacing(2, paths, writers, &sheet, &failed);
+        if (reason != 0 && !failed) failed = csv;
+    }
     const int sheet_cut = sheet.stock.cut, stock_count = sheet.stock.count;
     free_job_sheet(&sheet);
     if (failed) {
-        tell_not_written(failed);
+        tell_not_written(failed, reason);
         return -2;
     }
     if (sheet_cut) {

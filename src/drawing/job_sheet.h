@@ -24,6 +24,8 @@
 /* Texts of the job sheet, GBK. */
 #define KV_JOB_FOLDER_TITLE "选择加工单保存文件夹"
 #define KV_JOB_WRITE_FAILED_TEXT "无法写入文件（文件夹不可写或文件被其它程序打开）："
+#define KV_JOB_READ_ONLY_TEXT "文件为只读，加工单未写入："
+#define KV_JOB_NOT_A_FILE_TEXT "已有同名的文件夹，加工单未写入："
 #define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"
 #define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
 #define KV_JOB_DONE_TEXT "加工单已写入："
@@ -81,9 +83,21 @@ int write_job_csv(FILE *out, const job_sheet *sheet);
 int write_job_html(FILE *out, const job_sheet *sheet);
 typedef int (*job_writer)(FILE *out, const job_sheet *sheet);
 
-/* Writes path through writer by way of a temporary file in the same folder, then puts it in
- * path's place; a failure leaves no temporary file and any earlier file at path untouched.
- * 0 written; -1 the temporary file could not be written; -2 path could not be replaced. */
+/* The most files one press writes together. */
+#define KV_JOB_MAX_FILES 4
+
+/* Writes n files (paths[i] through writers[i]) all or nothing. Each goes to a temporary file
+ * beside its target ("<path>.<k>.tmp", the first name free), committed to the disk; only when
+ * every one is written do they take their targets' places, each earlier file kept aside until
+ * all are placed. A folder or a read-only file in a target's place is never touched. On any
+ * failure every target is as it was and no temporary file is left. 0 all written; -1 a file
+ * could not be written (disk full, folder not writable); -2 a target could not be replaced;
+ * -3 a target is a read-only file; -4 a folder (or anything but a file) stands in a target's
+ * place. *failed (when given) names the path concerned, NULL on success. */
+int write_all_replacing(int n, const char *const paths[], const job_writer writers[], const job_sheet *sheet,
+                        const char **failed);
+
+/* write_all_replacing of one file. */
 int write_replacing(const char *path, job_writer writer, const job_sheet *sheet);
 
 /* Fills sheet (cleared first) from the list: settings, datum, each electrode's placement and

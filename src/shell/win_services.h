@@ -4,6 +4,8 @@
 #ifndef KELVORA_WIN_SERVICES_H
 #define KELVORA_WIN_SERVICES_H
 
+#include <stdio.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -25,6 +27,24 @@ int ws_module_file_path(char path[1024]);
 
 /* Shows the About dialog (resource template, bitmap) modally until it is closed. Always 0. */
 int ws_show_about_dialog(void);
+
+/* What lies at path (GBK): WS_PATH_NONE, WS_PATH_FILE (a file that can be written),
+ * WS_PATH_READ_ONLY (a read-only file) or WS_PATH_OTHER (a folder, or anything else that is no
+ * file). */
+#define WS_PATH_NONE 0
+#define WS_PATH_FILE 1
+#define WS_PATH_READ_ONLY 2
+#define WS_PATH_OTHER 3
+int ws_path_kind(const char *path);
+
+/* Makes what was written to file durable before it replaces anything: the C runtime's buffer
+ * flushed and checked (fflush, ferror), then the system's (FlushFileBuffers). 0, or -1 when
+ * any of it failed. The file stays open. */
+int ws_commit_file(FILE *file);
+
+/* Puts the file from in to's place in one step, replacing a file there (MoveFileEx with
+ * MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH). 0, or -1 (nothing moved). */
+int ws_replace_file(const char *from, const char *to);
 
 /* Any function: the type of an address ws_find_nx_call hands out, cast back to the call's own. */
 typedef void (*ws_nx_call_t)(void);

@@ -2,6 +2,7 @@
 // Resources (the About dialog 4000 and its bitmap 4001) come from this library's own module,
 // not from NX's executable: every call names that module explicitly.
 #include <windows.h>
+#include <io.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -110,4 +111,29 @@ extern "C" ws_nx_call_t ws_find_nx_call(const char *name) {
         if (address) return reinterpret_cast<ws_nx_call_t>(address);
     }
     return nullptr;
+}
+
+extern "C" int ws_path_kind(const char *path) {
+    if (!path || !path[0]) return WS_PATH_OTHER;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? WS_PATH_NONE : WS_PATH_OTHER;
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return WS_PATH_OTHER;
+    return attributes & FILE_ATTRIBUTE_READONLY ? WS_PATH_READ_ONLY : WS_PATH_FILE;
+}
+
+// The C runtime's fclose can report success after its last flush failed (a full disk): the
+// buffer is flushed and checked here, while the file is still open.
+extern "C" int ws_commit_file(FILE *file) {
+    if (!file || fflush(file) != 0 || ferror(file)) return -1;
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (handle == INVALID_HANDLE_VALUE || !FlushFileBuffers(handle)) return -1;
+    return 0;
+}
+
+extern "C" int ws_replace_file(const char *from, const char *to) {
+    if (!from || !to) return -1;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
 }

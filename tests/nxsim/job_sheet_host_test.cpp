@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
@@ -197,6 +198,21 @@ TEST_F(JobSheetHost, ACutStockListIsTold) {
     EXPECT_EQ(40, s.stock.count);
     for (int i = 0; i < s.stock.count; ++i) EXPECT_EQ(300.125, s.stock.blanks[i].l) << i;
     free_job_sheet(&s);
+}
+
+// Why a press wrote nothing is told with the file: a read-only earlier sheet, a folder of the
+// sheet's name. The other file of the press is not written either.
+TEST_F(JobSheetHost, ARefusedTargetIsNamedWithItsReason) {
+    std::string folder = tmp_ / "jobs";
+    kv_test::make_dirs(folder + "/core_EDM.html");
+    EXPECT_EQ(-2, write_job_sheet(head_, folder.c_str()));
+    EXPECT_EQ("box: 已有同名的文件夹，加工单未写入：" + folder + "/core_EDM.html", seen().back());
+    EXPECT_FALSE(std::ifstream(folder + "/core_EDM.csv").good());
+    kv_test::write_file(folder + "/core_EDM.csv", "read-only");
+    chmod((folder + "/core_EDM.csv").c_str(), 0444);
+    EXPECT_EQ(-2, write_job_sheet(head_, folder.c_str()));
+    EXPECT_EQ("box: 文件为只读，加工单未写入：" + folder + "/core_EDM.csv", seen().back());
+    EXPECT_EQ("read-only", file_text(folder + "/core_EDM.csv"));
 }
 
 // A datum the part does not have falls back on the absolute frame, and every row of the CSV says so.

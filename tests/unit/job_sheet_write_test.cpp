@@ -2,6 +2,7 @@
 // total, and the replacement that never leaves half a file nor loses the earlier one.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -134,16 +135,32 @@ int failing_writer(FILE* out, const job_sheet*) {
     return -1;
 }
 
+// Names in folder that a press leaves behind when it should not (temporary files, copies aside).
+std::vector<std::string> leftovers(const std::string& folder) {
+    std::vector<std::string> out;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n.find(".tmp") != std::string::npos || n.find(".old") != std::string::npos) out.push_back(n);
+        }
+        closedir(d);
+    }
+    return out;
+}
+
 TEST_F(JobSheetWrite, ReplacementKeepsTheOldFileOnFailure) {
     std::string path = tmp_ / "core_EDM.csv";
     kv_test::write_file(path, "good old sheet");
     EXPECT_EQ(-1, write_replacing(path.c_str(), failing_writer, &sheet_));
     EXPECT_EQ("good old sheet", read_file(path));
-    EXPECT_FALSE(exists(path + ".tmp"));
+    EXPECT_TRUE(leftovers(tmp_.path()).empty());
+    // What was written not reaching the disk (a full disk's last flush) costs nothing either.
+    nxsim::fail("ws_commit_file", nxsim::FaultMode::Once);
+    EXPECT_EQ(-1, write_replacing(path.c_str(), write_job_csv, &sheet_));
+    EXPECT_EQ("good old sheet", read_file(path));
     ASSERT_EQ(0, write_replacing(path.c_str(), write_job_csv, &sheet_));
     EXPECT_EQ(write(write_job_csv), read_file(path));
-    EXPECT_FALSE(exists(path + ".tmp"));
-    EXPECT_FALSE(exists(path + ".old"));
+    EXPECT_TRUE(leftovers(tmp_.path()).empty());
 }
 
 TEST_F(JobSheetWrite, UnwritablePlacesLeaveNothing) {
@@ -151,13 +168,63 @@ TEST_F(JobSheetWrite, UnwritablePlacesLeaveNothing) {
     std::string missing = tmp_ / "no-such-folder/core_EDM.csv";
     EXPECT_EQ(-1, write_replacing(missing.c_str(), write_job_csv, &sheet_));
     EXPECT_FALSE(exists(tmp_ / "no-such-folder"));
-    // A folder standing where the file should go cannot be replaced and is left as it was.
+    // A folder standing where the file should go is never moved or replaced.
     std::string blocked = tmp_ / "core_EDM.html";
     kv_test::write_file(blocked + "/inside.txt", "keep");
-    EXPECT_EQ(-2, write_replacing(blocked.c_str(), write_job_html, &sheet_));
+    EXPECT_EQ(-4, write_replacing(blocked.c_str(), write_job_html, &sheet_));
     EXPECT_EQ("keep", read_file(blocked + "/inside.txt"));
-    EXPECT_FALSE(exists(blocked + ".tmp"));
-    EXPECT_FALSE(exists(blocked + ".old"));
+    EXPECT_TRUE(leftovers(tmp_.path()).empty());
+    // A read-only earlier sheet is refused as it stands, not moved aside and replaced.
+    std::string locked = tmp_ / "locked_EDM.csv";
+    kv_test::write_file(locked, "read-only sheet");
+    chmod(locked.c_str(), 0444);
+    EXPECT_EQ(-3, write_replacing(locked.c_str(), write_job_csv, &sheet_));
+    EXPECT_EQ("read-only sheet", read_file(locked));
+    EXPECT_TRUE(leftovers(tmp_.path()).empty());
+    // A temporary file left by an interrupted press blocks nothing and is not the press's to take.
+    std::string path = tmp_ / "core_EDM.csv";
+    kv_test::write_file(path + ".1.tmp", "someone's leftover");
+    ASSERT_EQ(0, write_replacing(path.c_str(), write_job_csv, &sheet_));
+    EXPECT_EQ("someone's leftover", read_file(path + ".1.tmp"));
+}
+
+// One press writes its files all or nothing: when the second cannot be placed, the first goes
+// back to what it was, so that no new CSV stands beside an old HTML.
+TEST_F(JobSheetWrite, AllFilesOfAPressOrNone) {
+    std::string csv = tmp_ / "core_EDM.csv", html = tmp_ / "core_EDM.html";
+    const char* const paths[2] = {csv.c_str(), html.c_str()};
+    const job_writer writers[2] = {write_job_csv, write_job_html};
+    const char* failed = nullptr;
+    // No earlier files: the first, placed, is taken away again.
+    nxsim::fail("ws_replace_file", nxsim::FaultMode::Nth, 2);
+    EXPECT_EQ(-2, write_all_replacing(2, paths, writers, &sheet_, &failed));
+    EXPECT_EQ(html, failed);
+    EXPECT_FALSE(exists(csv));
+    EXPECT_FALSE(exists(html));
+    // Earlier files: each failing step of the placement brings both back.
+    kv_test::write_file(csv, "old csv");
+    kv_test::write_file(html, "old html");
+    for (int n = 1; n <= 4; ++n) {
+        nxsim::clear_faults();
+        nxsim::fail("ws_replace_file", nxsim::FaultMode::Nth, n);
+        EXPECT_EQ(-2, write_all_replacing(2, paths, writers, &sheet_, &failed)) << n;
+        EXPECT_EQ("old csv", read_file(csv)) << n;
+        EXPECT_EQ("old html", read_file(html)) << n;
+        EXPECT_TRUE(leftovers(tmp_.path()).empty()) << n;
+    }
+    nxsim::clear_faults();
+    // The second target blocked by a folder: the first is not even written.
+    kv_test::write_file(tmp_ / "other.html/inside.txt", "keep");
+    std::string other = tmp_ / "other.html";
+    const char* const blocked[2] = {csv.c_str(), other.c_str()};
+    EXPECT_EQ(-4, write_all_replacing(2, blocked, writers, &sheet_, &failed));
+    EXPECT_EQ(other, failed);
+    EXPECT_EQ("old csv", read_file(csv));
+    ASSERT_EQ(0, write_all_replacing(2, paths, writers, &sheet_, &failed));
+    EXPECT_EQ(nullptr, failed);
+    EXPECT_EQ(write(write_job_csv), read_file(csv));
+    EXPECT_EQ(write(write_job_html), read_file(html));
+    EXPECT_TRUE(leftovers(tmp_.path()).empty());
 }
 
 }  // namespace
