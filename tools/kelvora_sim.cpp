@@ -3,7 +3,8 @@
 //   kelvora-sim run --plugin KELVORA.DLL SCENARIO.json --out DIR
 // With --plugin the Windows DLL is played instead of the linked plug-in: the Wine bridge's runner
 // (win/bridge/, docs/wine-bridge.md) is started with the same arguments. It is named by
-// KELVORA_WINE_RUNNER, else looked for as win-bridge/bin/kelvora-sim-wine beside this program.
+// KELVORA_WINE_RUNNER, else looked for beside this program as win-bridge/bin/kelvora-sim-wine,
+// or win-bridge-32/bin/kelvora-sim-wine for a 32-bit DLL.
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,22 @@ static int usage() {
     return 2;
 }
 
+// True when path is a PE image for 32-bit x86 (IMAGE_FILE_MACHINE_I386); false for any other
+// machine, or a file that cannot be read as one (the runner then says what is wrong with it).
+static bool is_i386_dll(const char* path) {
+    FILE* f = fopen(path, "rb");
+    if (!f) return false;
+    unsigned char dos[64], nt[6];
+    bool i386 = false;
+    if (fread(dos, 1, sizeof dos, f) == sizeof dos && dos[0] == 'M' && dos[1] == 'Z') {
+        long offset = dos[60] | dos[61] << 8 | dos[62] << 16 | (long)dos[63] << 24;
+        i386 = fseek(f, offset, SEEK_SET) == 0 && fread(nt, 1, sizeof nt, f) == sizeof nt &&
+               memcmp(nt, "PE\0\0", 4) == 0 && (nt[4] | nt[5] << 8) == 0x14c;
+    }
+    fclose(f);
+    return i386;
+}
+
 // Replaces this process with the Wine bridge's runner; returns only when it cannot be started.
 static int run_dll(char** argv) {
     std::string runner;
@@ -30,7 +47,8 @@ static int run_dll(char** argv) {
         if (n > 0) {
             self[n] = '\0';
             std::string dir(self);
-            runner = dir.substr(0, dir.find_last_of('/')) + "/win-bridge/bin/kelvora-sim-wine";
+            const char* bridge = is_i386_dll(argv[3]) ? "/win-bridge-32" : "/win-bridge";
+            runner = dir.substr(0, dir.find_last_of('/')) + bridge + "/bin/kelvora-sim-wine";
         }
     }
     if (runner.empty() || access(runner.c_str(), X_OK) != 0) {
