@@ -84,3 +84,15 @@ int kv_equal_nocase(const char *a, const char *b) {
     if (!a || !b) return 0;
     return kv_equal_nocase_n(a, strlen(a), b, strlen(b));
 }
+
+void kv_append_listed(char *list, size_t size, const char *item) {
+    static const char kSeparator[] = "；", kMore[] = "……";
+    if (!list || size == 0 || !item || strstr(list, kMore)) return;
+    size_t used = strlen(list), sep = used ? strlen(kSeparator) : 0, len = strlen(item);
+    if (used + sep + len + sizeof kMore <= size) {
+        if (sep) memcpy(list + used, kSeparator, sep);
+        memcpy(list + used + sep, item, len + 1);
+    } else if (used + sizeof kMore <= size) {
+        memcpy(list + used, kMore, sizeof kMore);
+    }
+}

@@ -51,4 +51,8 @@ int kv_equal_nocase_n(const char *a, size_t alen, const char *b, size_t blen);
 /* kv_equal_nocase_n of two terminated texts; a null text equals nothing. */
 int kv_equal_nocase(const char *a, const char *b);
 
+/* Adds item to a list of what a run left undone ("A；B"), in list (size bytes); when it does not
+ * fit, the list ends in "……" instead and takes no more. */
+void kv_append_listed(char *list, size_t size, const char *item);
+
 #endif

@@ -118,6 +118,8 @@ void create_selected(int dialog_id) {
     if (g_folder[0] == '\0') work_part_folder(g_folder, sizeof g_folder);
     int count = list_count(dialog_id, kList);
     int made = 0;
+    // The part files made short, told once when the batch is done (NX shows 132 characters).
+    char short_of[kMessageLineMax + 1] = "";
     for (int i = 0; i < count; ++i) {
         if (!is_item_selected(dialog_id, kList, i)) continue;
         char name[1024];
@@ -125,9 +127,18 @@ void create_selected(int dialog_id) {
         int rc = create_electrode_part(g_folder, name);
         if (rc == -2) {
             tell_stopped(made);
-            return;
+            break;
         }
-        if (rc == 0 && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
+        if (rc == 1) {
+            char item[sizeof name + sizeof KV_PART_SHORT_TEXT + 16];
+            snprintf(item, sizeof item, "电极 %s %s", name, KV_PART_SHORT_TEXT);
+            kv_append_listed(short_of, sizeof short_of, item);
+        }
+        if ((rc == 0 || rc == 1) && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
+    }
+    if (short_of[0]) {
+        kv_drop_split_char(short_of);
+        uc1601(short_of, 1);
     }
 }
 

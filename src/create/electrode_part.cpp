@@ -99,49 +99,57 @@ int make_part_file(const char *path) {
     return rc == 0 ? 0 : -1;
 }
 
-// Brings one object of the electrode's layers into the part; failures are passed over. 1 when
-// a WAVE link was made, else 0; -1 when the work part could not be put back.
+// Brings one object of the electrode's layers into the part. 1 when a WAVE link was made;
+// 0 when there was nothing to link (or the ECS was copied); 2 when NX refused what the object
+// needed (its type unread, the link or the copy failed); -1 when the work part could not be put
+// back.
 int carry_over(tag_t part, tag_t object) {
     int type = 0, subtype = 0;
-    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 0;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 2;
     tag_t feature = NULL_TAG;
     switch (type) {
         case UF_solid_type:
             if (subtype == UF_solid_body_subtype)
-                return UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 0;
+                return UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 2;
             return 0;
-        case UF_coordinate_system_type:
-            return copy_csys_to_part(part, object, KV_ECS_NAME) == -3 ? -1 : 0;
+        case UF_coordinate_system_type: {
+            int copied = copy_csys_to_part(part, object, KV_ECS_NAME);
+            return copied == -3 ? -1 : copied == 0 ? 0 : 2;
+        }
         case UF_point_type:
         case UF_line_type:
-            return UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 0;
+            return UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 2;
         default:
             return 0;
     }
 }
 
-/* Walks the category's layers in ascending order and carries their objects over. 0; -1
- * when the category is unknown; -2 when the work part could not be put back (the walk stops). */
+/* Walks the category's layers in ascending order and carries their objects over. 0 all carried;
+ * 1 when something could not be (the category or a layer unread, an object NX would not link or
+ * copy): the part lacks it; -2 when the work part could not be put back (the walk stops). */
 int link_electrode(tag_t part, const char *name) {
     tag_t category = NULL_TAG;
-    if (find_category(name, &category) != 0) return -1;
+    if (find_category(name, &category) != 0) return 1;
     UF_LAYER_category_info_t info;
     memset(&info, 0, sizeof info);
-    if (UF_LAYER_ask_category_info(category, &info) != 0) return -1;
-    int links = 0;
+    if (UF_LAYER_ask_category_info(category, &info) != 0) return 1;
+    int links = 0, missed = 0;
     for (int layer = UF_LAYER_MIN_LAYER; layer <= UF_LAYER_MAX_LAYER; ++layer) {
         if (!info.layer_mask[layer - 1]) continue;
         tag_t object = NULL_TAG;
-        while (UF_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) {
+        int rc = 0;
+        while ((rc = UF_LAYER_cycle_by_layer(layer, &object)) == 0 && object != NULL_TAG) {
             int carried = carry_over(part, object);
             if (carried < 0) return -2;  // what follows would go into the electrode's part
-            links += carried;
+            if (carried == 2) missed = 1;
+            else links += carried;
         }
+        if (rc != 0) missed = 1;  // the rest of the layer was not seen
     }
     // NX (from NX10) wants the model updated once WAVE links are made; one update serves them
     // all. When it fails the links stay as made: NX's next update completes them.
     if (links > 0) UF_MODL_update();
-    return 0;
+    return missed;
 }
 
 }  // namespace

@@ -22,6 +22,8 @@
 #define KV_PARTS_STOPPED_TEXT "无法恢复原工作部件，已停止创建电极文件！"
 #define KV_PARTS_MADE_TEXT "已创建的电极文件："
 #define KV_PARTS_NONE_TEXT "本次未创建电极文件。"
+/* What OK or Apply tells, once, of the part files made short ("电极 E01 的零件文件缺少对象"). */
+#define KV_PART_SHORT_TEXT "的零件文件缺少对象"
 
 /* The file name prefix into prefix (size bytes, possibly empty): the text the keyword
  * ELECTRODE_PART_PREFIX_NAME gives ("$part_name" in any case: the work part's file name; else
@@ -31,11 +33,11 @@
 int electrode_part_prefix(char *prefix, size_t size);
 
 /* Makes the part file of electrode name in folder, whose trailing separators are removed in
- * place. 0 when the part was made and the electrode's layers were walked (single links may
- * have failed); -1 when the file exists, could not be named or made, or the category is unknown
- * (all but the last are told to the user); -2 when the work part (or the display part) could not
- * be made the part it was before: no further file may be made, as it would be named after and
- * made from the wrong part. */
+ * place. 0 when the part was made with everything on the electrode's layers; 1 when it was made
+ * but lacks something NX would not link, copy or show (the category, a layer's objects): the
+ * caller tells the user; -1 when the file exists, could not be named or made (told to the user);
+ * -2 when the work part (or the display part) could not be made the part it was before: no
+ * further file may be made, as it would be named after and made from the wrong part. */
 int create_electrode_part(char *folder, const char *name);
 
 /* Copies coordinate system csys into part as a plain system of the same place and

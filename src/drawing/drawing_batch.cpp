@@ -94,6 +94,8 @@ int question_box(const char *title, const char *text, int *answer) {
 void drawing_pass(electrode_record *head) {
     // One callback, and the pass renames no arc: its markers are read once for all electrodes.
     begin_marker_batch();
+    // Every electrode short of its drawing, told once when the pass is done.
+    char report[KV_SHORTFALL_SIZE] = "";
     for (electrode_record *r = head; r; r = r->next) {
         const char *name = r->data.electrode_name;
         if (r->selected != 1 || !is_electrode_name(name)) continue;
@@ -109,9 +111,18 @@ void drawing_pass(electrode_record *head) {
             // leave the electrode with none.
             if (has_views(r)) delete_drawing_named(name);
         }
-        make_electrode_drawing(name, r->data);
+        int made = make_electrode_drawing(name, r->data);
+        if (made == -1 || made == -3 || made == 1) {
+            char item[KV_RECORD_TEXT_SIZE + 32];
+            snprintf(item, sizeof item, "电极 %s %s", name, made == 1 ? KV_VIEWS_MISSING_TEXT : KV_NO_DRAWING_TEXT);
+            kv_append_listed(report, sizeof report, item);
+        }
     }
     end_marker_batch();
+    if (report[0]) {
+        kv_drop_split_char(report);
+        uc1601(report, 1);
+    }
 }
 
 void show_selected_electrode_layers(electrode_record *head) {

@@ -8,6 +8,11 @@
 
 /* Texts of the batch, GBK. */
 #define KV_NOT_ON_DRAWING_TEXT "该功能需要在非工程图状态下运行"
+/* What the drawing pass tells, once, of the electrodes it left short ("电极 E01 的图纸未生成；
+ * 电极 E02 的图纸缺少视图"), and the room for it: NX's message box shows 132 characters. */
+#define KV_NO_DRAWING_TEXT "的图纸未生成"
+#define KV_VIEWS_MISSING_TEXT "的图纸缺少视图"
+#define KV_SHORTFALL_SIZE 133
 /* printf format (the electrode): its coordinate system could not be looked up, no drawing made. */
 #define KV_ECS_UNREAD_TEXT "电极 %s 的坐标系无法读取，图纸未生成！"
 /* OK or Apply when the electrode list's selection cannot be read: nothing is drawn. */
@@ -24,7 +29,8 @@
 int run_drawing_batch(int dialog_id);
 
 /* For each selected electrode of the list: asks before replacing an existing drawing, then makes
- * its drawing. */
+ * its drawing. The electrodes NX left without a drawing, or with fewer than its three views, are
+ * named in one message when the pass is done. */
 void drawing_pass(electrode_record *head);
 
 /* 0 when the work part's drawings were listed, -1 when not. *exists is 1 when a drawing of that

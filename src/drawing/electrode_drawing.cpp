@@ -370,26 +370,28 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
 }
 
 // The isometric view (third), with hidden lines dashed, shrunk into its box when too large.
-void place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
+// 1 when it was placed, else 0.
+int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
     double position3[2], box3[2];
     read_pair("ELECTRODE_THIRD_VIEW_X_POSI", "ELECTRODE_THIRD_VIEW_Y_POSI", position3);
     read_pair("ELECTRODE_THIRD_VIEW_X_SIZE", "ELECTRODE_THIRD_VIEW_Y_SIZE", box3);
     tag_t view3 = NULL_TAG;
     import_model_view(drawing, iso_view, position3, &view3);
-    if (view3 == NULL_TAG) return;
+    if (view3 == NULL_TAG) return 0;
     set_view_layers(view3, name);
     UF_DRAW_update_one_view(drawing, view3);
     double s3 = 1.0;
     shrink_ratio(view3, box3, &s3);
     set_view_display(view3, 1);
     place_view(drawing, view3, position3, s3);
+    return 1;
 }
 
 }  // namespace
 
 int make_electrode_drawing(const char *name, electrode_data data) {
     if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
-    if (!name) return 0;
+    if (!name) return -3;
     prepare_drawing_display();
 
     double length = setting_real("ELECTRODE_SHEET_X_SIZE");
@@ -399,12 +401,12 @@ int make_electrode_drawing(const char *name, electrode_data data) {
     const double size[2] = {height, length};
     tag_t drawing = NULL_TAG;
     int made = create_electrode_drawing(name, size, 1.0, &drawing);
-    if (made != 0) return made == -2 ? -2 : 0;
+    if (made != 0) return made == -2 ? -2 : -3;
 
     if (fill_from_template(name, &data) != 0) return 0;
     tag_t view1 = NULL_TAG, view2 = NULL_TAG;
     place_top_views(drawing, name, data.top_view_tag, &view1, &view2);
-    place_iso_view(drawing, name, data.iso_view_tag);
+    int iso = place_iso_view(drawing, name, data.iso_view_tag);
     dimension_electrode_views(name, view1, view2);
-    return 0;
+    return view1 != NULL_TAG && view2 != NULL_TAG && iso ? 0 : 1;
 }

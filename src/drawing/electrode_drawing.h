@@ -23,10 +23,11 @@
 /* A view border narrower than this (drawing units) is not scaled. */
 #define KV_MIN_VIEW_EXTENT 0.0001
 
-/* Makes the drawing named name from the record's data portion. -1 when its top or isometric
- * view tag is null (nothing is done); -2 when its sheet could not be opened: the sheet is
- * deleted, nothing is added anywhere and the user is told. Else 0 (also when NX made no drawing
- * or the template is missing: the user is told about the template). */
+/* Makes the drawing named name from the record's data portion. 0 made (also when the template
+ * is missing: the user is told about the template); 1 made with fewer than its three views;
+ * -1 when its top or isometric view tag is null (nothing is done); -2 when its sheet could not
+ * be opened: the sheet is deleted, nothing is added anywhere and the user is told; -3 when NX
+ * made no drawing. The caller tells the user of 1, -1 and -3. */
 int make_electrode_drawing(const char *name, electrode_data data);
 
 /* Display settings before a sheet is made: full-colour drawings, no grid or snapping, no view

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -170,7 +171,21 @@ struct Look {
     int model_notes = 0;  // notes and groups in the model: where a template lands off its sheet
     std::set<std::string> shown;
     std::map<std::string, std::set<std::string>> solids_of;
+    // What each electrode got ("drawing", "drawing view N", "part file", "part file solid N"), and
+    // the message and box lines the user saw, upper-cased.
+    std::map<std::string, std::set<std::string>> got;
+    std::vector<std::string> told;
 };
+
+// The message and box lines of a run's transcript, upper-cased so that names compare whatever
+// their letter case.
+std::vector<std::string> told_lines(const std::string& out_dir) {
+    std::vector<std::string> out;
+    std::ifstream in(out_dir + "/transcript.txt");
+    for (std::string l; std::getline(in, l);)
+        if (has_prefix(l, "message: ") || has_prefix(l, "box: ")) out.push_back(upper(l));
+    return out;
+}
 
 Look look_at(const std::string& out_dir, const std::string& user_stem, const std::string& prefix) {
     Look k;
@@ -181,6 +196,14 @@ Look look_at(const std::string& out_dir, const std::string& user_stem, const std
         for (int l : e.second)
             for (const std::string& solid : u.solids[l]) k.solids_of[e.first].insert(solid);
     check_user_part(user, u, &k.found, &k.shown);
+    for (const json& d : user.value("drawings", json::array())) {
+        std::string name = upper(d.value("name", ""));
+        if (!u.electrodes.count(name)) continue;
+        k.got[name].insert("drawing");
+        for (size_t v = 1; v <= d.value("views", json::array()).size(); ++v)
+            k.got[name].insert("drawing view " + std::to_string(v));
+    }
+    k.told = told_lines(out_dir);
     for (const json& o : user.value("objects", json::array()))
         if (o.value("type", "") == "note" || o.value("type", "") == "group") ++k.model_notes;
     std::string list = out_dir + "/sweep-parts.txt";
@@ -191,7 +214,13 @@ Look look_at(const std::string& out_dir, const std::string& user_stem, const std
         std::string stem = stem_of(file);
         if (!has_prefix(stem, user_stem + "_")) continue;  // not an electrode part
         json part = read_json(out_dir + "/parts/" + file);
-        if (!part.is_discarded()) check_electrode_part(stem, part, user_stem, u, &k.found);
+        if (part.is_discarded()) continue;
+        check_electrode_part(stem, part, user_stem, u, &k.found);
+        std::set<std::string>& got = k.got[upper(stem.substr(user_stem.size() + 1))];
+        got.insert("part file");
+        int solids = 0;
+        for (const json& o : part.value("objects", json::array()))
+            if (o.value("type", "") == "solid") got.insert("part file solid " + std::to_string(++solids));
     }
     return k;
 }
@@ -207,6 +236,25 @@ void compare(const Look& run, const Look& plain, std::vector<std::string>* found
         for (const std::string& solid : p->second)
             if (!e.second.count(solid)) found->push_back(e.first + " without " + solid);
     }
+}
+
+// Each electrode short of what the run without faults gave it, with what it lacks, when no
+// message or box line of the run that the run without faults did not show names it.
+std::vector<std::string> untold_losses(const Look& run, const Look& plain) {
+    std::vector<std::string> out;
+    for (const auto& e : plain.got) {
+        auto r = run.got.find(e.first);
+        std::string lacks;
+        for (const std::string& thing : e.second)
+            if (r == run.got.end() || !r->second.count(thing)) lacks += (lacks.empty() ? "" : ", ") + thing;
+        if (lacks.empty()) continue;
+        bool told = false;
+        for (const std::string& l : run.told)
+            told = told || (l.find(e.first) != std::string::npos &&
+                            std::find(plain.told.begin(), plain.told.end(), l) == plain.told.end());
+        if (!told) out.push_back(e.first + " lacks " + lacks + ", untold");
+    }
+    return out;
 }
 
 }  // namespace
@@ -313,6 +361,11 @@ void sweep(const std::string& scenario, bool (*keep)(const std::string&), Figure
         if (!bad.empty()) {
             ++figures->spoilt;
             for (const std::string& b : bad) figures->findings.push_back(where + b);
+        }
+        if (code == 0 && first.exit_code == 0) {
+            std::vector<std::string> untold = untold_losses(look, plain_look);
+            if (!untold.empty()) ++figures->untold;
+            for (const std::string& u : untold) figures->findings.push_back(where + u);
         }
         if (system(("rm -rf '" + job.out + "' '" + job.path + "'").c_str()) != 0) continue;
     }

@@ -19,6 +19,8 @@ struct Figures {
     int off_script = 0;      // exit code 1 only because the user's script no longer fits (a
                              // dialog or list item that a refusal left out, events left over)
     int spoilt = 0;          // runs with a wrong-part, mixed or misplaced result
+    int untold = 0;          // runs that ended normally with an electrode short of what the run
+                             // without the fault gave it, and no message or box naming it
     std::set<std::string> calls;        // the calls swept
     std::vector<std::string> findings;  // one line per run that was not clean
 };

@@ -13,8 +13,9 @@ namespace {
 
 void report(const char* title, const kv_sweep::Figures& f) {
     printf("%s: %d calls, %d runs, %d failures fired, %d crashes, %d leaks, %d host errors, %d off the script, "
-           "%d wrong-part/mixed\n",
-           title, (int)f.calls.size(), f.runs, f.fired, f.crashes, f.leaks, f.host_errors, f.off_script, f.spoilt);
+           "%d wrong-part/mixed, %d untold losses\n",
+           title, (int)f.calls.size(), f.runs, f.fired, f.crashes, f.leaks, f.host_errors, f.off_script, f.spoilt,
+           f.untold);
     for (const std::string& l : f.findings) printf("  %s\n", l.c_str());
 }
 
@@ -56,6 +57,7 @@ TEST(FaultSweep, DISABLED_EveryCallOfTheDemoAndOfTheMessageFlows) {
         all.host_errors += f.host_errors;
         all.off_script += f.off_script;
         all.spoilt += f.spoilt;
+        all.untold += f.untold;
         all.calls.insert(f.calls.begin(), f.calls.end());
     }
     all.findings.clear();
