@@ -45,19 +45,25 @@ void append_text(char *dst, size_t size, const char *src) {
 // Lists the part's electrodes (upper case, NX's order, "ALL" never) as the shared rules name
 // them; a category NX cannot read is read once more before it is left out. The prefix is read
 // once for the whole list: a settings read that fails would make every category an electrode.
-void list_electrodes(int dialog_id, tag_t part) {
+// 0; -1 when an electrode may be missing from the list (a category left unread, an item NX did
+// not add): the user is to be told, or the electrode would be left out without a word.
+int list_electrodes(int dialog_id, tag_t part) {
     char prefix[KV_SETTING_BUFSIZE];
     if (read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix) == -1 &&
         read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix) == -1)
-        return;
+        return 0;  // no settings: the user was told where the tool folder is missing
     size_t plen = strlen(prefix);
     tag_t category = NULL_TAG;
-    while (next_category(part, &category) == 0 && category != NULL_TAG) {
+    int complete = 1, walked = 0;
+    while ((walked = next_category(part, &category)) == 0 && category != NULL_TAG) {
         UF_LAYER_category_info_t info;
         memset(&info, 0, sizeof info);
         if (UF_LAYER_ask_category_info(category, &info) != 0) {
             memset(&info, 0, sizeof info);
-            if (UF_LAYER_ask_category_info(category, &info) != 0) continue;
+            if (UF_LAYER_ask_category_info(category, &info) != 0) {
+                complete = 0;
+                continue;
+            }
         }
         char name[sizeof info.name + 1];
         kv_copy_n(name, sizeof name, info.name, strnlen(info.name, sizeof info.name));
@@ -65,8 +71,9 @@ void list_electrodes(int dialog_id, tag_t part) {
         if (kv_equal_nocase(name, "ALL") || name[0] == '\0' || strlen(name) < plen ||
             !kv_equal_nocase_n(name, plen, prefix, plen))
             continue;
-        list_append(dialog_id, kList, name);
+        if (list_append(dialog_id, kList, name) != 0) complete = 0;
     }
+    return complete && walked == 0 ? 0 : -1;
 }
 
 // The work part's folder into folder (size bytes); empty without a work part.
@@ -111,19 +118,29 @@ void tell_stopped(int made) {
     uc1601(message, 1);
 }
 
-// OK and Apply: one part file per selected electrode; each tells its own failures. When the
-// user's part cannot be made the work part again the batch stops: a further file would be
-// named after, and made from, the electrode part.
-void create_selected(int dialog_id) {
+// OK and Apply: one part file per selected electrode; each tells its own failures, the parts
+// made short are named once at the end. When the user's part cannot be made the work part again
+// the batch stops: a further file would be named after, and made from, the electrode part.
+// 0; -1 (told, nothing made) when the list's selection could not be read.
+int create_selected(int dialog_id) {
     if (g_folder[0] == '\0') work_part_folder(g_folder, sizeof g_folder);
-    int count = list_count(dialog_id, kList);
+    // The selected names, read once: an electrode NX could not say was picked would be left out
+    // without a word.
+    list_selection selection;
+    if (read_list_selection(dialog_id, kList, &selection) != 0) {
+        char text[] = KV_LIST_UNREAD_TEXT;
+        uc1601(text, 1);
+        return -1;
+    }
+    const UF_STYLER_item_value_type_t &picked = selection.value;
+    int count = picked.indicator == UF_STYLER_STRING_PTR_VALUE && picked.value.strings ? picked.count : 0;
     int made = 0;
     // The part files made short, told once when the batch is done (NX shows 132 characters).
     char short_of[kMessageLineMax + 1] = "";
     for (int i = 0; i < count; ++i) {
-        if (!is_item_selected(dialog_id, kList, i)) continue;
         char name[1024];
-        list_item_text(dialog_id, kList, i, name, sizeof name);
+        kv_copy(name, sizeof name, picked.value.strings[i] ? picked.value.strings[i] : "");
+        if (name[0] == '\0') continue;
         int rc = create_electrode_part(g_folder, name);
         if (rc == -2) {
             tell_stopped(made);
@@ -136,10 +153,12 @@ void create_selected(int dialog_id) {
         }
         if ((rc == 0 || rc == 1) && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
     }
+    release_list_selection(&selection);
     if (short_of[0]) {
         kv_drop_split_char(short_of);
         uc1601(short_of, 1);
     }
+    return 0;
 }
 
 }  // namespace
@@ -155,16 +174,21 @@ int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     g_folder[0] = '\0';
     tag_t work = UF_ASSEM_ask_work_part();
     list_clear(dialog_id, kList);
-    if (work != NULL_TAG) list_electrodes(dialog_id, work);
+    // The actions run only with a work part: one NX cannot name now is a failure.
+    if (work == NULL_TAG || list_electrodes(dialog_id, work) != 0) {
+        char text[] = KV_LIST_INCOMPLETE_TEXT;
+        uc1601(text, 1);
+    }
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
 int create_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    create_selected(dialog_id);
+    // A selection that could not be read keeps the dialog open for another try.
+    int ran = create_selected(dialog_id);
     UF_terminate();
-    return UF_UI_CB_EXIT_DIALOG;
+    return ran == 0 ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
 int create_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {

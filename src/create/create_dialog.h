@@ -11,6 +11,10 @@
 
 /* Title of the folder browser, GBK. */
 #define KV_FOLDER_TITLE "请选择文件夹目录"
+/* The dialog's list could not be filled whole: an electrode may be missing from it. */
+#define KV_LIST_INCOMPLETE_TEXT "电极列表未能完整列出，请关闭后重新打开对话框！"
+/* OK or Apply when the list's selection cannot be read: no file is made. */
+#define KV_LIST_UNREAD_TEXT "无法读取电极列表的选择，未创建电极文件！"
 
 /* Opens the dialog; returns launch_dialog's result. */
 int launch_create_dialog(int *response);

@@ -147,8 +147,7 @@ int list_append(int dialog_id, const char *object, const char *text) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_LIST_INSERT, UF_STYLER_NO_SUB_INDEX);
     v.indicator = UF_STYLER_STRING_VALUE;
     v.value.string = (char *)(text ? text : "");
-    set(dialog_id, &v);
-    return 0;
+    return v.item_id && UF_STYLER_set_value(dialog_id, &v) == 0 ? 0 : -1;
 }
 
 // Never no item: NX's option menus need an item to show.

@@ -37,7 +37,7 @@ int list_count(int dialog_id, const char *object);
 int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size);
 /* Removes every item. */
 int list_clear(int dialog_id, const char *object);
-/* Adds text (a null text as the empty text) as the last item. */
+/* Adds text (a null text as the empty text) as the last item. 0; -1 when NX did not add it. */
 int list_append(int dialog_id, const char *object, const char *text);
 /* Replaces all items by the count items; count <= 0 (or no items) leaves one empty item. */
 int set_list_items(int dialog_id, const char *object, int count, char **items);

@@ -10,6 +10,7 @@ namespace {
 using kv_test::apply;
 using kv_test::choose;
 using kv_test::folder;
+using kv_test::cancel;
 using kv_test::ok;
 using kv_test::press;
 
@@ -48,6 +49,23 @@ TEST_F(CreateDialog, ListsTheElectrodesInUpperCaseAndNxOrderWithoutAll) {
     run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), choose("MULTI_LIST_2", {"A07", "A01"}), ok()});
     EXPECT_EQ((std::vector<std::string>{"A07", "A01"}), made(out_));
     EXPECT_EQ(2u, nxsim::S().parts.size() - 1);
+}
+
+// OK when NX cannot hand over the list's selection makes no file, says so and keeps the dialog
+// open, instead of closing it as if nothing had been picked.
+TEST_F(CreateDialog, OkThatCannotReadTheSelectionMakesNothingAndSaysSo) {
+    nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Always);
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), choose("MULTI_LIST_2", {"A07"}), ok(), cancel()});
+    nxsim::clear_faults();
+    EXPECT_TRUE(made(out_).empty());
+    EXPECT_EQ((std::vector<std::string>{"无法读取电极列表的选择，未创建电极文件！"}), messages());
+}
+
+// An electrode NX did not add to the list could not be picked: the user hears the list is not whole.
+TEST_F(CreateDialog, AListNxCouldNotFillWholeIsToldOf) {
+    nxsim::fail("UF_STYLER_set_value", nxsim::FaultMode::Nth, 2);  // the first item, after the clearing
+    run("KELVORA_CREATE", {cancel()});
+    EXPECT_EQ((std::vector<std::string>{"电极列表未能完整列出，请关闭后重新打开对话框！"}), messages());
 }
 
 TEST_F(CreateDialog, InvertingTwiceRestoresTheSelectionAndClearingEmptiesIt) {
