@@ -205,14 +205,15 @@ int create_clear_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
+// Each item flipped once inverts the selection, without reading it; an item NX would not flip
+// leaves a selection the user did not ask for, which is told.
 int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    int count = list_count(dialog_id, kList);
-    for (int i = 0; i < count; ++i) {
-        if (is_item_selected(dialog_id, kList, i))
-            deselect_item(dialog_id, kList, i);
-        else
-            select_item(dialog_id, kList, i);
+    int count = 0, failed = ask_list_count(dialog_id, kList, &count) != 0;
+    for (int i = 0; i < count && !failed; ++i) failed = flip_item(dialog_id, kList, i) != 0;
+    if (failed) {
+        char text[] = KV_NOT_INVERTED_TEXT;
+        uc1601(text, 1);
     }
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;

@@ -118,11 +118,17 @@ int set_apply_sensitive(int dialog_id, int flag) {
 }
 
 int list_count(int dialog_id, const char *object) {
+    int count = 0;
+    return ask_list_count(dialog_id, object, &count) == 0 ? count : 0;
+}
+
+int ask_list_count(int dialog_id, const char *object, int *count) {
+    *count = 0;
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_SUBITEM_VALUES, 0);
-    if (ask(dialog_id, &v) != 0) return 0;
-    int count = v.count > 0 ? v.count : 0;
+    if (ask(dialog_id, &v) != 0) return -1;
+    *count = v.count > 0 ? v.count : 0;
     release(&v);
-    return count;
+    return 0;
 }
 
 int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size) {
@@ -190,6 +196,11 @@ int deselect_item(int dialog_id, const char *object, int n) {
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
     set(dialog_id, &v);
     return 0;
+}
+
+int flip_item(int dialog_id, const char *object, int n) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
+    return v.item_id && UF_STYLER_set_value(dialog_id, &v) == 0 ? 0 : -1;
 }
 
 int clear_selection(int dialog_id, const char *object) {

@@ -33,6 +33,8 @@ int set_apply_sensitive(int dialog_id, int flag);
 /* Lists and option menus. */
 /* The number of items; 0 when NX cannot tell. */
 int list_count(int dialog_id, const char *object);
+/* The number of items into *count. 0; -1 when NX could not say (*count 0). */
+int ask_list_count(int dialog_id, const char *object, int *count);
 /* Item n's text into text (size bytes, cut to fit); the empty text when n is out of range. */
 int list_item_text(int dialog_id, const char *object, int n, char *text, size_t size);
 /* Removes every item. */
@@ -47,6 +49,9 @@ int is_item_selected(int dialog_id, const char *object, int n);
  * their state. */
 int select_item(int dialog_id, const char *object, int n);
 int deselect_item(int dialog_id, const char *object, int n);
+/* Item n of a multi-select list changes state (NX flips an item that is set). 0; -1 when NX
+ * refused. */
+int flip_item(int dialog_id, const char *object, int n);
 /* No item stays selected. */
 int clear_selection(int dialog_id, const char *object);
 /* 1 when text (ASCII case ignored) is the text of a selected item, else 0. */

@@ -68,6 +68,14 @@ TEST_F(CreateDialog, AListNxCouldNotFillWholeIsToldOf) {
     EXPECT_EQ((std::vector<std::string>{"电极列表未能完整列出，请关闭后重新打开对话框！"}), messages());
 }
 
+// An inversion NX would not carry out leaves a selection the user did not ask for: told.
+TEST_F(CreateDialog, AnInversionNxRefusedIsToldOf) {
+    nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Always);
+    run("KELVORA_CREATE", {press("ACTION_5"), cancel()});
+    nxsim::clear_faults();
+    EXPECT_EQ((std::vector<std::string>{"电极列表的选择未能全部反选，请检查后再创建！"}), messages());
+}
+
 TEST_F(CreateDialog, InvertingTwiceRestoresTheSelectionAndClearingEmptiesIt) {
     run("KELVORA_CREATE", {press("ACTION_1", {folder(out_ + "/")}), choose("MULTI_LIST_2", {0}),
                            press("ACTION_5"), press("ACTION_5"), apply(),

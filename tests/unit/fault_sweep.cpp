@@ -239,9 +239,17 @@ void compare(const Look& run, const Look& plain, std::vector<std::string>* found
 }
 
 // Each electrode short of what the run without faults gave it, with what it lacks, when no
-// message or box line of the run that the run without faults did not show names it.
+// message or box line that the run without faults did not show names it, or names no electrode
+// at all (what the plug-in could not tell electrode by electrode: a list it could not read).
 std::vector<std::string> untold_losses(const Look& run, const Look& plain) {
-    std::vector<std::string> out;
+    std::vector<std::string> out, news;
+    for (const std::string& l : run.told)
+        if (std::find(plain.told.begin(), plain.told.end(), l) == plain.told.end()) news.push_back(l);
+    auto names_one = [&](const std::string& line) {
+        for (const auto& e : plain.got)
+            if (line.find(e.first) != std::string::npos) return true;
+        return false;
+    };
     for (const auto& e : plain.got) {
         auto r = run.got.find(e.first);
         std::string lacks;
@@ -249,9 +257,7 @@ std::vector<std::string> untold_losses(const Look& run, const Look& plain) {
             if (r == run.got.end() || !r->second.count(thing)) lacks += (lacks.empty() ? "" : ", ") + thing;
         if (lacks.empty()) continue;
         bool told = false;
-        for (const std::string& l : run.told)
-            told = told || (l.find(e.first) != std::string::npos &&
-                            std::find(plain.told.begin(), plain.told.end(), l) == plain.told.end());
+        for (const std::string& l : news) told = told || l.find(e.first) != std::string::npos || !names_one(l);
         if (!told) out.push_back(e.first + " lacks " + lacks + ", untold");
     }
     return out;

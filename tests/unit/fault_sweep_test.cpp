@@ -38,6 +38,7 @@ TEST(FaultSweep, TheDemoWithTheCallsThatOnceReachedOtherElectrodes) {
     EXPECT_EQ(0, f.leaks);
     EXPECT_EQ(0, f.spoilt);
     EXPECT_EQ(0, f.host_errors);
+    EXPECT_EQ(0, f.untold);
 }
 
 // Every call, at its first three and its last call site: minutes. Run by sweep.faults.
@@ -69,6 +70,8 @@ TEST(FaultSweep, DISABLED_EveryCallOfTheDemoAndOfTheMessageFlows) {
     EXPECT_EQ(0, all.leaks);
     EXPECT_EQ(0, all.spoilt);
     EXPECT_EQ(0, all.host_errors);
+    // An electrode left short of what the run without the fault gave it is named to the user.
+    EXPECT_EQ(0, all.untold);
 }
 
 }  // namespace
