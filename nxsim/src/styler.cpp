@@ -726,7 +726,7 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
     if (int rc = enter("UF_STYLER_create_dialog")) return rc;
     Session& s = S();
     if (!dialog_file || !cbs || number_of_cbs < 1) return ERR_BAD_ARG;
-    std::string file = dialog_file;
+    std::string file = to_utf8(dialog_file);
     std::string path = s.dialog_folder.empty() ? file : s.dialog_folder + "/" + file;
     std::ifstream probe(path);
     if (!probe) return ERR_STYLER_FILE;

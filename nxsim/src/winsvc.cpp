@@ -27,7 +27,8 @@ int ws_message_box(const char* text) {
 namespace {
 
 // The folder browser of both services, named call. An empty scripted folder is OK on the folder
-// shown: start (GBK) when the browser opened on one, else nothing.
+// shown: start (GBK) when the browser opened on one, else nothing. Failing, it plays a choice
+// that has no path on disk (-2).
 int browse(const char* call, const char* title, const char* start, char path[1024]) {
     int failed = enter_any(call);
     if (path) path[0] = '\0';
@@ -37,7 +38,7 @@ int browse(const char* call, const char* title, const char* start, char path[102
         // The browser never opened: the folder answer scripted for it is dropped, unseen, so that
         // the run goes on as the user's would.
         if (!s.answers.empty() && s.answers.front().kind == Answer::Folder) s.answers.pop_front();
-        return -1;
+        return -2;
     }
     if (s.answers.empty() || s.answers.front().kind != Answer::Folder) {
         error("folder browser \"" + t + "\" opened with no scripted folder answer; cancelled");
@@ -66,7 +67,7 @@ int browse(const char* call, const char* title, const char* start, char path[102
 
 extern "C" {
 
-// The folder the next scripted folder answer picks; 0, or -1 with the empty path (cancelled, or failed).
+// The folder the next scripted folder answer picks; 0, or -1 with the empty path (cancelled), -2 (failed).
 int ws_browse_folder(const char* title, char path[1024]) { return browse("ws_browse_folder", title, nullptr, path); }
 
 // As ws_browse_folder, the browser open on start: an empty scripted folder picks start; 0, or -1.
@@ -79,7 +80,7 @@ int ws_module_file_path(char path[1024]) {
     int failed = enter_any("ws_module_file_path");
     if (path) path[0] = '\0';
     if (failed || !path || S().library_path.empty()) return -1;
-    copy_out(path, 1024, S().library_path);
+    copy_out(path, 1024, to_gbk(S().library_path));  // the session keeps paths UTF-8
     return 0;
 }
 
@@ -106,13 +107,29 @@ ws_nx_call_t ws_find_nx_call(const char* name) {
     return nullptr;
 }
 
+// Paths come as Windows' narrow paths on a Chinese system (GBK) and are opened as Linux names
+// them (UTF-8), as the C runtime of NX on Windows would; failing, nothing is opened.
+FILE* ws_open_file(const char* path, const char* mode) {
+    if (enter_any("ws_open_file") != 0 || !path || !mode) return nullptr;
+    return fopen(to_utf8(path).c_str(), mode);
+}
+
+// Deletes a file (never a folder, as the C runtime's remove on Windows); 0, or -1.
+int ws_remove_file(const char* path) {
+    if (enter_any("ws_remove_file") != 0 || !path) return -1;
+    std::string name = to_utf8(path);
+    struct stat st;
+    if (stat(name.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    return unlink(name.c_str()) == 0 ? 0 : -1;
+}
+
 // Windows' read-only attribute is played by a file without any write permission (the tests run
 // as root too, where access() would grant every write). A path that cannot be looked at for
 // another reason than its absence is no file to write.
 int ws_path_kind(const char* path) {
     if (enter_any("ws_path_kind") != 0 || !path || !path[0]) return WS_PATH_OTHER;
     struct stat st;
-    if (stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? WS_PATH_NONE : WS_PATH_OTHER;
+    if (stat(to_utf8(path).c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? WS_PATH_NONE : WS_PATH_OTHER;
     if (!S_ISREG(st.st_mode)) return WS_PATH_OTHER;
     return (st.st_mode & 0222) == 0 ? WS_PATH_READ_ONLY : WS_PATH_FILE;
 }
@@ -128,10 +145,11 @@ int ws_commit_file(FILE* file) {
 // is refused first, as Windows refuses it.
 int ws_replace_file(const char* from, const char* to) {
     if (enter_any("ws_replace_file") != 0 || !from || !to) return -1;
+    std::string source = to_utf8(from), target = to_utf8(to);
     struct stat st;
-    if (stat(to, &st) == 0 && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)) return -1;
-    if (stat(from, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-    return rename(from, to) == 0 ? 0 : -1;
+    if (stat(target.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)) return -1;
+    if (stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return rename(source.c_str(), target.c_str()) == 0 ? 0 : -1;
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include "config/kv_text.h"
 #include "config/line_reader.h"
 #include "config/tool_folder.h"
+#include "shell/win_services.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ int config_file_path(char *path, size_t size) {
     if (!path || size == 0) return -1;
     int rc = form_config_path(path, size);
     if (rc != 0) return rc;
-    FILE *file = fopen(path, "r");
+    FILE *file = ws_open_file(path, "r");
     if (!file) {
         path[0] = '\0';
         return -2;
@@ -113,7 +114,7 @@ int read_setting_whole(const char *key, char *value, size_t size, int *cut) {
     value[0] = '\0';
     char path[KV_PATH_BUFSIZE];
     if (form_config_path(path, sizeof path) != 0) return -1;
-    FILE *file = fopen(path, "r");
+    FILE *file = ws_open_file(path, "r");
     if (!file) return -1;
     if (!key) {
         fclose(file);

@@ -54,7 +54,7 @@ int read_custom_dirs_entry(const char *variable, const char *marker, char result
     int n = snprintf(path, sizeof path, "%s%s", root ? root : "", kCustomDirs);
     // A cut path would name another file.
     if (n < 0 || (size_t)n >= sizeof path) return -2;
-    FILE *file = fopen(path, "r");
+    FILE *file = ws_open_file(path, "r");
     if (!file) return -2;
     kv_line_reader_t reader;
     kv_line_reader_init(&reader, file);

@@ -222,7 +222,10 @@ int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_
 int create_choose_folder_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     g_folder[0] = '\0';
-    ws_browse_folder(KV_FOLDER_TITLE, g_folder);
+    if (ws_browse_folder(KV_FOLDER_TITLE, g_folder) == -2) {
+        char text[] = KV_FOLDER_FAILED_TEXT;
+        uc1601(text, 1);
+    }
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -11,6 +11,7 @@
 
 /* Title of the folder browser, GBK. */
 #define KV_FOLDER_TITLE "请选择文件夹目录"
+#define KV_FOLDER_FAILED_TEXT "所选位置不是磁盘上的文件夹，请重新选择！"
 /* The dialog's list could not be filled whole: an electrode may be missing from it. */
 #define KV_LIST_INCOMPLETE_TEXT "电极列表未能完整列出，请关闭后重新打开对话框！"
 /* Invert when NX would not change an item's selection: the list's selection is not what was asked. */

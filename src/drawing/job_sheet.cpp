@@ -315,7 +315,11 @@ int job_sheet_cb(int, void *, UF_STYLER_item_value_type_p_t) {
     char start[KV_SETTING_BUFSIZE] = "", folder[1024] = "";
     // The browser opens on the work part's folder; a cancelled browser writes nothing.
     work_part_folder(start, sizeof start);
-    if (ws_browse_folder_at(KV_JOB_FOLDER_TITLE, start, folder) == 0) write_job_sheet(electrode_list, folder);
+    int chosen = ws_browse_folder_at(KV_JOB_FOLDER_TITLE, start, folder);
+    if (chosen == 0)
+        write_job_sheet(electrode_list, folder);
+    else if (chosen == -2)
+        ws_message_box(KV_JOB_FOLDER_FAILED_TEXT);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -23,7 +23,8 @@
 
 /* Texts of the job sheet, GBK. */
 #define KV_JOB_FOLDER_TITLE "选择加工单保存文件夹"
-#define KV_JOB_WRITE_FAILED_TEXT "无法写入文件（文件夹不可写或文件被其它程序打开）："
+#define KV_JOB_FOLDER_FAILED_TEXT "所选位置不是磁盘上的文件夹，加工单未写入！"
+#define KV_JOB_WRITE_FAILED_TEXT "无法写入文件（文件夹不可写、磁盘已满或文件被其它程序打开）："
 #define KV_JOB_READ_ONLY_TEXT "文件为只读，加工单未写入："
 #define KV_JOB_NOT_A_FILE_TEXT "已有同名的文件夹，加工单未写入："
 #define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"

@@ -35,7 +35,7 @@ int free_name(char out[KV_JOB_PATH_SIZE], const char *path, const char *ext) {
 // replaced: a full disk shows here (fclose may report success after its last flush failed).
 int write_staged(staged_file *f, job_writer writer, const job_sheet *sheet) {
     if (free_name(f->tmp, f->path, "tmp") != 0) return -1;
-    FILE *out = fopen(f->tmp, "wb");
+    FILE *out = ws_open_file(f->tmp, "wb");
     if (!out) {
         f->tmp[0] = '\0';
         return -1;
@@ -62,7 +62,7 @@ int place_all(staged_file *files, int n, const char **failed) {
     }
     if (i == n) {
         for (int k = 0; k < n; ++k)
-            if (files[k].had_old) remove(files[k].old);
+            if (files[k].had_old) ws_remove_file(files[k].old);
         return 0;
     }
     *failed = files[i].path;
@@ -73,7 +73,7 @@ int place_all(staged_file *files, int n, const char **failed) {
         if (f->had_old)
             ws_replace_file(f->old, f->path);
         else if (f->placed)
-            remove(f->path);
+            ws_remove_file(f->path);
     }
     return -2;
 }
@@ -107,7 +107,7 @@ int write_all_replacing(int n, const char *const paths[], const job_writer write
     }
     if (rc == 0) rc = place_all(files, n, failed);
     for (int i = 0; i < n; ++i)
-        if (files[i].tmp[0] && !files[i].placed) remove(files[i].tmp);
+        if (files[i].tmp[0] && !files[i].placed) ws_remove_file(files[i].tmp);
     return rc;
 }
 

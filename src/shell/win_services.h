@@ -15,7 +15,10 @@ extern "C" {
 int ws_message_box(const char *text);
 
 /* Opens the folder browser (desktop as root, an edit box, the given title).
- * 0 and the chosen folder in path (1024 bytes); -1 and the empty text when cancelled. */
+ * 0 and the chosen folder in path (1024 bytes); -1 and the empty text when cancelled; -2 and the
+ * empty text when what was chosen has no path on disk (a virtual folder such as the Control
+ * Panel, or a path the browser could not hand over). Windows shows a browser that could not
+ * open as a cancelled one. */
 int ws_browse_folder(const char *title, char path[1024]);
 
 /* ws_browse_folder with the browser opened on folder start (when given and it exists), so that
@@ -45,6 +48,13 @@ int ws_commit_file(FILE *file);
 /* Puts the file from in to's place in one step, replacing a file there (MoveFileEx with
  * MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH). 0, or -1 (nothing moved). */
 int ws_replace_file(const char *from, const char *to);
+
+/* Opens the file at path (GBK) as fopen does with mode; NULL when it cannot be opened. The plug-in
+ * opens its files only through here, so that a host whose file names are not GBK can convert. */
+FILE *ws_open_file(const char *path, const char *mode);
+
+/* Deletes the file at path (GBK). 0, or -1 (nothing deleted). */
+int ws_remove_file(const char *path);
 
 /* Any function: the type of an address ws_find_nx_call hands out, cast back to the call's own. */
 typedef void (*ws_nx_call_t)(void);

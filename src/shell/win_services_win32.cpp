@@ -78,7 +78,7 @@ extern "C" int ws_browse_folder_at(const char *title, const char *start, char pa
     char chosen[MAX_PATH] = "";
     BOOL ok = SHGetPathFromIDListA(item, chosen);
     CoTaskMemFree(item);  // the shell's item list is released by its allocator
-    if (!ok || !chosen[0]) return -1;
+    if (!ok || !chosen[0]) return -2;
     strncpy(path, chosen, 1023);
     path[1023] = '\0';
     return 0;
@@ -132,6 +132,14 @@ extern "C" int ws_commit_file(FILE *file) {
     if (handle == INVALID_HANDLE_VALUE || !FlushFileBuffers(handle)) return -1;
     return 0;
 }
+
+// Windows' C runtime takes narrow paths in the system code page, GBK on a Chinese system.
+extern "C" FILE *ws_open_file(const char *path, const char *mode) {
+    if (!path || !mode) return nullptr;
+    return fopen(path, mode);
+}
+
+extern "C" int ws_remove_file(const char *path) { return path && remove(path) == 0 ? 0 : -1; }
 
 extern "C" int ws_replace_file(const char *from, const char *to) {
     if (!from || !to) return -1;

@@ -64,6 +64,7 @@ int ws_module_file_path(char path[1024]) {
     path[0] = '\0';
     return -1;
 }
+FILE *ws_open_file(const char *path, const char *mode) { return fopen(path, mode); }
 }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {

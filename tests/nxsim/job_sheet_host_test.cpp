@@ -250,7 +250,7 @@ TEST_F(JobSheetHost, FilesWrittenOrTheUserTold) {
     // A folder that does not exist: the box names the file, the tool carries on.
     std::string missing = tmp_ / "gone";
     EXPECT_EQ(-2, write_job_sheet(head_, missing.c_str()));
-    EXPECT_EQ("box: 无法写入文件（文件夹不可写或文件被其它程序打开）：" + missing + "/core_EDM.csv", seen().back());
+    EXPECT_EQ("box: 无法写入文件（文件夹不可写、磁盘已满或文件被其它程序打开）：" + missing + "/core_EDM.csv", seen().back());
     EXPECT_EQ(-1, write_job_sheet(nullptr, folder.c_str()));
     EXPECT_EQ("box: 没有电极，未生成加工单", seen().back());
 }
@@ -307,7 +307,8 @@ TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
     }
 }
 
-// The browser opens on the work part's folder: OK alone writes there, a cancel writes nothing.
+// The browser opens on the work part's folder: OK alone writes there, a cancel writes nothing
+// silently, a choice with no path on disk writes nothing and says so.
 TEST(JobSheetFolder, TheBrowserOpensOnThePartsFolderAndACancelWritesNothing) {
     kv_test::TempDir tmp;
     json doc = kv_test::load_case("jobsheet_demo", tmp.path());
@@ -319,6 +320,21 @@ TEST(JobSheetFolder, TheBrowserOpensOnThePartsFolderAndACancelWritesNothing) {
     std::ofstream(tmp / "cancel.json") << doc.dump();
     ASSERT_EQ(0, kvsim::run_scenario(tmp / "cancel.json", tmp / "cancel").exit_code);
     EXPECT_FALSE(std::ifstream(tmp / "core_EDM.csv").good());
+    auto boxes = [] {
+        std::vector<std::string> shown;
+        for (const std::string& l : kv_test::gbk_lines(nxsim::transcript()))
+            if (l.rfind("box: ", 0) == 0) shown.push_back(l.substr(5));
+        return shown;
+    };
+    EXPECT_EQ(std::vector<std::string>{}, boxes());
+
+    press["answers"] = json::array({{{"folder", ""}}});
+    doc["faults"] = json::array({{{"call", "ws_browse_folder_at"}, {"mode", "once"}}});
+    std::ofstream(tmp / "no_path.json") << doc.dump();
+    ASSERT_EQ(0, kvsim::run_scenario(tmp / "no_path.json", tmp / "no_path").exit_code);
+    EXPECT_FALSE(std::ifstream(tmp / "core_EDM.csv").good());
+    EXPECT_EQ(std::vector<std::string>{"所选位置不是磁盘上的文件夹，加工单未写入！"}, boxes());
+    doc.erase("faults");
 
     press["answers"] = json::array({{{"folder", ""}}});
     std::ofstream(tmp / "shown.json") << doc.dump();

@@ -332,10 +332,11 @@ TEST_F(ContainedCreate, FailedServicesShowNothingAndTheirCallersCarryOn) {
     EXPECT_STREQ("", path);
     EXPECT_TRUE(seen().empty());
 
-    // The folder browser does not open: its answer is not taken by a later browser, and the
-    // files go to the work part's folder.
+    // The folder browser hands over no folder: the user is told, its answer is not taken by a
+    // later browser, and the files go to the work part's folder.
     nxsim::fail("ws_browse_folder", nxsim::FaultMode::Once);
     run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), choose("MULTI_LIST_2", {"E01"}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"所选位置不是磁盘上的文件夹，请重新选择！"}), messages());
     EXPECT_EQ(0u, nxsim::pending_answers());
     struct stat st;
     EXPECT_EQ(0, stat((tmp_ / "mould/core_E01.prt").c_str(), &st));
