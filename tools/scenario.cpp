@@ -135,14 +135,22 @@ public:
             }
         } else if (j.contains("folder")) {
             a.kind = nxsim::Answer::Folder;
-            if (j["folder"].is_null())
+            if (j["folder"].is_null()) {
                 a.cancel = true;
-            else
+            } else if (j["folder"].is_object()) {
+                // { "virtual": NAME }: a folder the shell shows that has no path on disk.
+                const json& v = j["folder"];
+                if (v.size() != 1 || !v.contains("virtual"))
+                    fail(where + ".folder", "expected a path, null or { \"virtual\": NAME }");
+                a.no_path = true;
+                a.text = text(v["virtual"], where + ".folder.virtual");
+            } else {
                 a.text = expand(text(j["folder"], where + ".folder"));
+            }
             // The browser answers with a full path; an absolute one is passed exactly as written.
-            if (!a.cancel && !a.text.empty() && !is_absolute(a.text)) a.text = absolute(a.text, base_);
+            if (!a.cancel && !a.no_path && !a.text.empty() && !is_absolute(a.text)) a.text = absolute(a.text, base_);
             // A browser picks existing folders: one under the run's output is made for it.
-            if (!a.cancel && !out_.empty() && a.text.compare(0, out_.size() + 1, out_ + "/") == 0)
+            if (!a.cancel && !a.no_path && !out_.empty() && a.text.compare(0, out_.size() + 1, out_ + "/") == 0)
                 make_dirs(a.text);
         } else if (j.contains("question")) {
             a.kind = nxsim::Answer::Question;

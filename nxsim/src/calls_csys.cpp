@@ -40,7 +40,9 @@ int UF_CSYS_ask_matrix_values(tag_t matrix_id, double matrix_values[9]) {
     return 0;
 }
 
-// Makes a coordinate system on the work part's work layer with the values of a matrix object; 0, or NX's error code.
+// Makes a coordinate system on the work part's work layer with a matrix object of the work part;
+// 0, or NX's error code. Whether NX takes a matrix of another part is undocumented: the host
+// refuses one (ERR_BAD_TAG), so that code relying on it fails here.
 int UF_CSYS_create_csys(const double csys_origin[3], tag_t matrix_id, tag_t* csys_id) {
     if (csys_id) *csys_id = NULL_TAG;
     if (int rc = enter("UF_CSYS_create_csys")) return rc;
@@ -49,13 +51,12 @@ int UF_CSYS_create_csys(const double csys_origin[3], tag_t matrix_id, tag_t* csy
     if (!w) return ERR_NO_WORK_PART;
     Object* m = live_of_type(matrix_id, T_MATRIX);
     if (!m) return ERR_BAD_TAG;
+    if (m->part != w->tag) return ERR_BAD_TAG;
     std::array<double, 9> values = m->mtx;
-    tag_t own = m->part == w->tag ? matrix_id : NULL_TAG;
     Object& c = new_object(*w, T_CSYS);
     for (int i = 0; i < 3; ++i) c.p1[i] = csys_origin[i];
     c.mtx = values;
-    // A matrix of another part is copied by value; the new system gets its own on first ask.
-    c.matrix = own;
+    c.matrix = matrix_id;
     *csys_id = c.tag;
     return 0;
 }

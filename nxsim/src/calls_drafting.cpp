@@ -364,7 +364,7 @@ int UF_DRF_ask_preferences(int mpi[100], double mpr[70], char radius_value[27], 
 }
 
 // Keeps the drafting preferences as given, not interpreted; 0, or NX's error code.
-int UF_DRF_set_preferences(int mpi[100], double mpr[70], const char* radius_val, const char* diameter_val) {
+int UF_DRF_set_preferences(int mpi[100], double mpr[70], char* radius_val, char* diameter_val) {
     if (int rc = enter("UF_DRF_set_preferences")) return rc;
     if (!mpi || !mpr || !radius_val || !diameter_val) return ERR_BAD_ARG;
     // The symbols hold at most six characters.

@@ -147,7 +147,7 @@ int UF_UI_message_dialog(char* title_string, UF_UI_MESSAGE_DIALOG_TYPE dialog_ty
 }
 
 // Fits a view (mode 1) or the layout's views (2) to what is visible; 0, or NX's code. Host's choice: not on a drawing.
-int uc6432(const char* cp1, int ip2) {
+int uc6432(char* cp1, int ip2) {
     if (int rc = enter("uc6432")) return rc;
     // Fitting works on the model views and the layout (calls_views.cpp).
     return fit_view(cp1, ip2);

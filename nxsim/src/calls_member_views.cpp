@@ -521,7 +521,7 @@ int UF_DRAW_set_view_display(tag_t view_tag, UF_DRAW_view_prfs_t* view_parms) {
 }
 
 // Gives a member view a layer table of its own (option 2) or the model's again (1); 0, or NX's code.
-int uc6447(const char* cp1, int ip2, int* ip3) {
+int uc6447(char* cp1, int ip2, int* ip3) {
     if (int rc = enter("uc6447")) return rc;
     if (!cp1 || !cp1[0] || strlen(cp1) > UF_OBJ_NAME_LEN + 8) return 2;
     tag_t t = member_view_named(cp1);

@@ -235,7 +235,7 @@ int UF_DISP_regenerate_display(void) {
 }
 
 // Sets an undo mark that records the whole model; 0, or NX's error code (1250002 past 100 marks).
-int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t mark_name,
+int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_t mark_name,
                      UF_UNDO_mark_id_t* mark_id) {
     if (mark_id) *mark_id = 0;
     if (int rc = enter("UF_UNDO_set_mark")) return rc;
@@ -255,7 +255,7 @@ int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t
 }
 
 // Puts every part that existed at the mark back as it was, dropping later marks; 0, or NX's error code.
-int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name) {
+int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name) {
     if (int rc = enter("UF_UNDO_undo_to_mark")) return rc;
     Session& s = S();
     UndoMark* m = find_mark(mark_id, mark_name);
@@ -290,7 +290,7 @@ int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_n
 }
 
 // Deletes an undo mark; 0, or NX's error code (1250001 for no such mark).
-int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name) {
+int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name) {
     if (int rc = enter("UF_UNDO_delete_mark")) return rc;
     Session& s = S();
     UndoMark* m = find_mark(mark_id, mark_name);

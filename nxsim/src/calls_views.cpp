@@ -392,7 +392,7 @@ void views_to_json(const Part& p, json& doc) {
 extern "C" {
 
 // The displayed part's view of that name (empty: the work view); 0, or 1205001 with the null tag.
-int UF_VIEW_ask_tag_of_view_name(const char* view_name, tag_t* view_tag) {
+int UF_VIEW_ask_tag_of_view_name(char* view_name, tag_t* view_tag) {
     if (view_tag) *view_tag = NULL_TAG;
     if (int rc = enter("UF_VIEW_ask_tag_of_view_name")) return rc;
     if (!view_name || !view_tag) return ERR_BAD_ARG;
@@ -410,7 +410,7 @@ int UF_VIEW_ask_tag_of_view_name(const char* view_name, tag_t* view_tag) {
 }
 
 // A view's orientation, as shown in the layout or else as saved; 0, or NX's code.
-int uc6433(const char* cp1, double* rr2) {
+int uc6433(char* cp1, double* rr2) {
     if (rr2)
         for (int i = 0; i < 9; ++i) rr2[i] = 0;
     if (int rc = enter("uc6433")) return rc;
@@ -427,7 +427,7 @@ int uc6433(const char* cp1, double* rr2) {
 }
 
 // Orients a view of the layout: absolute, the WCS, an object's system, or X and Y given; 0, or NX's code.
-int uc6434(const char* cp1, int ip2, tag_t np3, double rp4[6]) {
+int uc6434(char* cp1, int ip2, tag_t np3, double rp4[6]) {
     if (int rc = enter("uc6434")) return rc;
     Part* p = nullptr;
     Object* v = nullptr;

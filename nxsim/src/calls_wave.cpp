@@ -13,24 +13,33 @@ Part* owning_part(tag_t object_in_part) {
     return o ? part(o->part) : nullptr;
 }
 
-bool linkable_curve(const Object& o) { return o.type == T_POINT || o.type == T_LINE || o.type == T_ARC; }
+// What each linking call takes: NX links points with a call of their own.
+enum class Link { Body, Curve, Point };
 
-int create_link(const char* call, bool body, tag_t source, tag_t xform, tag_t object_in_part,
+bool linkable(Link kind, const Object& o) {
+    switch (kind) {
+        case Link::Body: return o.type == T_SOLID && o.subtype == UF_solid_body_subtype;
+        case Link::Curve: return o.type == T_LINE || o.type == T_ARC;
+        case Link::Point: return o.type == T_POINT;
+    }
+    return false;
+}
+
+int create_link(const char* call, Link kind, tag_t source, tag_t xform, tag_t object_in_part,
                 logical at_timestamp, tag_t* linked_feature) {
     if (linked_feature) *linked_feature = NULL_TAG;
     if (int rc = enter(call)) return rc;
     if (!linked_feature) return ERR_BAD_ARG;
     Object* src = live_obj(source);
     if (!src || src->temporary) return ERR_BAD_TAG;
-    bool ok = body ? (src->type == T_SOLID && src->subtype == UF_solid_body_subtype) : linkable_curve(*src);
-    if (!ok) return ERR_WAVE_SOURCE;
+    if (!linkable(kind, *src)) return ERR_WAVE_SOURCE;
     if (xform != NULL_TAG) return ERR_BAD_ARG;  // assembly-context transforms are not simulated
     Part* dst = owning_part(object_in_part);
     if (!dst) return ERR_BAD_TAG;
 
     Object& f = new_object(*dst, T_FEATURE);
     f.layer = 0;  // features lie on no layer
-    f.feature_type = body ? "LINKED_BODY" : "LINKED_CURVE";
+    f.feature_type = kind == Link::Body ? "LINKED_BODY" : kind == Link::Curve ? "LINKED_CURVE" : "LINKED_POINT";
     f.link_source = source;
     f.link = {{"at_timestamp", (bool)at_timestamp}};
     tag_t matrix = NULL_TAG;
@@ -65,14 +74,22 @@ extern "C" {
 // Links a solid body into a part: a feature holding a copy of the body; 0, or NX's error code.
 int UF_WAVE_create_linked_body(const tag_t body, const tag_t xform, const tag_t object_in_part,
                                const logical update_at_timestamp, tag_t* linked_feature) {
-    return create_link("UF_WAVE_create_linked_body", true, body, xform, object_in_part,
+    return create_link("UF_WAVE_create_linked_body", Link::Body, body, xform, object_in_part,
                        update_at_timestamp, linked_feature);
 }
 
-// Links a point, line or arc into a part: a feature holding a copy; 0, or NX's error code.
+// Links a line or arc into a part: a feature holding a copy; 0, or NX's error code (a point is
+// refused: NX links points with UF_WAVE_create_linked_pt_point).
 int UF_WAVE_create_linked_curve(const tag_t curve, const tag_t xform, const tag_t object_in_part,
                                 const logical update_at_timestamp, tag_t* linked_feature) {
-    return create_link("UF_WAVE_create_linked_curve", false, curve, xform, object_in_part,
+    return create_link("UF_WAVE_create_linked_curve", Link::Curve, curve, xform, object_in_part,
+                       update_at_timestamp, linked_feature);
+}
+
+// Links a point into a part: a linked point feature and its point; 0, or NX's error code.
+int UF_WAVE_create_linked_pt_point(const tag_t point, const tag_t xform, const tag_t object_in_part,
+                                   const logical update_at_timestamp, tag_t* linked_feature) {
+    return create_link("UF_WAVE_create_linked_pt_point", Link::Point, point, xform, object_in_part,
                        update_at_timestamp, linked_feature);
 }
 

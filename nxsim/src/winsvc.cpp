@@ -27,8 +27,8 @@ int ws_message_box(const char* text) {
 namespace {
 
 // The folder browser of both services, named call. An empty scripted folder is OK on the folder
-// shown: start (GBK) when the browser opened on one, else nothing. Failing, it plays a choice
-// that has no path on disk (-2).
+// shown: start (GBK) when the browser opened on one, else nothing. A browser that could not open
+// is a cancelled one on Windows too (SHBrowseForFolder gives null either way).
 int browse(const char* call, const char* title, const char* start, char path[1024]) {
     int failed = enter_any(call);
     if (path) path[0] = '\0';
@@ -38,7 +38,7 @@ int browse(const char* call, const char* title, const char* start, char path[102
         // The browser never opened: the folder answer scripted for it is dropped, unseen, so that
         // the run goes on as the user's would.
         if (!s.answers.empty() && s.answers.front().kind == Answer::Folder) s.answers.pop_front();
-        return -2;
+        return -1;
     }
     if (s.answers.empty() || s.answers.front().kind != Answer::Folder) {
         error("folder browser \"" + t + "\" opened with no scripted folder answer; cancelled");
@@ -50,6 +50,10 @@ int browse(const char* call, const char* title, const char* start, char path[102
     if (a.cancel) {
         s.transcript.push_back("folder: " + t + " -> cancelled");
         return -1;
+    }
+    if (a.no_path) {  // SHGetPathFromIDList finds no path for it
+        s.transcript.push_back("folder: " + t + " -> " + a.text + " (no path on disk)");
+        return -2;
     }
     bool shown = a.text.empty() && start && start[0];
     std::string gbk = shown ? std::string(start) : to_gbk(a.text);
@@ -67,7 +71,8 @@ int browse(const char* call, const char* title, const char* start, char path[102
 
 extern "C" {
 
-// The folder the next scripted folder answer picks; 0, or -1 with the empty path (cancelled), -2 (failed).
+// The folder the next scripted folder answer picks; 0, or -1 with the empty path (cancelled or
+// failed), -2 (a folder with no path on disk was chosen).
 int ws_browse_folder(const char* title, char path[1024]) { return browse("ws_browse_folder", title, nullptr, path); }
 
 // As ws_browse_folder, the browser open on start: an empty scripted folder picks start; 0, or -1.

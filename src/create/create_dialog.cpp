@@ -118,8 +118,8 @@ void tell_stopped(int made) {
     uc1601(message, 1);
 }
 
-// OK and Apply: one part file per selected electrode; each tells its own failures, the parts
-// made short are named once at the end. When the user's part cannot be made the work part again
+// OK and Apply: one part file per selected electrode; each tells its own failures, each part
+// made short is named at the end with what it lacks. When the user's part cannot be made the work part again
 // the batch stops: a further file would be named after, and made from, the electrode part.
 // 0; -1 (told, nothing made) when the list's selection could not be read.
 int create_selected(int dialog_id) {
@@ -135,29 +135,27 @@ int create_selected(int dialog_id) {
     const UF_STYLER_item_value_type_t &picked = selection.value;
     int count = picked.indicator == UF_STYLER_STRING_PTR_VALUE && picked.value.strings ? picked.count : 0;
     int made = 0;
-    // The part files made short, told once when the batch is done (NX shows 132 characters).
-    char short_of[kMessageLineMax + 1] = "";
+    // The part files made short, one message each when the batch is done (NX shows 132 characters).
+    char short_of[UF_LAYER_MAX_LAYER][kMessageLineMax + 1];
+    int short_count = 0;
     for (int i = 0; i < count; ++i) {
         char name[1024];
         kv_copy(name, sizeof name, picked.value.strings[i] ? picked.value.strings[i] : "");
         if (name[0] == '\0') continue;
-        int rc = create_electrode_part(g_folder, name);
+        char lacks[KV_LACK_BUFSIZE];
+        int rc = create_electrode_part(g_folder, name, lacks, sizeof lacks);
         if (rc == -2) {
             tell_stopped(made);
             break;
         }
-        if (rc == 1) {
-            char item[sizeof name + sizeof KV_PART_SHORT_TEXT + 16];
-            snprintf(item, sizeof item, "电极 %s %s", name, KV_PART_SHORT_TEXT);
-            kv_append_listed(short_of, sizeof short_of, item);
+        if (rc == 1 && short_count < UF_LAYER_MAX_LAYER) {
+            snprintf(short_of[short_count], sizeof short_of[0], KV_PART_SHORT_TEXT, name, lacks);
+            kv_drop_split_char(short_of[short_count++]);
         }
         if ((rc == 0 || rc == 1) && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
     }
     release_list_selection(&selection);
-    if (short_of[0]) {
-        kv_drop_split_char(short_of);
-        uc1601(short_of, 1);
-    }
+    for (int i = 0; i < short_count; ++i) uc1601(short_of[i], 1);
     return 0;
 }
 

@@ -99,57 +99,118 @@ int make_part_file(const char *path) {
     return rc == 0 ? 0 : -1;
 }
 
+// What a part file lacks, by kind: objects NX would not link or copy, and what could not be read.
+struct shortfall {
+    int bodies, points, lines, systems, unread;
+    int layer;     // the first layer whose objects could not all be walked, or 0
+    int category;  // the electrode's category could not be read: nothing was walked
+};
+
 // Brings one object of the electrode's layers into the part. 1 when a WAVE link was made;
 // 0 when there was nothing to link (or the ECS was copied); 2 when NX refused what the object
-// needed (its type unread, the link or the copy failed); -1 when the work part could not be put
-// back.
-int carry_over(tag_t part, tag_t object) {
+// needed (counted in missed); -1 when the work part could not be put back.
+int carry_over(tag_t part, tag_t object, shortfall *missed) {
     int type = 0, subtype = 0;
-    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) return 2;
+    if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) {
+        ++missed->unread;
+        return 2;
+    }
     tag_t feature = NULL_TAG;
+    int *count = NULL, rc = 0;
     switch (type) {
         case UF_solid_type:
-            if (subtype == UF_solid_body_subtype)
-                return UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 2;
-            return 0;
+            if (subtype != UF_solid_body_subtype) return 0;
+            count = &missed->bodies;
+            rc = UF_WAVE_create_linked_body(object, NULL_TAG, part, true, &feature);
+            break;
         case UF_coordinate_system_type: {
             int copied = copy_csys_to_part(part, object, KV_ECS_NAME);
-            return copied == -3 ? -1 : copied == 0 ? 0 : 2;
+            if (copied == -3) return -1;
+            if (copied == 0) return 0;
+            ++missed->systems;
+            return 2;
         }
         case UF_point_type:
+            count = &missed->points;
+            rc = UF_WAVE_create_linked_pt_point(object, NULL_TAG, part, true, &feature);
+            break;
         case UF_line_type:
-            return UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature) == 0 ? 1 : 2;
+            count = &missed->lines;
+            rc = UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature);
+            break;
         default:
             return 0;
     }
+    if (rc == 0) return 1;
+    ++*count;
+    return 2;
+}
+
+/* Updates part's model once its links are made: NX (from NX10) wants it, and updates the work
+ * part, so part is the work part meanwhile. When the update fails the links stay as made: NX's
+ * next update completes them. 0, or -1 when the work part could not be put back. */
+int update_linked_part(tag_t part) {
+    tag_t work = UF_ASSEM_ask_work_part();
+    if (work == NULL_TAG) return -1;
+    if (part == work) {
+        UF_MODL_update();
+        return 0;
+    }
+    if (UF_ASSEM_set_work_part(part) == 0) UF_MODL_update();
+    return put_back(NULL_TAG, work);
 }
 
 /* Walks the category's layers in ascending order and carries their objects over. 0 all carried;
- * 1 when something could not be (the category or a layer unread, an object NX would not link or
- * copy): the part lacks it; -2 when the work part could not be put back (the walk stops). */
-int link_electrode(tag_t part, const char *name) {
+ * 1 when something could not be (missed says what): the part lacks it; -2 when the work part
+ * could not be put back (the walk stops). */
+int link_electrode(tag_t part, const char *name, shortfall *missed) {
     tag_t category = NULL_TAG;
-    if (find_category(name, &category) != 0) return 1;
     UF_LAYER_category_info_t info;
     memset(&info, 0, sizeof info);
-    if (UF_LAYER_ask_category_info(category, &info) != 0) return 1;
-    int links = 0, missed = 0;
+    if (find_category(name, &category) != 0 || UF_LAYER_ask_category_info(category, &info) != 0) {
+        missed->category = 1;
+        return 1;
+    }
+    int links = 0, short_of = 0;
     for (int layer = UF_LAYER_MIN_LAYER; layer <= UF_LAYER_MAX_LAYER; ++layer) {
         if (!info.layer_mask[layer - 1]) continue;
         tag_t object = NULL_TAG;
         int rc = 0;
         while ((rc = UF_LAYER_cycle_by_layer(layer, &object)) == 0 && object != NULL_TAG) {
-            int carried = carry_over(part, object);
+            int carried = carry_over(part, object, missed);
             if (carried < 0) return -2;  // what follows would go into the electrode's part
-            if (carried == 2) missed = 1;
+            if (carried == 2) short_of = 1;
             else links += carried;
         }
-        if (rc != 0) missed = 1;  // the rest of the layer was not seen
+        if (rc != 0) {  // the rest of the layer was not seen
+            if (missed->layer == 0) missed->layer = layer;
+            short_of = 1;
+        }
     }
-    // NX (from NX10) wants the model updated once WAVE links are made; one update serves them
-    // all. When it fails the links stay as made: NX's next update completes them.
-    if (links > 0) UF_MODL_update();
-    return missed;
+    if (links > 0 && update_linked_part(part) != 0) return -2;
+    return short_of;
+}
+
+// Appends one kind of what is lacking (format with one %d) when there is any.
+void list_lack(char *lacks, size_t size, const char *format, int count) {
+    if (count <= 0) return;
+    char item[64];
+    snprintf(item, sizeof item, format, count);
+    if (lacks[0]) append(lacks, size, KV_LACK_SEPARATOR);
+    append(lacks, size, item);
+}
+
+void describe_shortfall(const shortfall *missed, char *lacks, size_t size) {
+    if (missed->category) {
+        kv_copy(lacks, size, KV_LACK_ALL_TEXT);
+        return;
+    }
+    list_lack(lacks, size, KV_LACK_BODIES_TEXT, missed->bodies);
+    list_lack(lacks, size, KV_LACK_POINTS_TEXT, missed->points);
+    list_lack(lacks, size, KV_LACK_LINES_TEXT, missed->lines);
+    list_lack(lacks, size, KV_LACK_SYSTEMS_TEXT, missed->systems);
+    list_lack(lacks, size, KV_LACK_UNREAD_TEXT, missed->unread);
+    list_lack(lacks, size, KV_LACK_LAYER_TEXT, missed->layer);
 }
 
 }  // namespace
@@ -210,7 +271,13 @@ int electrode_part_prefix(char *prefix, size_t size) {
     return 0;
 }
 
-int create_electrode_part(char *folder, const char *name) {
+int create_electrode_part(char *folder, const char *name, char *lacks, size_t size) {
+    char scratch[1];
+    if (!lacks || size == 0) {
+        lacks = scratch;
+        size = sizeof scratch;
+    }
+    lacks[0] = '\0';
     if (!folder || !name || name[0] == '\0') return -1;
     size_t len = strlen(folder);
     // Every trailing separator goes, so a folder typed with them names the same files.
@@ -238,22 +305,27 @@ int create_electrode_part(char *folder, const char *name) {
         tell(KV_FILE_CREATE_FAILED_TEXT, path);
         return made == -2 ? -2 : -1;
     }
-    return link_electrode(part, name);
+    shortfall missed;
+    memset(&missed, 0, sizeof missed);
+    int linked = link_electrode(part, name, &missed);
+    if (linked == 1) describe_shortfall(&missed, lacks, size);
+    return linked;
 }
 
 int copy_csys_to_part(tag_t part, tag_t csys, const char *name) {
     if (part == NULL_TAG || csys == NULL_TAG) return -1;
     tag_t matrix = NULL_TAG;
-    double origin[3] = {0.0, 0.0, 0.0};
-    if (UF_CSYS_ask_csys_info(csys, &matrix, origin) != 0) return -2;
+    double origin[3] = {0.0, 0.0, 0.0}, values[9];
+    if (UF_CSYS_ask_csys_info(csys, &matrix, origin) != 0 || UF_CSYS_ask_matrix_values(matrix, values) != 0)
+        return -2;
     tag_t work = UF_ASSEM_ask_work_part();
     tag_t made = NULL_TAG;
-    if (part == work) {
-        UF_CSYS_create_csys(origin, matrix, &made);
-    } else if (UF_ASSEM_set_work_part(part) == 0) {
-        // Only with the part as work part: else the copy would land in the wrong part.
-        UF_CSYS_create_csys(origin, matrix, &made);
-        if (put_back(NULL_TAG, work) != 0) return -3;
+    int moved = part != work;
+    // Only with the part as work part: else the copy would land in the wrong part.
+    if (!moved || UF_ASSEM_set_work_part(part) == 0) {
+        tag_t own = NULL_TAG;
+        if (UF_CSYS_create_matrix(values, &own) == 0) UF_CSYS_create_csys(origin, own, &made);
+        if (moved && put_back(NULL_TAG, work) != 0) return -3;
     }
     if (made == NULL_TAG) return -2;
     if (name) UF_OBJ_set_name(made, name);

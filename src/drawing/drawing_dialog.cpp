@@ -83,7 +83,8 @@ int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     // A selection that cannot be read changes nothing shown: the next click reads it again.
     if (!drawing_is_current() && refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT) == 0) {
         show_selected_electrode_layers(electrode_list);
-        uc6432("", 1);
+        char work_view[] = "";  // NX4 to NX7.5 take the view name as char *
+        uc6432(work_view, 1);
         UF_DISP_refresh();
         for (electrode_record *r = electrode_list; r; r = r->next) {
             if (r->selected == 1) {

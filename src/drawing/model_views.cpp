@@ -30,10 +30,11 @@ int form_view_name(char *view, const char *name, const char *suffix) {
 
 /* Aligns the work view with ecs, or with the WCS for the null tag. */
 void orient_work_view(tag_t ecs) {
+    char work_view[] = "";  // NX4 to NX7.5 take the view name as char *
     if (ecs != NULL_TAG)
-        uc6434("", 3, ecs, NULL);
+        uc6434(work_view, 3, ecs, NULL);
     else
-        uc6434("", 2, NULL_TAG, NULL);
+        uc6434(work_view, 2, NULL_TAG, NULL);
 }
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
@@ -111,7 +112,8 @@ void prepare_electrode_views(electrode_record *head) {
 
 tag_t make_top_view(const char *name, tag_t ecs) {
     if (!name) return NULL_TAG;
-    uc6432("", 1);
+    char work_view[] = "";  // NX4 to NX7.5 take the view name as char *
+    uc6432(work_view, 1);
     orient_work_view(ecs);
     char view[KV_VIEW_NAME_SIZE];
     if (form_view_name(view, name, "_TOP") != 0) return NULL_TAG;
@@ -119,7 +121,7 @@ tag_t make_top_view(const char *name, tag_t ecs) {
     // The old view may have been the work view, so "TOP" may have just taken its place: orient
     // and fit again, so that what is saved is aligned whichever view the user had.
     orient_work_view(ecs);
-    uc6432("", 1);
+    uc6432(work_view, 1);
     uc6450("", view, 1, 0);
     uc6464("", "", view);
     tag_t tag = NULL_TAG;
@@ -132,13 +134,14 @@ tag_t make_iso_view(const char *name, tag_t ecs) {
     tag_t base = ecs;
     if (base == NULL_TAG) UF_CSYS_ask_wcs(&base);
     tag_t matrix = NULL_TAG;
+    char work_view[] = "", iso_view[] = KV_ISO_VIEW;  // NX4 to NX7.5 take view names as char *
     double origin[3] = {0, 0, 0};
     double base_values[9] = {0};
     double iso_values[9] = {0};
     // Without the base system's orientation there is nothing to turn the view to.
     int have_base = base != NULL_TAG && UF_CSYS_ask_csys_info(base, &matrix, origin) == 0 &&
                     UF_CSYS_ask_matrix_values(matrix, base_values) == 0 &&
-                    uc6433(KV_ISO_VIEW, iso_values) == 0;
+                    uc6433(iso_view, iso_values) == 0;
     if (have_base) {
         // The isometric directions are given in the base system's axes: turned into absolute
         // space they are the rows of ISO x BASE.
@@ -147,19 +150,19 @@ tag_t make_iso_view(const char *name, tag_t ecs) {
         tag_t turned_matrix = NULL_TAG, csys = NULL_TAG;
         if (UF_CSYS_create_matrix(turned, &turned_matrix) == 0 &&
             UF_CSYS_create_temp_csys(origin, turned_matrix, &csys) == 0 && UF_CSYS_set_wcs(csys) == 0) {
-            uc6434("", 2, NULL_TAG, NULL);
+            uc6434(work_view, 2, NULL_TAG, NULL);
             char view[KV_VIEW_NAME_SIZE];
             if (form_view_name(view, name, "_ISO") == 0) {
                 remove_model_view(view);
                 // "TOP" now stands in the work view's place: turn and fit it, and save it.
-                uc6434("", 2, NULL_TAG, NULL);
-                uc6432("", 1);
+                uc6434(work_view, 2, NULL_TAG, NULL);
+                uc6432(work_view, 1);
                 uc6450("", view, 1, 0);
             }
         }
     }
     tag_t tag = NULL_TAG;
-    UF_VIEW_ask_tag_of_view_name(KV_ISO_VIEW, &tag);
+    UF_VIEW_ask_tag_of_view_name(iso_view, &tag);
     return tag;
 }
 

@@ -10,14 +10,17 @@
 /* The longest suffix the plug-in appends to an electrode's name to name the electrode's objects:
  * the ECS's "_CSYS" (the others are "_ORG", "_TOP", "_ISO" and the edge lines' "0" to "11"). */
 #define KV_LONGEST_NAME_SUFFIX "_CSYS"
-/* The longest electrode name the category record holds (30 in the NX releases we build for). */
+/* The longest electrode name the category record holds (30 in NX4 to NX7.5, more from NX10). */
 #define KV_CATEGORY_NAME_MAX ((int)sizeof(((UF_LAYER_category_info_t *)0)->name) - 1)
-/* The longest electrode name whose derived names all fit NX's object names (25 in the releases we
- * build for), and which its category can hold. What NX does with a longer object name is not
+/* The longest object name every release we build for takes: NX4's UF_OBJ_NAME_LEN. Names are
+ * held to it on every build, so that a part named on one release opens the same on another. */
+#define KV_PORTABLE_NAME_LEN 30
+/* The longest electrode name whose derived names all fit the portable object name (25 on every
+ * build), and which its category can hold. What NX does with a longer object name is not
  * documented, so the plug-in never asks for one. */
 #define KV_ELECTRODE_NAME_MAX                                                                   \
-    (UF_OBJ_NAME_LEN - (int)(sizeof KV_LONGEST_NAME_SUFFIX - 1) < KV_CATEGORY_NAME_MAX            \
-         ? UF_OBJ_NAME_LEN - (int)(sizeof KV_LONGEST_NAME_SUFFIX - 1)                             \
+    (KV_PORTABLE_NAME_LEN - (int)(sizeof KV_LONGEST_NAME_SUFFIX - 1) < KV_CATEGORY_NAME_MAX       \
+         ? KV_PORTABLE_NAME_LEN - (int)(sizeof KV_LONGEST_NAME_SUFFIX - 1)                        \
          : KV_CATEGORY_NAME_MAX)
 
 /* The number after the highest electrode number found on the layers of the configured range,

@@ -1014,8 +1014,8 @@ int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag);
 int UF_DRF_init_object_structure(UF_DRF_object_p_t object);
 int UF_DRF_ask_preferences(int mpi[100], double mpr[70], char radius_value[27],
                            char diameter_value[27]);
-int UF_DRF_set_preferences(int mpi[100], double mpr[70], const char *radius_val,
-                           const char *diameter_val);
+int UF_DRF_set_preferences(int mpi[100], double mpr[70], char *radius_val,
+                           char *diameter_val);
 int UF_DRF_create_ordorigin(UF_DRF_object_p_t object, int positive_quad_id,
                             int arr_dim_line_display, int origin_symbol_display,
                             char *user_object_name, tag_t *origin_tag);
@@ -1117,18 +1117,18 @@ int UF_UI_select_by_class(char *message, UF_UI_selection_options_p_t opts, int *
 void uc1601(char *message, int option);
 
 /* ---- uf_undo.h ---- */
-int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_c_t mark_name,
+int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_t mark_name,
                      UF_UNDO_mark_id_t *mark_id);
-int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);
-int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);
+int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);
+int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);
 
 /* ---- uf_view.h and the view calls (an empty view name means the work view) ---- */
-int UF_VIEW_ask_tag_of_view_name(const char *view_name, tag_t *view_tag);
+int UF_VIEW_ask_tag_of_view_name(char *view_name, tag_t *view_tag);
 int UF_VIEW_map_model_to_drawing(tag_t member_view, double model_pt[3], double map_pt[2]);
-int uc6432(const char *cp1, int ip2);
-int uc6433(const char *cp1, double *rr2);
-int uc6434(const char *cp1, int ip2, tag_t np3, double rp4[6]);
-int uc6447(const char *cp1, int ip2, int *ip3);
+int uc6432(char *cp1, int ip2);
+int uc6433(char *cp1, double *rr2);
+int uc6434(char *cp1, int ip2, tag_t np3, double rp4[6]);
+int uc6447(char *cp1, int ip2, int *ip3);
 int uc6449(const char *cp1);
 int uc6450(const char *cp1, const char *cp2, const int ip3, const int ip4);
 int uc6454(char *cp1);
@@ -1142,6 +1142,8 @@ int UF_WAVE_create_linked_body(const tag_t body, const tag_t xform, const tag_t 
                                const logical update_at_timestamp, tag_t *linked_feature);
 int UF_WAVE_create_linked_curve(const tag_t curve, const tag_t xform, const tag_t object_in_part,
                                 const logical update_at_timestamp, tag_t *linked_feature);
+int UF_WAVE_create_linked_pt_point(const tag_t point, const tag_t xform, const tag_t object_in_part,
+                                   const logical update_at_timestamp, tag_t *linked_feature);
 
 /* Calls NX exports from libugopenint.dll in some releases and from libufun.dll in others
  * (win/nx-exports.tsv). No static import of them loads in every release, so the DLL's import

@@ -110,14 +110,22 @@ TEST_F(CreateHostCalls, PartFilesReadBackComponentsAndLinksAsSaved) {
     tag_t e01 = new_part("out/E01.prt");
     tag_t feature = NULL_TAG, none = NULL_TAG;
     ASSERT_EQ(0, UF_WAVE_create_linked_body(named("BODY"), NULL_TAG, e01, true, &feature));
-    ASSERT_EQ(0, UF_WAVE_create_linked_curve(named("TIP"), NULL_TAG, e01, true, &feature));
+    ASSERT_EQ(0, UF_WAVE_create_linked_pt_point(named("TIP"), NULL_TAG, e01, true, &feature));
+    // Each call takes its own kind: NX links points with the point call only.
+    EXPECT_EQ(nxsim::ERR_WAVE_SOURCE, UF_WAVE_create_linked_curve(named("TIP"), NULL_TAG, e01, true, &none));
     EXPECT_NE(0, UF_WAVE_create_linked_body(named("TIP"), NULL_TAG, e01, true, &none));
+    EXPECT_NE(0, UF_WAVE_create_linked_pt_point(named("BODY"), NULL_TAG, e01, true, &none));
     EXPECT_NE(0, UF_WAVE_create_linked_curve(named("ECS1"), NULL_TAG, e01, true, &none));
     EXPECT_EQ(NULL_TAG, none);
-    tag_t matrix = NULL_TAG, copy = NULL_TAG;
-    double origin[3];
+    tag_t matrix = NULL_TAG, copy = NULL_TAG, own = NULL_TAG;
+    double origin[3], values[9];
     UF_CSYS_ask_csys_info(named("ECS1"), &matrix, origin);
-    ASSERT_EQ(0, UF_CSYS_create_csys(origin, matrix, &copy));
+    // A matrix of another part is refused (NX does not say it takes one); one of the part is not.
+    EXPECT_EQ(nxsim::ERR_BAD_TAG, UF_CSYS_create_csys(origin, matrix, &copy));
+    EXPECT_EQ(NULL_TAG, copy);
+    ASSERT_EQ(0, UF_CSYS_ask_matrix_values(matrix, values));
+    ASSERT_EQ(0, UF_CSYS_create_matrix(values, &own));
+    ASSERT_EQ(0, UF_CSYS_create_csys(origin, own, &copy));
     UF_PART_save();
     UF_PART_set_display_part(core_);
     UF_PART_load_status_t load{};
@@ -125,7 +133,12 @@ TEST_F(CreateHostCalls, PartFilesReadBackComponentsAndLinksAsSaved) {
 
     for (tag_t part : {core_, e01}) {
         std::string saved = nxsim::part_json(part);
-        EXPECT_EQ(std::string::npos, saved.find("\"type\": \"matrix\"")) << "a hidden matrix was saved";
+        // Only the matrix made for the copied system is saved, never one made hidden on asking.
+        size_t matrices = 0;
+        for (size_t at = saved.find("\"type\": \"matrix\""); at != std::string::npos;
+             at = saved.find("\"type\": \"matrix\"", at + 1))
+            ++matrices;
+        EXPECT_EQ(part == e01 ? 1u : 0u, matrices) << "a hidden matrix was saved";
         std::string rel = "again" + std::to_string(part) + "/x.prt";
         kv_test::write_file(tmp_ / rel, saved);
         std::string err;

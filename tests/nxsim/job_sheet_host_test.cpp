@@ -328,13 +328,11 @@ TEST(JobSheetFolder, TheBrowserOpensOnThePartsFolderAndACancelWritesNothing) {
     };
     EXPECT_EQ(std::vector<std::string>{}, boxes());
 
-    press["answers"] = json::array({{{"folder", ""}}});
-    doc["faults"] = json::array({{{"call", "ws_browse_folder_at"}, {"mode", "once"}}});
+    press["answers"] = json::array({{{"folder", {{"virtual", u8"此电脑"}}}}});
     std::ofstream(tmp / "no_path.json") << doc.dump();
     ASSERT_EQ(0, kvsim::run_scenario(tmp / "no_path.json", tmp / "no_path").exit_code);
     EXPECT_FALSE(std::ifstream(tmp / "core_EDM.csv").good());
     EXPECT_EQ(std::vector<std::string>{"所选位置不是磁盘上的文件夹，加工单未写入！"}, boxes());
-    doc.erase("faults");
 
     press["answers"] = json::array({{{"folder", ""}}});
     std::ofstream(tmp / "shown.json") << doc.dump();

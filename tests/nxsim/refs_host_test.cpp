@@ -163,7 +163,7 @@ TEST_F(RefsHost, UndoRemovesWhatWasMadeAfterTheMarkAndBringsBackWhatWasDeleted) 
     double p[3] = {0, 0, 0}, n[3] = {0, 0, 1};
     tag_t plane = NULL_TAG;
     ASSERT_EQ(0, UF_MODL_create_fixed_dplane(p, n, &plane));
-    ASSERT_EQ(0, UF_UNDO_set_mark(UF_UNDO_invisible, "LATER", &later));
+    ASSERT_EQ(0, UF_UNDO_set_mark(UF_UNDO_invisible, kv_test::writable("LATER"), &later));
     int* statuses = nullptr;
     ASSERT_EQ(0, UF_OBJ_delete_array_of_objects(1, &point, &statuses));
     EXPECT_EQ(0, statuses[0]);

@@ -58,7 +58,7 @@ TEST_F(SheetHostCalls, DrawingsAreUniqueByNameAndShownOnlyWhenOpened) {
     // Deleting the drawing takes its views along.
     EXPECT_EQ(0, UF_DRAW_delete_drawing(d));
     EXPECT_EQ(nullptr, nxsim::member_view(v));
-    EXPECT_EQ(1, uc6447("TOP@1", 1, nullptr));
+    EXPECT_EQ(1, uc6447(kv_test::writable("TOP@1"), 1, nullptr));
 }
 
 TEST_F(SheetHostCalls, ProjectedViewsFollowTheDrawingsProjectionAngle) {
@@ -124,14 +124,14 @@ TEST_F(SheetHostCalls, ViewsMapTheModelAboutTheMiddleOfWhatTheyShow) {
     EXPECT_DOUBLE_EQ(2, mv(top).scale);
     // Hiding the body's layer in the view leaves it nothing: no size, no move.
     int none[256] = {0};
-    EXPECT_EQ(0, uc6447(nxsim::obj(top)->name.c_str(), 2, none));
+    EXPECT_EQ(0, uc6447(kv_test::writable(nxsim::obj(top)->name.c_str()), 2, none));
     UF_DRAW_update_one_view(d, top);
     b = borders(top);
     EXPECT_DOUBLE_EQ(b[0], b[2]);
     none[3] = 7;
-    EXPECT_EQ(31, uc6447(nxsim::obj(top)->name.c_str(), 2, none));
-    EXPECT_EQ(1, uc6447("NOSUCH@9", 2, none));
-    EXPECT_EQ(2, uc6447("", 2, none));
+    EXPECT_EQ(31, uc6447(kv_test::writable(nxsim::obj(top)->name.c_str()), 2, none));
+    EXPECT_EQ(1, uc6447(kv_test::writable("NOSUCH@9"), 2, none));
+    EXPECT_EQ(2, uc6447(kv_test::writable(""), 2, none));
 }
 
 TEST_F(SheetHostCalls, ImportedTemplatesLieOnTheSheetAsOneGroup) {

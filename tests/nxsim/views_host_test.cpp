@@ -18,7 +18,7 @@ protected:
     }
     std::array<double, 9> matrix(const char* view) {
         std::array<double, 9> m{};
-        EXPECT_EQ(0, uc6433(view, m.data())) << view;
+        EXPECT_EQ(0, uc6433(kv_test::writable(view), m.data())) << view;
         return m;
     }
     nxsim::Part& part() { return *nxsim::part(nxsim::S().work_part); }
@@ -38,10 +38,10 @@ TEST_F(ViewsHost, StandardViewsHaveNxOrientationsAndTopIsTheWorkView) {
     EXPECT_NEAR(0, iso[2], 1e-12);
     EXPECT_EQ(top, matrix(""));  // the work view
     tag_t work = NULL_TAG, t = NULL_TAG;
-    ASSERT_EQ(0, UF_VIEW_ask_tag_of_view_name("", &work));
-    ASSERT_EQ(0, UF_VIEW_ask_tag_of_view_name("TOP", &t));
+    ASSERT_EQ(0, UF_VIEW_ask_tag_of_view_name(kv_test::writable(""), &work));
+    ASSERT_EQ(0, UF_VIEW_ask_tag_of_view_name(kv_test::writable("TOP"), &t));
     EXPECT_EQ(work, t);
-    EXPECT_NE(0, UF_VIEW_ask_tag_of_view_name("NOSUCH", &t));
+    EXPECT_NE(0, UF_VIEW_ask_tag_of_view_name(kv_test::writable("NOSUCH"), &t));
     EXPECT_EQ(NULL_TAG, t);
 }
 
@@ -59,12 +59,12 @@ TEST_F(ViewsHost, DeletingRefusesStandardWorkAndLayoutViews) {
     ASSERT_EQ(0, uc6464("", "", "TOP"));
     EXPECT_EQ(0, uc6454((char*)"MINE"));
     tag_t t = NULL_TAG;
-    EXPECT_NE(0, UF_VIEW_ask_tag_of_view_name("MINE", &t));
+    EXPECT_NE(0, UF_VIEW_ask_tag_of_view_name(kv_test::writable("MINE"), &t));
 }
 
 TEST_F(ViewsHost, ModificationsAreSavedOnRequestAndDroppedWhenTheViewLeavesTheLayout) {
     double xy[6] = {0, 1, 0, -1, 0, 0};
-    ASSERT_EQ(0, uc6434("", 4, NULL_TAG, xy));  // TOP turned 90 degrees, not saved
+    ASSERT_EQ(0, uc6434(kv_test::writable(""), 4, NULL_TAG, xy));  // TOP turned 90 degrees, not saved
     ASSERT_EQ(0, uc6450("", "TURNED", 1, 0));   // saved with the modification
     ASSERT_EQ(0, uc6450("", "PLAIN", 0, 0));    // saved as TOP was saved
     EXPECT_EQ((std::array<double, 9>{0, 1, 0, -1, 0, 0, 0, 0, 1}), matrix("TURNED"));
@@ -84,18 +84,18 @@ TEST_F(ViewsHost, FittingCentresTheVisibleGeometry) {
     ASSERT_EQ(0, UF_LAYER_set_status(101, UF_LAYER_WORK_LAYER));
     for (int l = 1; l <= 256; ++l)
         if (l != 101) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
-    ASSERT_EQ(0, uc6432("", 1));
+    ASSERT_EQ(0, uc6432(kv_test::writable(""), 1));
     nxsim::Object* top = nxsim::live_obj(part().work_view);
     EXPECT_NEAR(10, top->shown.centre[0], 1e-6);
     EXPECT_NEAR(5, top->shown.centre[1], 1e-6);
     EXPECT_NEAR(2.5, top->shown.centre[2], 1e-6);
     EXPECT_NEAR(0.9 * 400 / 20, top->shown.scale, 1e-6);  // the width decides
-    EXPECT_EQ(9, uc6432("FRONT", 1));
+    EXPECT_EQ(9, uc6432(kv_test::writable("FRONT"), 1));
 }
 
 TEST_F(ViewsHost, SavedViewsAndTheLayoutComeBackFromThePartFile) {
     double xy[6] = {0, 1, 0, -1, 0, 0};
-    ASSERT_EQ(0, uc6434("", 4, NULL_TAG, xy));
+    ASSERT_EQ(0, uc6434(kv_test::writable(""), 4, NULL_TAG, xy));
     ASSERT_EQ(0, uc6450("", "E1_TOP", 1, 0));
     ASSERT_EQ(0, uc6464("", "", "E1_TOP"));
     std::string saved = nxsim::part_json(nxsim::S().work_part);
@@ -104,14 +104,14 @@ TEST_F(ViewsHost, SavedViewsAndTheLayoutComeBackFromThePartFile) {
     ASSERT_EQ(0, nxsim::open_part(tmp_ / "again.prt", &err)) << err;
     EXPECT_EQ((std::array<double, 9>{0, 1, 0, -1, 0, 0, 0, 0, 1}), matrix(""));
     tag_t work = NULL_TAG, t = NULL_TAG;
-    UF_VIEW_ask_tag_of_view_name("", &work);
-    UF_VIEW_ask_tag_of_view_name("E1_TOP", &t);
+    UF_VIEW_ask_tag_of_view_name(kv_test::writable(""), &work);
+    UF_VIEW_ask_tag_of_view_name(kv_test::writable("E1_TOP"), &t);
     EXPECT_EQ(work, t);
     EXPECT_EQ(saved, nxsim::part_json(nxsim::S().work_part));
 }
 
 TEST_F(ViewsHost, APartWhoseViewsWereNotChangedSavesNoneOfThem) {
-    ASSERT_EQ(0, uc6432("", 1));
+    ASSERT_EQ(0, uc6432(kv_test::writable(""), 1));
     std::string saved = nxsim::part_json(nxsim::S().work_part);
     EXPECT_EQ(std::string::npos, saved.find("\"views\""));
     EXPECT_EQ(std::string::npos, saved.find("\"layout\""));

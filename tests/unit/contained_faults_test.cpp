@@ -124,10 +124,10 @@ protected:
 
 TEST_F(ContainedCreate, OneFailedSwitchBackToTheUsersPartCostsNoFileAndNoName) {
     const std::vector<std::string> all = {"core_E01.prt", "core_E02.prt", "core_E03.prt"};
-    // Each call site once: three electrodes, each put back after its part is made and (the work
-    // part) after its ECS is copied.
+    // Each call site once: three electrodes, each put back after its part is made, made the work
+    // part and put back for its ECS, and again for the update after its link.
     for (const char* call : {"UF_ASSEM_set_work_part", "UF_PART_set_display_part"}) {
-        for (int n = 1; n <= (std::string(call) == "UF_PART_set_display_part" ? 3 : 9); ++n) {
+        for (int n = 1; n <= (std::string(call) == "UF_PART_set_display_part" ? 3 : 15); ++n) {
             SCOPED_TRACE(std::string(call) + " #" + std::to_string(n));
             TearDown();
             SetUp();
@@ -138,10 +138,11 @@ TEST_F(ContainedCreate, OneFailedSwitchBackToTheUsersPartCostsNoFileAndNoName) {
             EXPECT_EQ(core_, work());
             EXPECT_EQ(core_, UF_PART_ask_display_part());
             // Making an electrode part the work part for its ECS (the 2nd of each electrode's
-            // three switches) failing costs that part its ECS: the user hears which.
+            // five switches) failing costs that part its ECS: the user hears which. One for the
+            // update (the 4th) costs nothing: NX's next update completes the link.
             std::vector<std::string> told;
-            if (std::string(call) == "UF_ASSEM_set_work_part" && n % 3 == 2)
-                told.push_back("电极 E0" + std::to_string(n / 3 + 1) + " 的零件文件缺少对象");
+            if (std::string(call) == "UF_ASSEM_set_work_part" && n % 5 == 2)
+                told.push_back("电极 E0" + std::to_string(n / 5 + 1) + " 的零件文件缺少对象：坐标系 1 个");
             EXPECT_EQ(told, messages());
         }
     }
@@ -332,15 +333,21 @@ TEST_F(ContainedCreate, FailedServicesShowNothingAndTheirCallersCarryOn) {
     EXPECT_STREQ("", path);
     EXPECT_TRUE(seen().empty());
 
-    // The folder browser hands over no folder: the user is told, its answer is not taken by a
-    // later browser, and the files go to the work part's folder.
+    // The folder browser does not open (Windows shows that as a cancel): its answer is not taken
+    // by a later browser, and the files go to the work part's folder.
     nxsim::fail("ws_browse_folder", nxsim::FaultMode::Once);
     run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), choose("MULTI_LIST_2", {"E01"}), ok()});
-    EXPECT_EQ((std::vector<std::string>{"所选位置不是磁盘上的文件夹，请重新选择！"}), messages());
     EXPECT_EQ(0u, nxsim::pending_answers());
     struct stat st;
     EXPECT_EQ(0, stat((tmp_ / "mould/core_E01.prt").c_str(), &st));
     EXPECT_TRUE(files().empty());
+    EXPECT_TRUE(messages().empty());
+
+    // A folder chosen that has no path on disk: the user is told, and the files go to the work
+    // part's folder as before.
+    run("KELVORA_CREATE", {press("ACTION_1", {kv_test::virtual_folder(u8"此电脑")}), choose("MULTI_LIST_2", {"E02"}), ok()});
+    EXPECT_EQ((std::vector<std::string>{"所选位置不是磁盘上的文件夹，请重新选择！"}), messages());
+    EXPECT_EQ(0, stat((tmp_ / "mould/core_E02.prt").c_str(), &st));
 }
 
 }  // namespace

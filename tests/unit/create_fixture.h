@@ -38,6 +38,16 @@ inline nxsim::Answer pick_cancel() {
     return a;
 }
 
+// A folder the shell shows that has no path on disk (此电脑).
+inline nxsim::Answer virtual_folder(const std::string& name) {
+    nxsim::Answer a;
+    a.kind = nxsim::Answer::Folder;
+    a.text = name;
+    a.no_path = true;
+    a.where = "test";
+    return a;
+}
+
 inline nxsim::Answer folder(const std::string& path) {
     nxsim::Answer a;
     a.kind = nxsim::Answer::Folder;

@@ -35,8 +35,12 @@ protected:
         std::vector<char> buf(f.begin(), f.end());
         buf.resize(1024, '\0');  // the dialog's folder buffer
         buf.back() = '\0';
-        return create_electrode_part(buf.data(), name.c_str());
+        char lacks[KV_LACK_BUFSIZE] = "old";
+        int rc = create_electrode_part(buf.data(), name.c_str(), lacks, sizeof lacks);
+        lacks_ = lacks;
+        return rc;
     }
+    std::string lacks_;  // what the last part made lacks
     tag_t loaded(const std::string& rel) { return UF_PART_ask_part_tag((tmp_ / rel).c_str()); }
     bool on_disk(const std::string& rel) {
         int status = 1;
@@ -47,7 +51,8 @@ protected:
         std::vector<std::string> out;
         for (tag_t t : nxsim::S().parts[part].order) {
             const nxsim::Object& o = object(t);
-            if (o.temporary || o.type == 12) continue;
+            // Matrices are left out: each ECS stands on one of its own.
+            if (o.temporary || o.type == 12 || o.type == nxsim::T_MATRIX) continue;
             out.push_back(o.type == nxsim::T_FEATURE ? "feature " + o.feature_type
                                                      : std::to_string(o.type) + " " + o.name);
         }
@@ -88,12 +93,16 @@ TEST_F(ElectrodePart, MakesTheFileTheComponentAndTheLinks) {
     std::ifstream file(tmp_ / "out/core_E01.prt");
     std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(std::string::npos, saved.find("feature"));
-    EXPECT_EQ((std::vector<std::string>{"feature LINKED_BODY", "70 ", "45 ECS", "feature LINKED_CURVE", "2 ",
+    EXPECT_EQ((std::vector<std::string>{"feature LINKED_BODY", "70 ", "45 ECS", "feature LINKED_POINT", "2 ",
                                         "feature LINKED_CURVE", "3 ", "45 ECS"}),
               contents(e01));
+    EXPECT_EQ("", lacks_);
     const nxsim::Object& ecs = object(of_type(e01, 45).front());
     EXPECT_EQ(-1.0, ecs.mtx[3]);
     EXPECT_EQ(3.0, ecs.p1[2]);
+    // The ECS stands on a matrix of its own part, made from the values of the electrode's.
+    ASSERT_NE(NULL_TAG, ecs.matrix);
+    EXPECT_EQ(e01, object(ecs.matrix).part);
 
     std::vector<tag_t> components = of_type(core_, nxsim::T_COMPONENT);
     ASSERT_EQ(1u, components.size());
@@ -114,6 +123,25 @@ TEST_F(ElectrodePart, ALayerOfSeveralElectrodesIsLinkedIntoEach) {
 TEST_F(ElectrodePart, AnUnknownCategoryLeavesTheNewPartEmptyForTheCallerToTell) {
     EXPECT_EQ(1, create("E09"));
     EXPECT_TRUE(contents(loaded("out/core_E09.prt")).empty());
+    EXPECT_EQ("全部对象（电极的图层类别无法读取）", lacks_);
+    EXPECT_TRUE(messages().empty());
+}
+
+// Each object NX would not link or copy is counted by kind; the part is made with the rest.
+TEST_F(ElectrodePart, WhatNxWouldNotCarryOverIsListedByKind) {
+    nxsim::fail("UF_WAVE_create_linked_pt_point", nxsim::FaultMode::Always);
+    nxsim::fail("UF_WAVE_create_linked_curve", nxsim::FaultMode::Always);
+    nxsim::fail("UF_CSYS_create_matrix", nxsim::FaultMode::Once);
+    EXPECT_EQ(1, create("E01"));
+    EXPECT_EQ("点 1 个、直线 1 个、坐标系 1 个", lacks_);
+    EXPECT_EQ((std::vector<std::string>{"feature LINKED_BODY", "70 ", "45 ECS"}), contents(loaded("out/core_E01.prt")));
+    nxsim::clear_faults();
+
+    // An object whose type NX would not tell, and a layer NX would not walk to its end.
+    nxsim::fail("UF_OBJ_ask_type_and_subtype", nxsim::FaultMode::Once);
+    nxsim::fail("UF_LAYER_cycle_by_layer", nxsim::FaultMode::Nth, 3);
+    EXPECT_EQ(1, create("E02"));
+    EXPECT_EQ("类型无法读取的对象 1 个、图层 105 上未能读取的对象", lacks_);
     EXPECT_TRUE(messages().empty());
 }
 

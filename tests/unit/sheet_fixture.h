@@ -63,7 +63,7 @@ protected:
 
     static tag_t view_named(const char* name) {
         tag_t t = NULL_TAG;
-        UF_VIEW_ask_tag_of_view_name(name, &t);
+        UF_VIEW_ask_tag_of_view_name(kv_test::writable(name), &t);
         return t;
     }
 

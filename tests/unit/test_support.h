@@ -17,4 +17,12 @@ inline std::vector<std::string> gbk_lines(const std::vector<std::string>& utf8) 
     return out;
 }
 
+// A writable copy of a text, for NX calls that take char * (NX4 to NX7.5 take view names so):
+// kv_test::writable("TOP") lives to the end of the full expression it is made in.
+struct Writable {
+    std::string text;
+    operator char*() { return &text[0]; }
+};
+inline Writable writable(const std::string& text) { return Writable{text}; }
+
 }  // namespace kv_test

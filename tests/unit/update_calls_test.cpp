@@ -34,7 +34,7 @@ protected:
         std::string f = tmp_ / "out";
         std::vector<char> buf(f.begin(), f.end());
         buf.resize(1024, '\0');
-        return create_electrode_part(buf.data(), name.c_str());
+        return create_electrode_part(buf.data(), name.c_str(), nullptr, 0);
     }
     // Positions in the call log of call, made from position `from` on.
     static std::vector<size_t> at(const std::string& call, size_t from) {
@@ -103,8 +103,16 @@ TEST_F(UpdateCalls, ModelIsUpdatedOnceAfterTheLinks) {
     auto update = at("UF_MODL_update", from);
     ASSERT_EQ(1u, update.size());
     EXPECT_EQ(1u, at("UF_WAVE_create_linked_body", from).size());
-    EXPECT_EQ(1u, at("UF_WAVE_create_linked_curve", from).size());
-    EXPECT_GT(update[0], last_of({"UF_WAVE_create_linked_body", "UF_WAVE_create_linked_curve"}, from));
+    EXPECT_EQ(1u, at("UF_WAVE_create_linked_pt_point", from).size());  // the point, by NX's point link
+    EXPECT_TRUE(at("UF_WAVE_create_linked_curve", from).empty());
+    EXPECT_GT(update[0], last_of({"UF_WAVE_create_linked_body", "UF_WAVE_create_linked_pt_point"}, from));
+    // NX updates the work part: the electrode part is made the work part for the update, and the
+    // user's part is the work part again afterwards.
+    auto set_work = at("UF_ASSEM_set_work_part", from);
+    ASSERT_GE(set_work.size(), 2u);
+    EXPECT_EQ(update[0] - 1, set_work[set_work.size() - 2]);
+    EXPECT_EQ(update[0] + 1, set_work.back());
+    EXPECT_EQ(UF_PART_ask_part_tag((tmp_ / "mould/core.prt").c_str()), UF_ASSEM_ask_work_part());
 
     // No link, no update: a system is copied, not linked.
     from = nxsim::call_log().size();
@@ -115,7 +123,7 @@ TEST_F(UpdateCalls, ModelIsUpdatedOnceAfterTheLinks) {
 TEST_F(UpdateCalls, FailingLinksOrUpdateLeaveTheElectrodePartMade) {
     // Every link refused: nothing to update.
     nxsim::fail("UF_WAVE_create_linked_body", nxsim::FaultMode::Always);
-    nxsim::fail("UF_WAVE_create_linked_curve", nxsim::FaultMode::Always);
+    nxsim::fail("UF_WAVE_create_linked_pt_point", nxsim::FaultMode::Always);
     size_t from = nxsim::call_log().size();
     ASSERT_EQ(1, create("E01"));  // made without its links, for the caller to tell
     EXPECT_TRUE(at("UF_MODL_update", from).empty());

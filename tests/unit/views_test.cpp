@@ -43,7 +43,7 @@ protected:
 
     std::array<double, 9> view_matrix(const char* name) {
         std::array<double, 9> m{};
-        EXPECT_EQ(0, uc6433(name, m.data())) << name;
+        EXPECT_EQ(0, uc6433(kv_test::writable(name), m.data())) << name;
         return m;
     }
 
@@ -96,10 +96,10 @@ TEST_F(Views, TwoElectrodesGetTheirOwnTopViewsAndShareTheIsometricView) {
     electrode_record* head = selected({"E1", "E2"});
     prepare_electrode_views(head);
     tag_t iso = NULL_TAG;
-    ASSERT_EQ(0, UF_VIEW_ask_tag_of_view_name("TFR-ISO", &iso));
+    ASSERT_EQ(0, UF_VIEW_ask_tag_of_view_name(kv_test::writable("TFR-ISO"), &iso));
     tag_t top1 = NULL_TAG, top2 = NULL_TAG;
-    UF_VIEW_ask_tag_of_view_name("E1_TOP", &top1);
-    UF_VIEW_ask_tag_of_view_name("E2_TOP", &top2);
+    UF_VIEW_ask_tag_of_view_name(kv_test::writable("E1_TOP"), &top1);
+    UF_VIEW_ask_tag_of_view_name(kv_test::writable("E2_TOP"), &top2);
     EXPECT_NE(NULL_TAG, top1);
     EXPECT_NE(NULL_TAG, top2);
     EXPECT_EQ(top1, head->data.top_view_tag);

@@ -44,6 +44,15 @@ WRITABLE_IN_OLD = [
     ("int UF_LAYER_ask_category_tag(char *category_name", "int UF_LAYER_ask_category_tag(const char *category_name"),
     ("int UF_STYLER_create_dialog(char *dialog_file", "int UF_STYLER_create_dialog(const char *dialog_file"),
     ("int uc6454(char *cp1)", "int uc6454(const char *cp1)"),
+    ("int uc6432(char *cp1", "int uc6432(const char *cp1"),
+    ("int uc6433(char *cp1", "int uc6433(const char *cp1"),
+    ("int uc6434(char *cp1", "int uc6434(const char *cp1"),
+    ("int uc6447(char *cp1", "int uc6447(const char *cp1"),
+    ("int UF_VIEW_ask_tag_of_view_name(char *view_name", "int UF_VIEW_ask_tag_of_view_name(const char *view_name"),
+    ("char *radius_val,\n                           char *diameter_val)", "const char *radius_val,\n                           const char *diameter_val)"),
+    ("UF_UNDO_mark_name_t mark_name,", "UF_UNDO_mark_name_c_t mark_name,"),
+    ("UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);\nint UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);",
+     "UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);\nint UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);"),
 ]
 UC6464 = re.compile(r"^int uc6464\(.*?\);\n", re.M | re.S)
 

@@ -19,6 +19,7 @@ struct Answer {
     bool cancel = false;                 // the user cancelled (Select, Folder)
     std::vector<std::string> names;      // Select: objects to pick by name (UTF-8)
     std::string text;                    // Folder: the chosen path (UTF-8)
+    bool no_path = false;                // Folder: text names a folder with no path on disk (此电脑)
     int button = 1;                      // Question: 1 first button (OK), 2 second, 3 third
     std::string where;                   // scenario position, for messages
 };
