@@ -306,7 +306,7 @@ void restore_stdout(int saved) {
 void start_session(const json& doc, Reader& r) {
     for (auto it = doc.begin(); it != doc.end(); ++it) {
         static const char* known[] = {"description", "kit", "env", "library_path", "dialog_folder",
-                                      "part", "faults", "steps", "allow_leaks"};
+                                      "part", "faults", "steps", "allow_leaks", "nx_release"};
         bool ok = false;
         for (const char* k : known) ok = ok || it.key() == k;
         if (!ok) r.fail(it.key(), "unknown field");
@@ -317,6 +317,12 @@ void start_session(const json& doc, Reader& r) {
         nxsim::set_env("KELVORA_PATH", r.kit_);
         nxsim::set_dialog_folder(r.kit_ + "/application");
         nxsim::set_library_path(r.kit_ + "/application/kelvora.dll");
+    }
+    if (doc.contains("nx_release")) {
+        double release = 0;
+        if (!doc["nx_release"].is_string() || !nxsim::parse_nx_release(doc["nx_release"].get<std::string>(), &release))
+            r.fail("nx_release", "expected a release such as \"NX12\" or \"NX7.5\" (NX4 to NX2007)");
+        nxsim::set_nx_release(release);
     }
     if (doc.contains("dialog_folder")) nxsim::set_dialog_folder(r.path(doc["dialog_folder"], "dialog_folder"));
     if (doc.contains("library_path")) nxsim::set_library_path(r.path(doc["library_path"], "library_path"));

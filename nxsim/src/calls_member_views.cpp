@@ -352,7 +352,9 @@ void UF_DRAW_initialize_view_info(UF_DRAW_view_info_t* view_info) {
     view_info->inherit_pmi = false;
 }
 
-// Places a model view of the drawing's part on the shown drawing; 0, or NX's error code.
+// Places a model view of the drawing's part on the shown drawing; 0, or NX's error code. From
+// NX12 the view's part must be named in model_name ("must not be NULL or empty"); before, it may
+// be empty.
 int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dwg_reference_point[2],
                         UF_DRAW_view_info_t* view_info, tag_t* draw_view_tag) {
     if (draw_view_tag) *draw_view_tag = NULL_TAG;
@@ -368,6 +370,7 @@ int UF_DRAW_import_view(const tag_t drawing_tag, const tag_t view_tag, double dw
     if (mv && mv->type == T_VIEW && p)
         for (tag_t t : p->views) model_view = model_view || t == view_tag;
     if (!model_view) return ERR_BAD_TAG;
+    if (S().nx_release >= 12 && view_info->model_name[0] == '\0') return ERR_BAD_ARG;
     if (!(view_info->view_scale > 0)) return ERR_BAD_ARG;
     if (view_info->view_status != UF_DRAW_ACTIVE_VIEW && view_info->view_status != UF_DRAW_REFERENCE_VIEW)
         return ERR_BAD_ARG;

@@ -341,6 +341,24 @@ void set_env(const std::string& name, const std::string& utf8_value) {
 }
 void set_dialog_folder(const std::string& folder) { S().dialog_folder = folder; }
 void set_library_path(const std::string& path) { S().library_path = path; }
+void set_nx_release(double release) { S().nx_release = release; }
+
+bool parse_nx_release(const std::string& text, double* release) {
+    static const double kReleases[] = {4, 5, 6, 7, 7.5, 8.5, 9, 10, 11, 12, 1847, 1953, 2007};
+    std::string t = text;
+    for (const char* suffix : {"-32", "-64"})
+        if (t.size() > 3 && t.compare(t.size() - 3, 3, suffix) == 0) t.resize(t.size() - 3);
+    if (t.size() < 3 || t.compare(0, 2, "NX") != 0) return false;
+    char* end = nullptr;
+    double r = std::strtod(t.c_str() + 2, &end);
+    if (!end || *end != '\0' || t[2] == '-' || t[2] == '+' || t[2] == ' ') return false;
+    for (double known : kReleases)
+        if (r == known) {
+            *release = r;
+            return true;
+        }
+    return false;
+}
 std::string library_path() { return S().library_path; }
 
 void fail(const std::string& call, FaultMode mode, int n, int code) {

@@ -276,6 +276,7 @@ struct Session {
     std::vector<std::string> refused;  // malformed input files met, each naming the file and field
     std::string dialog_folder;
     std::string library_path;
+    double nx_release = 2007;  // see set_nx_release
     std::vector<std::unique_ptr<Dialog>> dialogs;  // open dialogs, innermost last
     int next_dialog_id = 1;
     std::map<int, std::string> messages;  // error code -> text, beyond the built-in ones

@@ -202,6 +202,18 @@ int electrode_body(const char *name, tag_t *body) {
     return -1;
 }
 
+// The work part's file spec into name (size bytes), which NX12 and later want for an imported
+// view (earlier releases take it empty). A spec too long for the field gives its file name,
+// which names the loaded part as well; one NX does not give leaves the empty text.
+static void name_view_part(char *name, size_t size) {
+    name[0] = '\0';
+    char spec[KV_FSPEC_BUFSIZE] = "";
+    tag_t work = UF_ASSEM_ask_work_part();
+    if (work == NULL_TAG || UF_PART_ask_part_name(work, spec) != 0) return;
+    const char *sep = kv_last_path_sep(spec);
+    kv_copy(name, size, strlen(spec) < size ? spec : sep ? sep + 1 : spec);
+}
+
 int import_model_view(tag_t drawing, tag_t model_view, const double position[2], tag_t *view) {
     if (view) *view = NULL_TAG;
     if (drawing == NULL_TAG || model_view == NULL_TAG || !position || !view) return -1;
@@ -213,6 +225,7 @@ int import_model_view(tag_t drawing, tag_t model_view, const double position[2],
     info.view_scale = 1.0;
     info.use_ref_pt = FALSE;
     info.inherit_boundary = FALSE;
+    name_view_part(info.model_name, sizeof info.model_name);
     double at[2] = {position[0], position[1]};
     tag_t made = NULL_TAG;
     if (UF_DRAW_import_view(drawing, model_view, at, &info, &made) != 0 || made == NULL_TAG) return -1;

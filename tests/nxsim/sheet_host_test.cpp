@@ -50,11 +50,18 @@ TEST_F(SheetHostCalls, DrawingsAreUniqueByNameAndShownOnlyWhenOpened) {
     EXPECT_EQ(0, UF_DRAW_open_drawing(d));
     UF_DRAW_ask_current_drawing(&current);
     EXPECT_EQ(d, current);
+    // NX12 and later want the view's part named; earlier releases take it empty.
+    EXPECT_EQ(nxsim::ERR_BAD_ARG, UF_DRAW_import_view(d, view_named("TOP"), at, &vi, &v));
+    UF_PART_ask_part_name(UF_ASSEM_ask_work_part(), vi.model_name);
     ASSERT_EQ(0, UF_DRAW_import_view(d, view_named("TOP"), at, &vi, &v));
     EXPECT_EQ("TOP@1", nxsim::obj(v)->name);
     // Member views are no model views to import from.
     tag_t w = NULL_TAG;
     EXPECT_EQ(nxsim::ERR_BAD_TAG, UF_DRAW_import_view(d, v, at, &vi, &w));
+    nxsim::set_nx_release(11);
+    vi.model_name[0] = '\0';
+    EXPECT_EQ(0, UF_DRAW_import_view(d, view_named("TOP"), at, &vi, &w));
+    nxsim::set_nx_release(2007);
     // Deleting the drawing takes its views along.
     EXPECT_EQ(0, UF_DRAW_delete_drawing(d));
     EXPECT_EQ(nullptr, nxsim::member_view(v));

@@ -49,6 +49,12 @@ std::string part_json(tag_t part);
 void set_env(const std::string& name, const std::string& utf8_value);
 void set_dialog_folder(const std::string& folder);
 void set_library_path(const std::string& path);
+// The NX release the session plays, for the calls whose documented contract changed between
+// releases: 4, 5, ..., 7.5, 8.5, 9, 10, 11, 12, 1847, 1953, 2007 (the default, the newest).
+void set_nx_release(double release);
+// release as a scenario names it ("NX12", "NX7.5", "NX1953"; a "-32" or "-64" suffix is
+// allowed): true and *release, or false for anything else.
+bool parse_nx_release(const std::string& text, double* release);
 // The library path set_library_path gave (empty when none), read without a call of the plug-in.
 std::string library_path();
 
