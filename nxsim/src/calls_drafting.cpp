@@ -604,7 +604,7 @@ void sheet_to_json(tag_t drawing, json& entry) {
             if (a == o->attrs.end()) continue;
             std::string text;
             for (size_t i = 0; i < o->note.size(); ++i) text += (i ? "\n" : "") + o->note[i];
-            notes[to_utf8(a->second)] = to_utf8(text);
+            notes[to_utf8(a->second.text)] = to_utf8(text);
         }
         auto od = S().ordinates.find(t);
         if (od != S().ordinates.end() && od->second.kind == Ordinate::Dimension) {

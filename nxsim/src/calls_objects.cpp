@@ -253,14 +253,17 @@ int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t* ca
     return 0;
 }
 
-// Reads an attribute of an object or part (none: type 0); 0, or NX's error code. Host's choice: string attributes only.
+// The attribute of that title of an object or of a part (the part's tag), of the type asked for
+// or (UF_ATTR_any) of its own type: a string into value.string (the caller's buffer, or a text
+// handed out when null), an integer or real into its field; 0 also when there is none (type 0),
+// or NX's error code.
 int UF_ATTR_read_value(tag_t object, char* title, int type, UF_ATTR_value_p_t value) {
     if (value) {
         value->type = 0;
     }
     if (int rc = enter("UF_ATTR_read_value")) return rc;
     if (!value || !title) return ERR_BAD_ARG;
-    const std::map<std::string, std::string>* attrs = nullptr;
+    const Attributes* attrs = nullptr;
     if (Part* p = part(object))
         attrs = &p->attrs;
     else if (Object* o = live_obj(object))
@@ -268,12 +271,17 @@ int UF_ATTR_read_value(tag_t object, char* title, int type, UF_ATTR_value_p_t va
     if (!attrs) return ERR_BAD_TAG;
     auto it = attrs->find(title);
     if (it == attrs->end()) return 0;  // not found is no error: type stays 0
-    if (type != UF_ATTR_string && type != UF_ATTR_any) return 0;
-    value->type = UF_ATTR_string;
-    if (type == UF_ATTR_string && value->value.string) {
-        copy_out(value->value.string, UF_ATTR_MAX_STRING_LEN + 1, it->second);
+    const AttrValue& a = it->second;
+    if (type != a.type && type != UF_ATTR_any) return 0;
+    value->type = a.type;
+    if (a.type == UF_ATTR_integer) {
+        value->value.integer = (int)a.number;
+    } else if (a.type == UF_ATTR_real) {
+        value->value.real = a.number;
+    } else if (type == UF_ATTR_string && value->value.string) {
+        copy_out(value->value.string, UF_ATTR_MAX_STRING_LEN + 1, a.text);
     } else {
-        value->value.string = alloc_string(it->second.substr(0, UF_ATTR_MAX_STRING_LEN), "UF_ATTR_read_value");
+        value->value.string = alloc_string(a.text.substr(0, UF_ATTR_MAX_STRING_LEN), "UF_ATTR_read_value");
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -407,12 +408,24 @@ struct Loader : Reader {
         return true;
     }
 
-    // String attributes {title: text}, of an object or of the part.
-    bool attributes(const json& a, const std::string& w, std::map<std::string, std::string>* out) {
+    // Attributes {title: value}, of an object or of the part: a string is a string attribute, a
+    // whole number an integer one (within int), any other number a real one.
+    bool attributes(const json& a, const std::string& w, Attributes* out) {
         if (!a.is_object()) return fail(w, "expected an object");
         for (auto it = a.begin(); it != a.end(); ++it) {
-            std::string v;
-            if (!text(it.value(), w + "." + it.key(), &v)) return false;
+            AttrValue v;
+            const json& x = it.value();
+            if (x.is_number_integer()) {
+                long long n = x.get<long long>();
+                if (n < INT_MIN || n > INT_MAX) return fail(w + "." + it.key(), "an integer attribute beyond int");
+                v.type = UF_ATTR_integer;
+                v.number = (double)n;
+            } else if (x.is_number_float()) {
+                v.type = UF_ATTR_real;
+                v.number = x.get<double>();
+            } else if (!text(x, w + "." + it.key(), &v.text)) {
+                return false;
+            }
             (*out)[to_gbk(it.key())] = v;
         }
         return true;
@@ -708,9 +721,18 @@ private:
         return ls;
     }
 
-    static json attributes(const std::map<std::string, std::string>& attrs) {
+    static json attributes(const Attributes& attrs) {
         json a = json::object();
-        for (auto& kv : attrs) a[to_utf8(kv.first)] = to_utf8(kv.second);
+        for (auto& kv : attrs) {
+            const AttrValue& v = kv.second;
+            json& out = a[to_utf8(kv.first)];
+            if (v.type == UF_ATTR_integer)
+                out = (long long)v.number;
+            else if (v.type == UF_ATTR_real)
+                out = v.number;
+            else
+                out = to_utf8(v.text);
+        }
         return a;
     }
 

@@ -52,6 +52,16 @@ struct ViewState {
     std::array<double, 3> centre{};
 };
 
+// An attribute's value as NX types it: a string (GBK), an integer or a real. A string compares
+// equal to its text, so that code looking for a note's NAME reads as before.
+struct AttrValue {
+    int type = UF_ATTR_string;  // UF_ATTR_string, UF_ATTR_integer or UF_ATTR_real
+    std::string text;           // the string's text
+    double number = 0;          // the integer's or real's value
+    bool operator==(const std::string& s) const { return type == UF_ATTR_string && text == s; }
+};
+using Attributes = std::map<std::string, AttrValue>;  // title (GBK) -> value
+
 struct Object {
     tag_t tag = 0;
     tag_t part = 0;
@@ -64,7 +74,7 @@ struct Object {
     int color = 1;
     int blank = 0;
     int line_width = 0;
-    std::map<std::string, std::string> attrs;  // title -> string value, GBK
+    Attributes attrs;
     std::array<double, 3> p1{};   // point, line start, csys origin, arc centre
     std::array<double, 3> p2{};   // line end
     std::array<double, 9> mtx{};  // csys or matrix values, row-major
@@ -117,7 +127,7 @@ struct Part {
     std::vector<tag_t> layout;
     tag_t work_view = 0;
     tag_t wcs = 0;
-    std::map<std::string, std::string> attrs;  // part attributes: title -> string value, GBK
+    Attributes attrs;  // part attributes
 };
 
 // An undo mark (calls_modl.cpp): the model as it was when the mark was set.

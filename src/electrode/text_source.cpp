@@ -2,6 +2,7 @@
 // found by their NAME attribute.
 #include "electrode/text_source.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "config/kv_text.h"
@@ -59,6 +60,19 @@ int work_part_folder_name(char *text, size_t size) {
     return 0;
 }
 
+// A real attribute as a user reads it: up to six decimals, without trailing zeros ("0.5", "12",
+// never "-0"). A value too large for the text gives the empty text.
+static void format_real(double real, char *text, size_t size) {
+    char buf[64];
+    int n = snprintf(buf, sizeof buf, "%.6f", real);
+    if (n < 0 || (size_t)n >= sizeof buf) return;
+    char *end = buf + n;
+    while (end > buf && end[-1] == '0') --end;
+    if (end > buf && end[-1] == '.') --end;
+    *end = '\0';
+    kv_copy(text, size, strcmp(buf, "-0") == 0 ? "0" : buf);
+}
+
 char *read_text_attribute(tag_t object, const char *title, char *text, size_t size) {
     if (!text || size == 0) return text;
     text[0] = '\0';
@@ -82,6 +96,10 @@ char *read_text_attribute(tag_t object, const char *title, char *text, size_t si
     int has_text = value.type == UF_ATTR_string || value.type == UF_ATTR_reference;
     if (rc == 0 && value.type == UF_ATTR_string && value.value.string)
         kv_copy(text, size, value.value.string);
+    else if (rc == 0 && value.type == UF_ATTR_integer)
+        snprintf(text, size, "%d", value.value.integer);
+    else if (rc == 0 && value.type == UF_ATTR_real)
+        format_real(value.value.real, text, size);
     // A reference attribute comes back as an allocated text too: release it as well.
     if (has_text && value.value.string) UF_free(value.value.string);
     return text;

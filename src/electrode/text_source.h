@@ -8,8 +8,9 @@
 #include "nx.h"
 
 /* The text that title stands for on object into text (size bytes): the token's text for
- * $PART_NAME and $DIR, else the object's string attribute; the empty text for the null
- * object or a missing or non-string attribute. Returns text. */
+ * $PART_NAME and $DIR, else the object's attribute: a string's text, an integer as written, a
+ * real with up to six decimals and no trailing zeros; the empty text for the null object or a
+ * missing attribute of another type. Returns text. */
 char *read_text_attribute(tag_t object, const char *title, char *text, size_t size);
 
 /* The work part's file name without folder and extension into text (size bytes); empty

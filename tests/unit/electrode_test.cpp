@@ -20,7 +20,8 @@ const char kMould[] = R"({
     { "id": 4, "type": "category", "name": "ELEC", "layers": [] },
     { "id": 5, "type": "category", "name": "X9", "layers": [150, 160] },
     { "id": 6, "type": "solid", "name": "BODY", "layer": 101,
-      "attributes": { "MATERIAL": "CU", "$PART_NAME": "not this", "LONG": "0123456789" },
+      "attributes": { "MATERIAL": "CU", "$PART_NAME": "not this", "LONG": "0123456789",
+                      "COUNT": 3, "GAP": 0.150, "DEPTH": 12.0, "TINY": -0.0000001, "BIG": 1e300 },
       "shape": { "box": { "origin": [0, 0, 0], "size": [10, 10, 10] } } },
     { "id": 7, "type": "csys", "name": "E01_CSYS", "layer": 101,
       "origin": [0, 0, 0], "matrix": [1, 0, 0, 0, 1, 0, 0, 0, 1] },
@@ -191,6 +192,12 @@ TEST_F(Electrodes, AttributeTextsAndTokens) {
     EXPECT_STREQ("M1234", read_text_attribute(body, "$Dir", text, sizeof text));
     EXPECT_STREQ("0123", read_text_attribute(body, "LONG", text, 5));
     EXPECT_STREQ("", read_text_attribute(body, std::string(2000, 'T').c_str(), text, sizeof text));
+    // Numbers come back as NX types them: integers as written, reals with up to six decimals.
+    EXPECT_STREQ("3", read_text_attribute(body, "COUNT", text, sizeof text));
+    EXPECT_STREQ("0.15", read_text_attribute(body, "GAP", text, sizeof text));
+    EXPECT_STREQ("12", read_text_attribute(body, "DEPTH", text, sizeof text));
+    EXPECT_STREQ("0", read_text_attribute(body, "TINY", text, sizeof text));
+    EXPECT_STREQ("", read_text_attribute(body, "BIG", text, sizeof text));  // no text holds it
     nxsim::fail("UF_ATTR_read_value", nxsim::FaultMode::Once);
     EXPECT_STREQ("", read_text_attribute(body, "MATERIAL", text, sizeof text));
 }
