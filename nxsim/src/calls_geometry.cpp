@@ -424,13 +424,20 @@ int UF_OBJ_cycle_by_name_and_type(tag_t part_tag, const char* name, int type, lo
     return 0;
 }
 
-// Deletes the objects, each status 0 or NX's error code; 0. Host's choice: the WCS and "ALL" stay (4).
+// Deletes the objects, each status 0 or NX's error code; 0, or NX's error code. The statuses
+// are handed out whether or not the call failed, as NX documents (each the call's code when it
+// failed as a whole). Host's choice: the WCS and "ALL" stay (4).
 int UF_OBJ_delete_array_of_objects(int num_objects, tag_t object_id[], int** statuses) {
     if (statuses) *statuses = nullptr;
-    if (int rc = enter("UF_OBJ_delete_array_of_objects")) return rc;
-    if (num_objects < 0 || (num_objects > 0 && !object_id)) return ERR_BAD_ARG;
+    int rc = enter("UF_OBJ_delete_array_of_objects");
+    if (!rc && (num_objects < 0 || (num_objects > 0 && !object_id))) rc = ERR_BAD_ARG;
     int* st = nullptr;
     if (statuses && num_objects > 0) st = (int*)alloc(sizeof(int) * (size_t)num_objects, "UF_OBJ_delete_array_of_objects");
+    if (rc) {
+        for (int i = 0; st && i < num_objects; ++i) st[i] = rc;
+        if (statuses) *statuses = st;
+        return rc;
+    }
     for (int i = 0; i < num_objects; ++i) {
         Object* o = live_obj(object_id[i]);
         int code = 0;

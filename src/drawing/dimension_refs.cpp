@@ -50,8 +50,12 @@ void log_probe_object(tag_t t) {
 void delete_logged_probes(probe_log *log) {
     if (log->count == 0) return;
     int *statuses = NULL;
-    if (UF_OBJ_delete_array_of_objects(log->count, log->tags, &statuses) != 0)
+    if (UF_OBJ_delete_array_of_objects(log->count, log->tags, &statuses) != 0) {
+        // NX hands out the statuses whether or not the call failed.
+        if (statuses) UF_free(statuses);
+        statuses = NULL;
         UF_OBJ_delete_array_of_objects(log->count, log->tags, &statuses);
+    }
     if (statuses) UF_free(statuses);
 }
 

@@ -97,6 +97,21 @@ TEST_F(UpdateCalls, DisplayIsRegeneratedOnceResumedAndTheProbesGone) {
     nxsim::clear_faults();
 }
 
+// Without the undo, the probes are deleted by name; a deletion that fails hands out its statuses
+// all the same (NX documents it), and the retry must not lose them (the fixture checks leaks).
+TEST_F(UpdateCalls, ProbesDeletedAgainWhenTheFirstDeletionFails) {
+    size_t objects = nxsim::S().parts[work()].order.size();
+    nxsim::fail("UF_UNDO_undo_to_mark", nxsim::FaultMode::Always);
+    nxsim::fail("UF_OBJ_delete_array_of_objects", nxsim::FaultMode::Once);
+    double box[6];
+    ASSERT_EQ(1, measure(box));
+    EXPECT_EQ(2, nxsim::call_count("UF_OBJ_delete_array_of_objects"));
+    size_t alive = 0;
+    for (tag_t t : nxsim::S().parts[work()].order) alive += nxsim::live_obj(t) && !nxsim::obj(t)->temporary;
+    EXPECT_LE(alive, objects);
+    nxsim::clear_faults();
+}
+
 TEST_F(UpdateCalls, ModelIsUpdatedOnceAfterTheLinks) {
     size_t from = nxsim::call_log().size();
     ASSERT_EQ(0, create("E01"));
