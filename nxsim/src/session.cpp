@@ -343,6 +343,9 @@ void set_dialog_folder(const std::string& folder) { S().dialog_folder = folder; 
 void set_library_path(const std::string& path) { S().library_path = path; }
 std::string library_path() { return S().library_path; }
 
+void set_readings(const Readings& readings) { S().readings = readings; }
+const Readings& readings() { return S().readings; }
+
 void fail(const std::string& call, FaultMode mode, int n, int code) {
     Fault f;
     f.mode = mode;
