@@ -43,6 +43,9 @@ struct Readings {
     // UF_MODL_ask_bounding_box_aligned: the exact box shrunk inside the body by NX's distance
     // tolerance on every side (default: never smaller than the body).
     bool box_inside = false;
+    // UF_STYLER_set_value on an item of a multi-select list selects it: an item already selected
+    // stays so, and sub-item -1 changes nothing (default: it flips the item; -1 clears the list).
+    bool list_set_selects = false;
 };
 void set_readings(const Readings& readings);
 const Readings& readings();
