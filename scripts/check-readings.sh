@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plays a scenario under the host's default readings of undocumented NX and under the readings
 # READINGS.json gives (a scenario's "host" object), and compares the two runs: every output the
-# same, part dumps compared by scripts/same-dump.py, dates as dates (as scripts/check-scenario.sh).
+# same, part dumps and sheets compared by scripts/same-output.py, dates as dates (as scripts/check-scenario.sh).
 #   check-readings.sh KELVORA_SIM SCENARIO.json OUT_DIR READINGS.json
 # For scenarios without expected outputs of their own (the demo). Exit code 0 the same, 1 not.
 set -u
@@ -21,8 +21,8 @@ done
 while IFS= read -r -d '' f; do
   rel=${f#"$out/default/"}
   if [ ! -f "$out/other/$rel" ]; then echo "== $rel is missing under the other readings"; status=1; continue; fi
-  if [[ $rel == parts/*.json ]]; then
-    python3 "$here/same-dump.py" "$f" "$out/other/$rel" > "$out/diff.txt" 2>&1 ||
+  if [[ $rel == parts/*.json || $rel == sheets/*.svg ]]; then
+    python3 "$here/same-output.py" "$f" "$out/other/$rel" > "$out/diff.txt" 2>&1 ||
       { echo "== $rel differs:"; head -n 60 "$out/diff.txt"; status=1; }
   elif ! diff -u "$f" "$out/other/$rel" > "$out/diff.txt" 2>&1; then
     echo "== $rel differs:"; head -n 60 "$out/diff.txt"; status=1

@@ -6,7 +6,7 @@
 # are compared.
 # With READINGS.json (a scenario's "host" object: the host's other readings of undocumented NX)
 # the case is played under those readings, laid over the case's own scenario, and must end as it
-# does under the default ones: every output the same, part dumps compared by scripts/same-dump.py.
+# does under the default ones: every output the same, part dumps and sheets compared by scripts/same-output.py.
 set -u
 sim=$1; case_dir=$(cd "$2" && pwd); out=$3; readings=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,8 +39,8 @@ fi
 while IFS= read -r -d '' f; do
   rel=${f#"$case_dir/expected/"}
   [ "$rel" = exit_code ] && continue
-  if [ -n "$readings" ] && [[ $rel == parts/*.json ]] && [ -f "$out/run/$rel" ]; then
-    python3 "$here/same-dump.py" "$f" "$out/run/$rel" > "$out/diff.txt" 2>&1 ||
+  if [ -n "$readings" ] && [[ $rel == parts/*.json || $rel == sheets/*.svg ]] && [ -f "$out/run/$rel" ]; then
+    python3 "$here/same-output.py" "$f" "$out/run/$rel" > "$out/diff.txt" 2>&1 ||
       { echo "== $rel differs from expected:"; head -n 60 "$out/diff.txt"; status=1; }
     continue
   fi

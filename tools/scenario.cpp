@@ -327,6 +327,7 @@ struct ReadingField {
 const ReadingField kReadingFields[] = {
     {"aligned_box", "holds_body", "inside_body", &nxsim::Readings::box_inside},
     {"multi_list_set", "flips", "selects", &nxsim::Readings::list_set_selects},
+    {"view_update", "centres", "keeps_anchor", &nxsim::Readings::view_keeps_anchor},
 };
 
 // Sets the session's readings from the scenario's "host" object j; an unknown field or value throws Bad.
@@ -336,7 +337,7 @@ void set_readings(const Reader& r, const json& j) {
     for (auto it = j.begin(); it != j.end(); ++it) {
         const ReadingField* f = nullptr;
         for (const ReadingField& k : kReadingFields) f = it.key() == k.field ? &k : f;
-        if (!f) r.fail("host." + it.key(), "unknown reading (aligned_box, multi_list_set)");
+        if (!f) r.fail("host." + it.key(), "unknown reading (aligned_box, multi_list_set, view_update)");
         std::string v = r.text(it.value(), "host." + it.key());
         if (v != f->usual && v != f->other)
             r.fail("host." + it.key(), std::string("expected ") + f->usual + " or " + f->other);

@@ -53,7 +53,7 @@ TEST_F(Runner, EachStageNamesTheFileAndTheFieldWithItsExitCode) {
         {R"({"host": ["inside_body"]})", 2, "host: expected an object of readings"},
         {R"({"host": {"aligned_box": "tight"}})", 2, "host.aligned_box: expected holds_body or inside_body"},
         {R"({"host": {"clock": "late"}})", 2,
-         "host.clock: unknown reading (aligned_box, multi_list_set)"},
+         "host.clock: unknown reading (aligned_box, multi_list_set, view_update)"},
         {R"({"faults": [{"call": "UF_PART_save", "mode": "sometimes"}]})", 2,
          "faults[0].mode: expected once, nth or always"},
         {R"({"part": "missing.prt"})", 2, "part: "},

@@ -46,6 +46,11 @@ struct Readings {
     // UF_STYLER_set_value on an item of a multi-select list selects it: an item already selected
     // stays so, and sub-item -1 changes nothing (default: it flips the item; -1 clears the list).
     bool list_set_selects = false;
+    // UF_DRAW_update_one_view keeps a member view's anchor (the model point on its reference point)
+    // where it is, and UF_DRAW_ask_view_borders reports the borders with a margin (default: the
+    // update puts the middle of what the view shows on its reference point, the borders are
+    // exactly that extent).
+    bool view_keeps_anchor = false;
 };
 void set_readings(const Readings& readings);
 const Readings& readings();
