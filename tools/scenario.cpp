@@ -285,6 +285,30 @@ std::string read_scenario(const std::string& path, json* doc, std::string* file)
     return "";
 }
 
+// A scenario laid over another ("over": the base's path, relative to its own folder) plays the
+// base with the host's readings of its "host" object over the base's: *doc and *file become the
+// base's, so that the base's paths and messages stay its own. The empty text, or why it is refused.
+std::string read_overlay(json* doc, std::string* file) {
+    if (!doc->contains("over")) return "";
+    const json overlay = *doc;
+    const std::string overlay_file = *file;
+    for (auto it = overlay.begin(); it != overlay.end(); ++it)
+        if (it.key() != "over" && it.key() != "host" && it.key() != "description")
+            return *file + ": " + it.key() + ": a scenario laid over another gives only its host readings";
+    if (!overlay["over"].is_string()) return *file + ": over: expected the path of a scenario";
+    std::string base = absolute(overlay["over"].get<std::string>(), dir_of(*file));
+    std::string err = read_scenario(base, doc, file);
+    if (!err.empty()) return err;
+    if (doc->contains("over")) return base + ": over: the base of a scenario laid over it is laid over another";
+    if (overlay.contains("host")) {
+        if (!overlay["host"].is_object()) return overlay_file + ": host: expected an object of readings";
+        json& host = (*doc)["host"];
+        if (!host.is_object()) host = json::object();
+        for (auto it = overlay["host"].begin(); it != overlay["host"].end(); ++it) host[it.key()] = it.value();
+    }
+    return "";
+}
+
 // Sends the process's standard output, which the plug-in prints to, to the file at path. The
 // runner's own is kept in *saved for restore_stdout; false when the file cannot be written.
 bool redirect_stdout(const std::string& path, int* saved) {
@@ -300,13 +324,43 @@ void restore_stdout(int saved) {
     close(saved);
 }
 
+// The host's readings of undocumented NX (nxsim::Readings): each field of the scenario's "host"
+// object names one and gives the default reading or the other.
+struct ReadingField {
+    const char* field;
+    const char* usual;  // the host's default reading
+    const char* other;
+    bool nxsim::Readings::*flag;
+};
+const ReadingField kReadingFields[] = {
+    {"aligned_box", "holds_body", "inside_body", &nxsim::Readings::box_inside},
+    {"multi_list_set", "flips", "selects", &nxsim::Readings::list_set_selects},
+    {"view_update", "centres", "keeps_anchor", &nxsim::Readings::view_keeps_anchor},
+};
+
+// Sets the session's readings from the scenario's "host" object j; an unknown field or value throws Bad.
+void set_readings(const Reader& r, const json& j) {
+    if (!j.is_object()) r.fail("host", "expected an object of readings");
+    nxsim::Readings readings;
+    for (auto it = j.begin(); it != j.end(); ++it) {
+        const ReadingField* f = nullptr;
+        for (const ReadingField& k : kReadingFields) f = it.key() == k.field ? &k : f;
+        if (!f) r.fail("host." + it.key(), "unknown reading (aligned_box, multi_list_set, view_update)");
+        std::string v = r.text(it.value(), "host." + it.key());
+        if (v != f->usual && v != f->other)
+            r.fail("host." + it.key(), std::string("expected ") + f->usual + " or " + f->other);
+        readings.*(f->flag) = v == f->other;
+    }
+    nxsim::set_readings(readings);
+}
+
 // Sets the session up as the scenario's fields other than its steps say, in this order: the kit
 // (environment, dialog folder, library path), the dialog folder and library path given alone, the
-// environment, the faults, the part. An unknown field or a refused value throws Bad.
+// environment, the host's readings, the faults, the part. An unknown field or a refused value throws Bad.
 void start_session(const json& doc, Reader& r) {
     for (auto it = doc.begin(); it != doc.end(); ++it) {
         static const char* known[] = {"description", "kit", "env", "library_path", "dialog_folder",
-                                      "part", "faults", "steps", "allow_leaks", "nx_release"};
+                                      "part", "faults", "steps", "allow_leaks", "nx_release", "host"};
         bool ok = false;
         for (const char* k : known) ok = ok || it.key() == k;
         if (!ok) r.fail(it.key(), "unknown field");
@@ -332,6 +386,7 @@ void start_session(const json& doc, Reader& r) {
         for (auto it = env.begin(); it != env.end(); ++it)
             nxsim::set_env(it.key(), r.expand(r.text(it.value(), "env." + it.key())));
     }
+    if (doc.contains("host")) set_readings(r, doc["host"]);
     if (doc.contains("faults")) {
         const json& f = doc["faults"];
         if (!f.is_array()) r.fail("faults", "expected an array");
@@ -505,6 +560,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
     json doc;
     std::string file;
     res.message = read_scenario(scenario_path, &doc, &file);
+    if (res.message.empty()) res.message = read_overlay(&doc, &file);
     if (!res.message.empty()) {
         res.exit_code = 2;
         return res;

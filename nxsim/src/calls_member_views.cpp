@@ -5,7 +5,9 @@
 // A member view shows the model along its orientation at its scale; the model point `anchor`
 // lies on the sheet at the reference point. Updating a view finds the geometry it shows and puts
 // the anchor at the middle of that geometry (in the view's axes), so a view stays centred on its
-// reference point whatever its layers show.
+// reference point whatever its layers show. Under the view_keeps_anchor reading the anchor stays
+// where the view was made with it (an imported view: its model view's centre; a projected one:
+// its parent's anchor), and the borders NX reports carry a margin.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -24,6 +26,8 @@ namespace nxsim {
 namespace {
 
 const double kTiny = 1e-9;
+// The margin round a view's borders under the view_keeps_anchor reading, in sheet units.
+const double kBorderMargin = 5.0;
 
 // A new view's display, as a drafting standard sets it: hidden lines removed and drawn dashed,
 // smooth edges and silhouettes shown, visible edges of solids solid and black (colour 0 would
@@ -66,8 +70,8 @@ Object& make_member_view(Object& drawing, const std::string& base) {
     return o;
 }
 
-// Finds the geometry the view shows and centres the anchor on it; a view that shows nothing
-// keeps its anchor and has no extent.
+// Finds the geometry the view shows and centres the anchor on it (under the view_keeps_anchor
+// reading the anchor stays); a view that shows nothing keeps its anchor and has no extent.
 void update(MemberView& v) {
     double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
     bool any = false;
@@ -118,7 +122,10 @@ void update(MemberView& v) {
     if (!any) return;
     double mid[3];
     for (int i = 0; i < 3; ++i) mid[i] = (lo[i] + hi[i]) / 2;
-    from_axes(v.mtx.data(), mid, v.anchor.data());
+    if (S().readings.view_keeps_anchor)
+        to_axes(v.mtx.data(), v.anchor.data(), mid);
+    else
+        from_axes(v.mtx.data(), mid, v.anchor.data());
     v.extent[0] = lo[0] - mid[0];
     v.extent[1] = lo[1] - mid[1];
     v.extent[2] = hi[0] - mid[0];
@@ -436,7 +443,8 @@ int UF_DRAW_add_orthographic_view(const tag_t drawing_tag, const tag_t parent_vi
     return 0;
 }
 
-// Centres a member view again on what it shows; 0, or NX's error code.
+// Finds again what a member view shows and centres it on its reference point (under the
+// view_keeps_anchor reading the anchor stays: NX leaves open whether an update re-centres); 0, or NX's error code.
 int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag) {
     if (int rc = enter("UF_DRAW_update_one_view")) return rc;
     Object* d = drawing_or_current(drawing_tag);
@@ -450,7 +458,8 @@ int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag) {
     return 0;
 }
 
-// A member view's borders on the sheet; 0, or NX's error code.
+// A member view's borders on the sheet: the extent of what it shows, with a margin of 5 each way
+// under the view_keeps_anchor reading (NX leaves the margin undocumented); 0, or NX's error code.
 int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
     if (view_borders)
         for (int i = 0; i < 4; ++i) view_borders[i] = 0;
@@ -459,6 +468,8 @@ int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
     MemberView* v = member_view(view_tag);
     if (!v) return ERR_DRAW_NOT_MEMBER;
     borders_of(*v, view_borders);
+    if (S().readings.view_keeps_anchor)
+        for (int i = 0; i < 4; ++i) view_borders[i] += i < 2 ? -kBorderMargin : kBorderMargin;
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // Modelling lists, aligned bounding boxes, fixed datum planes, body-plane intersections,
 // display suppression and undo marks.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -27,6 +28,29 @@ UndoMark* find_mark(int id, const char* name) {
     }
     say(ERR_UNDO_MARK, "The undo mark does not exist");
     return nullptr;
+}
+
+// NX's default modelling distance tolerance: 0.001 inch, in the units of the body's part.
+double distance_tolerance(const Object& body) {
+    const Part* p = part(body.part);
+    return p && p->units == UF_PART_ENGLISH ? 0.001 : 0.0254;
+}
+
+// The box UF_MODL_ask_bounding_box_aligned answers along origin and m (rows the axes): NX's loose
+// box (the control points' hull, never smaller than the body) by default; under the box_inside
+// reading the exact box shrunk by the distance tolerance on every side, an extent thinner than
+// twice the tolerance down to its middle. False when the body cannot be boxed.
+bool box_as_answered(const Object& body, const double origin[3], const double m[9], double lo[3], double hi[3]) {
+    bool inside = S().readings.box_inside;
+    if (!geom_box_in_frame(body.shape, origin, m, !inside, lo, hi)) return false;
+    if (!inside) return true;
+    double t = distance_tolerance(body);
+    for (int i = 0; i < 3; ++i) {
+        double mid = (lo[i] + hi[i]) / 2;
+        lo[i] = std::min(lo[i] + t, mid);
+        hi[i] = std::max(hi[i] - t, mid);
+    }
+    return true;
 }
 
 }  // namespace
@@ -106,7 +130,8 @@ int UF_MODL_delete_list(uf_list_p_t* list) {
 
 // ---------------------------------------------------------------- boxes, planes, intersections
 
-// A solid's box along a coordinate system (null: the WCS), loose as NX's; 0, or NX's error code.
+// A solid's box along a coordinate system (null: the WCS), loose as NX's (or inside the body under
+// the box_inside reading), expand widening it by 0.1 each way; 0, or NX's error code.
 int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expand, double min_corner[3],
                                      double directions[3][3], double distances[3]) {
     if (min_corner)
@@ -138,7 +163,7 @@ int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expan
         m = c->mtx;
     }
     double lo[3], hi[3];
-    if (!geom_box_in_frame(o->shape, origin.data(), m.data(), true, lo, hi)) return ERR_BAD_TAG;
+    if (!box_as_answered(*o, origin.data(), m.data(), lo, hi)) return ERR_BAD_TAG;
     if (expand)
         for (int i = 0; i < 3; ++i) {
             lo[i] -= 0.1;  // a tenth of a part unit each way

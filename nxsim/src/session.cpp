@@ -361,6 +361,9 @@ bool parse_nx_release(const std::string& text, double* release) {
 }
 std::string library_path() { return S().library_path; }
 
+void set_readings(const Readings& readings) { S().readings = readings; }
+const Readings& readings() { return S().readings; }
+
 void fail(const std::string& call, FaultMode mode, int n, int code) {
     Fault f;
     f.mode = mode;

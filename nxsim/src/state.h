@@ -278,6 +278,7 @@ struct Session {
     std::map<const void*, Allocation> ledger;
     uint64_t alloc_seq = 0;
     std::map<std::string, Fault> faults;
+    Readings readings;  // the readings of undocumented NX the session follows
     std::vector<std::string> call_log;
     std::map<std::string, int> call_counts;
     std::deque<Answer> answers;

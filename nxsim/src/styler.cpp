@@ -657,7 +657,8 @@ int delete_list_item(DialogItem& it, const UF_STYLER_item_value_type_t& value) {
 }
 
 // Sets an object's value (UF_STYLER_VALUE), which must be of the kind its description declares;
-// a list's value is a sub-item: the item chosen, or flipped in a multi-select list.
+// a list's value is a sub-item: the item chosen, or flipped (selected, under the other reading) in
+// a multi-select list.
 int set_item_value(const Dialog& d, DialogItem& it, const UF_STYLER_item_value_type_t& value) {
     if (!value_fits_kind(d, it, value.indicator)) return ERR_STYLER_ATTR;
     int sub = value.subitem_index;
@@ -666,11 +667,14 @@ int set_item_value(const Dialog& d, DialogItem& it, const UF_STYLER_item_value_t
     } else if (it.kind == UF_STYLER_REAL_TYPE) {
         it.rvalue = value.value.real;
     } else if (it.kind == UF_STYLER_MULTI_LIST_TYPE) {
-        // NX flips one item of a multi-select list; sub-item -1 clears the selection.
+        // NX leaves open whether a set flips an item of a multi-select list or selects it: by
+        // default it flips, sub-item -1 clearing the selection; under the list_set_selects
+        // reading it selects, and -1 changes nothing.
+        bool selects = S().readings.list_set_selects;
         if (sub < 0) {
-            it.selected.clear();
+            if (!selects) it.selected.clear();
         } else if (sub < (int)it.items.size()) {
-            if (it.selected.count(sub))
+            if (it.selected.count(sub) && !selects)
                 it.selected.erase(sub);
             else
                 it.selected.insert(sub);

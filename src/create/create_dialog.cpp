@@ -196,20 +196,21 @@ int create_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
+// The list is rebuilt rather than its items set one by one: NX leaves open whether setting an
+// item flips it or selects it. A selection the user did not ask for is told.
 int create_clear_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    clear_selection(dialog_id, kList);
+    if (rebuild_list(dialog_id, kList, KV_LIST_NONE) != 0) {
+        char text[] = KV_NOT_CLEARED_TEXT;
+        uc1601(text, 1);
+    }
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-// Each item flipped once inverts the selection, without reading it; an item NX would not flip
-// leaves a selection the user did not ask for, which is told.
 int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    int count = 0, failed = ask_list_count(dialog_id, kList, &count) != 0;
-    for (int i = 0; i < count && !failed; ++i) failed = flip_item(dialog_id, kList, i) != 0;
-    if (failed) {
+    if (rebuild_list(dialog_id, kList, KV_LIST_INVERTED) != 0) {
         char text[] = KV_NOT_INVERTED_TEXT;
         uc1601(text, 1);
     }

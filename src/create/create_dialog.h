@@ -16,6 +16,8 @@
 #define KV_LIST_INCOMPLETE_TEXT "电极列表未能完整列出，请关闭后重新打开对话框！"
 /* Invert when NX would not change an item's selection: the list's selection is not what was asked. */
 #define KV_NOT_INVERTED_TEXT "电极列表的选择未能全部反选，请检查后再创建！"
+/* Shown when the list's selection could not be cleared (GBK). */
+#define KV_NOT_CLEARED_TEXT "电极列表的选择未能清除，请检查后再创建！"
 /* OK or Apply when the list's selection cannot be read: no file is made. */
 #define KV_LIST_UNREAD_TEXT "无法读取电极列表的选择，未创建电极文件！"
 

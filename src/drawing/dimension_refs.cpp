@@ -23,6 +23,10 @@ const int kMaxScanProbes = 12;
 /* Halving a finite bracket down to the tolerance takes far fewer steps; the cap only guards
  * against a bracket that rounding keeps from shrinking. */
 const int kMaxBisections = 200;
+/* Doubling steps out of a body from the tolerance: 2^60 tolerances is beyond any model. */
+const int kMaxWalkSteps = 60;
+/* How much finer than the tolerance a search that walked out of the body ends. */
+const double kWalkRefinement = 1000;
 
 /* Planes and intersection curves made by the probes of one measurement, so that they can be
  * deleted when the undo that should remove them fails. */
@@ -256,9 +260,51 @@ int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value
 
 namespace {
 
+// Walks outward from inside, a point where a plane cut body, in steps doubling from tol until a
+// plane misses, then bisects between the two to a thousandth of tol. NX's box need not hold the
+// body, so its end may lie inside. 0 with the extent in *out; -1 when no plane missed or one
+// could not be made (*out then the last point inside).
+int walk_out_of_body(tag_t body, const double axis_dir[3], int axis, double inside, double tol, int upper,
+                     double *out) {
+    *out = inside;
+    double step = tol;
+    double outside = inside;
+    int steps = 0;
+    for (;; ++steps) {
+        if (steps == kMaxWalkSteps) return -1;
+        outside = upper ? inside + step : inside - step;
+        int r = plane_cuts_body(body, axis_dir, axis, outside);
+        if (r < 0) return -1;
+        if (r == 0) break;
+        inside = outside;
+        *out = inside;
+        step *= 2;
+    }
+    // The first step out missed: the extent lies within tol of the point inside.
+    if (steps == 0) return 0;
+    // Bisected finer than tol: a box that holds the body puts the search on a plane face exactly,
+    // and the extent found from inside must not show otherwise in three decimals.
+    const double fine = tol / kWalkRefinement;
+    for (int n = 0; n < kMaxBisections && fabs(outside - inside) > fine; ++n) {
+        double m = (outside + inside) / 2;
+        int r = plane_cuts_body(body, axis_dir, axis, m);
+        if (r < 0) {
+            *out = m;
+            return -1;
+        }
+        if (r == 1)
+            inside = m;
+        else
+            outside = m;
+    }
+    *out = (outside + inside) / 2;
+    return 0;
+}
+
 // Both extent searches: a scan in tenths of the range from its own end (lo for the lower
 // extent, hi for the upper) until a plane cuts, then bisection between the last point outside
-// the body and the first inside.
+// the body and the first inside. A plane at the end itself that cuts may mean the box lies
+// inside the body: the search then walks outward instead.
 int find_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol, int upper,
                 double *out) {
     if (!out) return -1;
@@ -277,6 +323,7 @@ int find_extent(tag_t body, const double axis_dir[3], int axis, double lo, doubl
             *out = end;
             return -1;
         }
+        if (r == 1 && probes == 0) return walk_out_of_body(body, axis_dir, axis, end, tol, upper, out);
         if (r == 1) {
             cut = 1;
             break;

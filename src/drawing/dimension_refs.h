@@ -44,10 +44,12 @@ int wcs_axes(double x[3], double y[3], double z[3]);
 int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value);
 
 /* The lowest (upper: highest) WCS coordinate on axis at which a probe plane still cuts body,
- * searched between lo and hi to within tol, into *out. 0 when the extent was found (a probe cut,
- * or the range is already narrower than tol); -1 when the search ended without a cut or a plane,
- * *out then holding the search's fallback (the midpoint or lo, hi for the upper search, or the
- * bisection's current midpoint). */
+ * searched from the bracket lo..hi to within tol, into *out. The bracket is a start, not a bound:
+ * NX's box may lie inside the body, and when a plane at the bracket's own end (lo; upper: hi)
+ * cuts, the search walks outward until one misses. 0 when the extent was found (or the range is
+ * already narrower than tol); -1 when the search ended without a cut, without leaving the body
+ * or without a plane, *out then holding the search's fallback (the midpoint or lo, hi for the
+ * upper search, the last point inside, or the bisection's current midpoint). */
 int find_lower_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,
                       double *out);
 int find_upper_extent(tag_t body, const double axis_dir[3], int axis, double lo, double hi, double tol,

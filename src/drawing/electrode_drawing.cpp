@@ -24,13 +24,32 @@ void read_pair(const char *key_x, const char *key_y, double out[2]) {
 }
 
 /* The width and height of the view's borders. 0, or -1 (both 0) when NX cannot give them. */
-int view_size(tag_t view, double *w, double *h) {
+int border_size(tag_t view, double *w, double *h) {
     *w = 0;
     *h = 0;
     double borders[4] = {0, 0, 0, 0};
     if (UF_DRAW_ask_view_borders(view, borders) != 0) return -1;
     *w = fabs(borders[2] - borders[0]);
     *h = fabs(borders[3] - borders[1]);
+    return 0;
+}
+
+/* 1 when b is a itself but for rounding. */
+int same_size(double a, double b) { return fabs(a - b) <= 1e-9 * (fabs(b) > 1 ? fabs(b) : 1); }
+
+/* Sets the view's scale and updates it; the scale is set once more when NX refuses, as a view
+ * left at the scale it was measured at would be placed wrongly. */
+void rescale(tag_t drawing, tag_t view, double scale) {
+    if (UF_DRAW_set_view_scale(view, scale) != 0) UF_DRAW_set_view_scale(view, scale);
+    UF_DRAW_update_one_view(drawing, view);
+}
+
+/* The middle of the view's borders into middle. 0, or -1 when NX cannot give them. */
+int border_middle(tag_t view, double middle[2]) {
+    double b[4] = {0, 0, 0, 0};
+    if (UF_DRAW_ask_view_borders(view, b) != 0) return -1;
+    middle[0] = (b[0] + b[2]) / 2;
+    middle[1] = (b[1] + b[3]) / 2;
     return 0;
 }
 
@@ -270,34 +289,85 @@ int set_view_layers(tag_t view, const char *name) {
     return uc6447(view_name, 2, table);
 }
 
-void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2]) {
+void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2], double ref[2]) {
+    if (ref && position) {
+        ref[0] = position[0];
+        ref[1] = position[1];
+    }
     if (drawing == NULL_TAG || view == NULL_TAG || !position || !box) return;
     double w = 0, h = 0;
-    view_size(view, &w, &h);
+    view_size(drawing, view, &w, &h);
     if (w < KV_MIN_VIEW_EXTENT || h < KV_MIN_VIEW_EXTENT) return;
-    double scale = fit_factor(box, w, h);
-    UF_DRAW_set_drawing_ref_pt(drawing, view, position);
-    UF_DRAW_set_view_scale(view, scale);
-    UF_DRAW_update_one_view(drawing, view);
+    // The size was measured at the view's own scale.
+    tag_t expression = NULL_TAG;
+    double now = 1.0;
+    if (UF_DRAW_ask_view_scale(view, &expression, &now) != 0 || !(now > 0)) now = 1.0;
+    UF_DRAW_set_view_scale(view, now * fit_factor(box, w, h));
+    centre_view_at(drawing, view, position, ref);
 }
 
-int box_ratio(tag_t view, const double box[2], double *ratio) {
+int centre_view_at(tag_t drawing, tag_t view, const double position[2], double ref[2]) {
+    if (!position) return -1;
+    double at[2] = {position[0], position[1]};
+    if (ref) {
+        ref[0] = at[0];
+        ref[1] = at[1];
+    }
+    UF_DRAW_set_drawing_ref_pt(drawing, view, at);
+    UF_DRAW_update_one_view(drawing, view);
+    double middle[2];
+    if (border_middle(view, middle) != 0) return -1;
+    if (fabs(middle[0] - position[0]) <= KV_VIEW_PLACE_TOLERANCE &&
+        fabs(middle[1] - position[1]) <= KV_VIEW_PLACE_TOLERANCE)
+        return 0;
+    at[0] += position[0] - middle[0];
+    at[1] += position[1] - middle[1];
+    if (ref) {
+        ref[0] = at[0];
+        ref[1] = at[1];
+    }
+    UF_DRAW_set_drawing_ref_pt(drawing, view, at);
+    UF_DRAW_update_one_view(drawing, view);
+    if (border_middle(view, middle) != 0) return -1;
+    return fabs(middle[0] - position[0]) <= KV_VIEW_PLACE_TOLERANCE &&
+                   fabs(middle[1] - position[1]) <= KV_VIEW_PLACE_TOLERANCE
+               ? 0
+               : -1;
+}
+
+// Borders that double exactly with the scale carry no margin and stand as NX gave them.
+int view_size(tag_t drawing, tag_t view, double *w, double *h) {
+    if (!w || !h) return -1;
+    if (border_size(view, w, h) != 0) return -1;
+    tag_t expression = NULL_TAG;
+    double scale = 0, w2 = 0, h2 = 0;
+    if (UF_DRAW_ask_view_scale(view, &expression, &scale) != 0 || !(scale > 0)) return 0;
+    int asked = UF_DRAW_set_view_scale(view, 2 * scale) == 0 && UF_DRAW_update_one_view(drawing, view) == 0 &&
+                border_size(view, &w2, &h2) == 0;
+    rescale(drawing, view, scale);
+    if (!asked) return 0;  // the borders as NX reported them are the best there is
+    if (!same_size(w2, 2 * *w)) *w = w2 - *w;
+    if (!same_size(h2, 2 * *h)) *h = h2 - *h;
+    return 0;
+}
+
+int box_ratio(tag_t drawing, tag_t view, const double box[2], double *ratio) {
     if (!ratio) return -1;
     *ratio = 1.0;
     if (!box) return 0;
     double w = 0, h = 0;
-    if (view_size(view, &w, &h) != 0) return 0;
+    if (view_size(drawing, view, &w, &h) != 0) return 0;
     if (w < KV_MIN_VIEW_EXTENT || h < KV_MIN_VIEW_EXTENT) return 0;
     *ratio = fit_factor(box, w, h);
     return 0;
 }
 
-int shrink_ratio(tag_t view, const double box[2], double *ratio) {
+int shrink_ratio(tag_t drawing, tag_t view, const double box[2], double *ratio) {
     if (!ratio) return -1;
     *ratio = 1.0;
     if (!box) return 0;
     double w = 0, h = 0;
-    if (view_size(view, &w, &h) != 0) return 0;
+    if (view_size(drawing, view, &w, &h) != 0) return 0;
     // Only a view too large both ways is reduced; nothing ever grows.
     if (w > box[0] + 0.1 && h > box[1] + 0.01) *ratio = fit_factor(box, w, h);
     return 0;
@@ -315,10 +385,8 @@ int set_view_display(tag_t view, int flag) {
 
 int place_view(tag_t drawing, tag_t view, const double position[2], double scale) {
     if (view == NULL_TAG || scale < 0 || !position) return -1;
-    UF_DRAW_set_drawing_ref_pt(drawing, view, position);
     UF_DRAW_set_view_scale(view, scale);
-    UF_DRAW_update_one_view(drawing, view);
-    return 0;
+    return centre_view_at(drawing, view, position, NULL);
 }
 
 namespace {
@@ -353,33 +421,36 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
     read_pair("ELECTRODE_FIRST_VIEW_X_POSI", "ELECTRODE_FIRST_VIEW_Y_POSI", position1);
     read_pair("ELECTRODE_FIRST_VIEW_X_SIZE", "ELECTRODE_FIRST_VIEW_Y_SIZE", box1);
     import_model_view(drawing, top_view, position1, view1);
+    double ref1[2] = {position1[0], position1[1]};
     if (*view1 != NULL_TAG) {
         set_view_layers(*view1, name);
         UF_DRAW_update_one_view(drawing, *view1);
-        fit_view_in_box(drawing, *view1, position1, box1);
+        fit_view_in_box(drawing, *view1, position1, box1, ref1);
     }
 
     double position2[2];
     read_pair("ELECTRODE_SECOND_VIEW_X_POSI", "ELECTRODE_SECOND_VIEW_Y_POSI", position2);
-    add_projected_view(drawing, *view1, position2, view2);
+    // NX infers the projection from where the new view lies from its parent's reference point,
+    // which centring may have moved off position 1: the offset between the positions counts.
+    double at2[2] = {position2[0] + (ref1[0] - position1[0]), position2[1] + (ref1[1] - position1[1])};
+    add_projected_view(drawing, *view1, at2, view2);
     if (*view2 == NULL_TAG) return;
     set_view_layers(*view2, name);
     UF_DRAW_update_one_view(drawing, *view2);
+    centre_view_at(drawing, *view2, position2, NULL);
     double r = 1.0;
-    box_ratio(*view2, box1, &r);
+    box_ratio(drawing, *view2, box1, &r);
     if (!(r < 1.0)) return;  // NaN too: a box of "nan" scales nothing
     // Views 1 and 2 share one scale: the one that fits both into boxes of box 1's size.
     double s = 0;
     tag_t expression = NULL_TAG;
     UF_DRAW_ask_view_scale(*view1, &expression, &s);
-    UF_DRAW_set_drawing_ref_pt(drawing, *view1, position1);
     set_view_layers(*view2, name);
     UF_DRAW_update_one_view(drawing, *view2);
     UF_DRAW_set_view_scale(*view1, s * r);
-    UF_DRAW_update_one_view(drawing, *view1);
-    UF_DRAW_set_drawing_ref_pt(drawing, *view2, position2);
+    centre_view_at(drawing, *view1, position1, NULL);
     UF_DRAW_set_view_scale(*view2, s * r);
-    UF_DRAW_update_one_view(drawing, *view2);
+    centre_view_at(drawing, *view2, position2, NULL);
 }
 
 // The isometric view (third), with hidden lines dashed, shrunk into its box when too large.
@@ -394,7 +465,7 @@ int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
     set_view_layers(view3, name);
     UF_DRAW_update_one_view(drawing, view3);
     double s3 = 1.0;
-    shrink_ratio(view3, box3, &s3);
+    shrink_ratio(drawing, view3, box3, &s3);
     set_view_display(view3, 1);
     place_view(drawing, view3, position3, s3);
     return 1;

@@ -22,6 +22,8 @@
 #define KV_DEFAULT_SHEET_HEIGHT 297.0
 /* A view border narrower than this (drawing units) is not scaled. */
 #define KV_MIN_VIEW_EXTENT 0.0001
+/* How far (drawing units) the middle of a placed view's borders may lie from its position. */
+#define KV_VIEW_PLACE_TOLERANCE 0.000001
 
 /* Makes the drawing named name from the record's data portion. 0 made (also when the template
  * is missing: the user is told about the template); 1 made with fewer than its three views;
@@ -75,23 +77,37 @@ int add_projected_view(tag_t drawing, tag_t parent, const double position[2], ta
  * result (uc6447), or -1 for a null view. */
 int set_view_layers(tag_t view, const char *name);
 
-/* Scales the view to fill box (width, height) and puts its reference point at position. A null
- * drawing or view, or a view narrower than KV_MIN_VIEW_EXTENT, is left as it is. */
-void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2]);
+/* Scales the view to fill box (width, height) and puts the middle of what it shows at position
+ * (centre_view_at), its reference point then into ref when ref is not null. A null drawing or
+ * view, or a view narrower than KV_MIN_VIEW_EXTENT, is left as it is (ref: position). */
+void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2], double ref[2]);
 
-/* *ratio: the factor that fits the view's borders into box (1.0 when they cannot be had or
- * have no size). 0, or -1 when ratio is null. */
-int box_ratio(tag_t view, const double box[2], double *ratio);
+/* Puts the middle of the view's borders, as NX reports them after an update, at position: the
+ * reference point goes to position and, when the update leaves the view elsewhere (NX leaves
+ * open whether it centres a view on its reference point), moves by the difference. The
+ * reference point left into ref when ref is not null. 0; -1 when the borders cannot be had or
+ * their middle is still farther than KV_VIEW_PLACE_TOLERANCE from position. */
+int centre_view_at(tag_t drawing, tag_t view, const double position[2], double ref[2]);
+
+/* The width and height on the sheet of what the view of drawing shows at its scale, without the
+ * margin NX's borders may carry (NX leaves it undocumented): the borders are asked again at twice
+ * the scale, the view's scale then set back, and a margin that does not grow with the scale drops
+ * out of the difference. 0; -1 (both 0) when NX gives no borders. */
+int view_size(tag_t drawing, tag_t view, double *w, double *h);
+
+/* *ratio: the factor that fits what the view shows (view_size) into box (1.0 when it cannot be
+ * had or has no size). 0, or -1 when ratio is null. */
+int box_ratio(tag_t drawing, tag_t view, const double box[2], double *ratio);
 
 /* *ratio: the factor that shrinks the view into box when it is too large both ways, else 1.0.
  * 0, or -1 when ratio is null. */
-int shrink_ratio(tag_t view, const double box[2], double *ratio);
+int shrink_ratio(tag_t drawing, tag_t view, const double box[2], double *ratio);
 
 /* Hidden lines of the view: dashed for flag 1, left out otherwise. NX's result. */
 int set_view_display(tag_t view, int flag);
 
-/* Puts the view's reference point at position and sets its scale. 0, or -1 when the view is null
- * or the scale below 0. */
+/* Sets the view's scale and puts the middle of what it shows at position (centre_view_at). 0, or
+ * -1 when the view is null, the scale below 0 or the view could not be centred. */
 int place_view(tag_t drawing, tag_t view, const double position[2], double scale);
 
 #endif

@@ -175,6 +175,8 @@ int refresh_selected_flags(electrode_record *head, int dialog_id, const char *li
     return 0;
 }
 
+// The first item is set on the emptied list: NX leaves open whether a set flips a multi-select
+// list's item or selects it, and on a list with nothing selected both select it.
 void fill_electrode_list_box(int dialog_id, const char *list_object, electrode_record *head) {
     list_clear(dialog_id, list_object);
     for (electrode_record *r = head; r; r = r->next)

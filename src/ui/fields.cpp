@@ -183,7 +183,8 @@ int is_item_selected(int dialog_id, const char *object, int n) {
     return selected;
 }
 
-// A set flips an item of a multi-select list, so the state is asked first.
+// NX leaves open whether a set flips an item of a multi-select list or selects it; for an item
+// not selected both select it, so the state is asked first.
 int select_item(int dialog_id, const char *object, int n) {
     if (is_item_selected(dialog_id, object, n)) return 0;
     UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
@@ -191,22 +192,54 @@ int select_item(int dialog_id, const char *object, int n) {
     return 0;
 }
 
-int deselect_item(int dialog_id, const char *object, int n) {
-    if (!is_item_selected(dialog_id, object, n)) return 0;
-    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
-    set(dialog_id, &v);
-    return 0;
+namespace {
+
+/* Marks in chosen (count flags) the selected items of the list. 0, or -1 when NX gave none. */
+int ask_selected_items(int dialog_id, const char *object, int count, unsigned char *chosen) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, 0);
+    v.indicator = UF_STYLER_INTEGER_PTR_VALUE;
+    if (ask(dialog_id, &v) != 0) return -1;
+    int rc = v.indicator == UF_STYLER_INTEGER_PTR_VALUE && (v.value.integers || v.count == 0) ? 0 : -1;
+    for (int i = 0; rc == 0 && i < v.count; ++i)
+        if (v.value.integers[i] >= 0 && v.value.integers[i] < count) chosen[v.value.integers[i]] = 1;
+    release(&v);
+    return rc;
 }
 
-int flip_item(int dialog_id, const char *object, int n) {
-    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, n);
-    return v.item_id && UF_STYLER_set_value(dialog_id, &v) == 0 ? 0 : -1;
+/* Deletes every item of the list and inserts the count items again, then sets the chosen ones.
+ * On a list with nothing selected a set selects its item whether NX flips or selects: the
+ * result does not depend on which. 0, or -2 when a call failed. */
+int refill_list(int dialog_id, const char *object, int count, char **items, const unsigned char *chosen) {
+    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_LIST_DELETE, UF_STYLER_NO_SUB_INDEX);
+    if (UF_STYLER_set_value(dialog_id, &v) != 0) return -2;
+    int rc = 0;
+    for (int i = 0; i < count; ++i)
+        if (list_append(dialog_id, object, items[i]) != 0) rc = -2;
+    for (int i = 0; i < count && rc == 0; ++i) {
+        if (!chosen[i]) continue;
+        UF_STYLER_item_value_type_t pick = record(object, UF_STYLER_VALUE, i);
+        if (UF_STYLER_set_value(dialog_id, &pick) != 0) rc = -2;
+    }
+    return rc;
 }
 
-int clear_selection(int dialog_id, const char *object) {
-    UF_STYLER_item_value_type_t v = record(object, UF_STYLER_VALUE, UF_STYLER_NO_SUB_INDEX);
-    set(dialog_id, &v);
-    return 0;
+}  // namespace
+
+int rebuild_list(int dialog_id, const char *object, int keep) {
+    if (!object) return -1;
+    UF_STYLER_item_value_type_t items = record(object, UF_STYLER_SUBITEM_VALUES, 0);
+    if (ask(dialog_id, &items) != 0) return -1;
+    int count = items.count > 0 ? items.count : 0;
+    int rc = items.indicator == UF_STYLER_STRING_PTR_VALUE && (items.value.strings || count == 0) &&
+                     count <= KV_LIST_MAX_ITEMS ? 0 : -1;
+    unsigned char chosen[KV_LIST_MAX_ITEMS];
+    memset(chosen, 0, sizeof chosen);
+    if (rc == 0 && keep == KV_LIST_INVERTED && ask_selected_items(dialog_id, object, count, chosen) != 0) rc = -1;
+    if (rc == 0 && keep == KV_LIST_INVERTED)
+        for (int i = 0; i < count; ++i) chosen[i] = !chosen[i];
+    if (rc == 0) rc = refill_list(dialog_id, object, count, items.value.strings, chosen);
+    release(&items);
+    return rc;
 }
 
 int is_text_selected(int dialog_id, const char *object, const char *text) {

@@ -45,15 +45,19 @@ int list_append(int dialog_id, const char *object, const char *text);
 int set_list_items(int dialog_id, const char *object, int count, char **items);
 /* Multi-select lists: 1 when item n is selected, else 0. */
 int is_item_selected(int dialog_id, const char *object, int n);
-/* Item n becomes selected (select_item) or not selected (deselect_item); the other items keep
- * their state. */
+/* Item n becomes selected; the other items keep their state. */
 int select_item(int dialog_id, const char *object, int n);
-int deselect_item(int dialog_id, const char *object, int n);
-/* Item n of a multi-select list changes state (NX flips an item that is set). 0; -1 when NX
- * refused. */
-int flip_item(int dialog_id, const char *object, int n);
-/* No item stays selected. */
-int clear_selection(int dialog_id, const char *object);
+
+/* What rebuild_list leaves selected. */
+#define KV_LIST_NONE 0     /* no item */
+#define KV_LIST_INVERTED 1 /* the items that were not selected */
+/* The longest multi-select list rebuild_list rebuilds. */
+#define KV_LIST_MAX_ITEMS 1024
+/* Rebuilds a multi-select list with its own items in their order and selects only the items
+ * keep asks for (KV_LIST_NONE or KV_LIST_INVERTED). 0; -1 when its items or selection could not
+ * be read or it holds more than KV_LIST_MAX_ITEMS items (the list is left as it was); -2 when NX
+ * did not rebuild it as asked (items or their selection may be missing). */
+int rebuild_list(int dialog_id, const char *object, int keep);
 /* 1 when text (ASCII case ignored) is the text of a selected item, else 0. */
 int is_text_selected(int dialog_id, const char *object, const char *text);
 

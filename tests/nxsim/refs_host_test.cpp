@@ -136,6 +136,34 @@ TEST_F(RefsHost, AlignedBoxesBoundTheBodyLooselyOnCurvedFaces) {
     EXPECT_NEAR(5, len[2], 1e-9);
 }
 
+TEST_F(RefsHost, UnderTheInsideReadingBoxesLieWithinTheBodyByNxsTolerance) {
+    nxsim::Readings readings;
+    readings.box_inside = true;
+    nxsim::set_readings(readings);
+    // E1 (20 x 10 x 5) from the WCS turned 90 degrees: 10 x 20 x 5, each side in by 0.0254 mm.
+    double corner[3], dirs[3][3], len[3];
+    ASSERT_EQ(0, UF_MODL_ask_bounding_box_aligned(body_on(101), NULL_TAG, false, corner, dirs, len));
+    EXPECT_NEAR(10 - 2 * 0.0254, len[0], 1e-9);
+    EXPECT_NEAR(20 - 2 * 0.0254, len[1], 1e-9);
+    EXPECT_NEAR(5 - 2 * 0.0254, len[2], 1e-9);
+    auto lo = local(wcs_frame(), corner);
+    EXPECT_NEAR(-2 + 0.0254, lo[0], 1e-9);  // the block's y 0..10 is the WCS's x -2..8
+    // The cylinder's curved sides too lie inside: the exact extent, not the control polygon's.
+    ASSERT_EQ(0, UF_MODL_ask_bounding_box_aligned(body_on(103), NULL_TAG, false, corner, dirs, len));
+    EXPECT_NEAR(10 - 2 * 0.0254, len[0], 1e-6);
+    // expand widens the inside box by 0.1 each way, as it widens NX's.
+    ASSERT_EQ(0, UF_MODL_ask_bounding_box_aligned(body_on(101), NULL_TAG, true, corner, dirs, len));
+    EXPECT_NEAR(10 - 2 * 0.0254 + 0.2, len[0], 1e-9);
+    // A plate thinner than twice the tolerance (E4, 0.00001 thick) shrinks to its middle plane.
+    ASSERT_EQ(0, UF_MODL_ask_bounding_box_aligned(body_on(104), NULL_TAG, false, corner, dirs, len));
+    EXPECT_NEAR(0, len[2], 1e-12);
+    EXPECT_NEAR(0.000005, local(wcs_frame(), corner)[2] + 3, 1e-9);
+    // A new session follows the default reading again: never smaller than the body.
+    nxsim::set_readings(nxsim::Readings());
+    ASSERT_EQ(0, UF_MODL_ask_bounding_box_aligned(body_on(101), NULL_TAG, false, corner, dirs, len));
+    EXPECT_NEAR(10, len[0], 1e-9);
+}
+
 TEST_F(RefsHost, PlanesCutBodiesExactlyIncludingTouchingAndNotBetweenLumps) {
     tag_t block = body_on(101);  // x 0..20
     EXPECT_EQ(1, cuts(block, {20, 0, 0}, {1, 0, 0}));        // touching the face

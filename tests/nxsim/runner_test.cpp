@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config_fixture.h"
+#include "nxsim/nxsim.h"
 #include "scenario.h"
 
 namespace {
@@ -49,6 +50,10 @@ TEST_F(Runner, EachStageNamesTheFileAndTheFieldWithItsExitCode) {
         {R"({"steps": {}, "bogus": 1})", 2, "bogus: unknown field"},
         {R"({"env": []})", 2, "env: expected an object of names and values"},
         {R"({"allow_leaks": "yes"})", 2, "allow_leaks: expected true or false"},
+        {R"({"host": ["inside_body"]})", 2, "host: expected an object of readings"},
+        {R"({"host": {"aligned_box": "tight"}})", 2, "host.aligned_box: expected holds_body or inside_body"},
+        {R"({"host": {"clock": "late"}})", 2,
+         "host.clock: unknown reading (aligned_box, multi_list_set, view_update)"},
         {R"({"faults": [{"call": "UF_PART_save", "mode": "sometimes"}]})", 2,
          "faults[0].mode: expected once, nth or always"},
         {R"({"part": "missing.prt"})", 2, "part: "},
@@ -76,6 +81,29 @@ TEST_F(Runner, EachStageNamesTheFileAndTheFieldWithItsExitCode) {
                 << c.scenario;
         }
     }
+}
+
+// A scenario laid over another plays the base, its paths and messages the base's own, under the
+// readings the two give together.
+TEST_F(Runner, AScenarioLaidOverAnotherPlaysItUnderItsReadings) {
+    // The base names its part relative to its own folder and ends on a step it refuses.
+    kv_test::write_file(path(), R"({"host": {"aligned_box": "holds_body"}, "part": "layers.prt",
+                                    "steps": [{"jump": 1}]})");
+    mkdir((tmp_ / "over").c_str(), 0755);
+    std::string over = tmp_ / "over/over.json";
+    kv_test::write_file(over, R"({"over": "../scenario.json", "host": {"aligned_box": "inside_body"}})");
+    kvsim::RunResult r = kvsim::run_scenario(over, out());
+    EXPECT_EQ(2, r.exit_code);
+    EXPECT_EQ(0u, r.message.find(path() + ": steps[0]: unknown step")) << r.message;
+    EXPECT_TRUE(nxsim::readings().box_inside);
+    // An overlay gives readings only, and is laid over a plain scenario.
+    kv_test::write_file(over, R"({"over": "../scenario.json", "part": "x.prt"})");
+    r = kvsim::run_scenario(over, out());
+    EXPECT_EQ(over + ": part: a scenario laid over another gives only its host readings", r.message);
+    kv_test::write_file(path(), R"({"over": "over/over.json"})");
+    kv_test::write_file(over, R"({"over": "../scenario.json"})");
+    r = kvsim::run_scenario(over, out());
+    EXPECT_EQ(path() + ": over: the base of a scenario laid over it is laid over another", r.message);
 }
 
 TEST_F(Runner, AScenarioThatCannotBeReadWritesNothing) {

@@ -141,6 +141,53 @@ TEST_F(SheetHostCalls, ViewsMapTheModelAboutTheMiddleOfWhatTheyShow) {
     EXPECT_EQ(2, uc6447(kv_test::writable(""), 2, none));
 }
 
+// The other reading of what NX leaves undocumented: an update keeps the view's anchor where the
+// view was made with it, and the borders NX reports carry a margin.
+TEST_F(SheetHostCalls, UnderTheKeptAnchorReadingUpdatesLeaveTheViewWhereItLies) {
+    nxsim::Readings readings;
+    readings.view_keeps_anchor = true;
+    nxsim::set_readings(readings);
+    tag_t d = open_new_drawing("KEPT");
+    tag_t top = import_at(d, "E1_TOP", 100, 100);
+    // The anchor is the model view's centre, the origin: the block (0..40 x 0..30) lies up and
+    // right of the reference point, and NX's borders are 5 wider each way.
+    double origin[3] = {0, 0, 0}, at[2];
+    ASSERT_EQ(0, UF_VIEW_map_model_to_drawing(top, origin, at));
+    EXPECT_DOUBLE_EQ(100, at[0]);
+    EXPECT_DOUBLE_EQ(100, at[1]);
+    double b[4];
+    ASSERT_EQ(0, UF_DRAW_ask_view_borders(top, b));
+    EXPECT_DOUBLE_EQ(95, b[0]);
+    EXPECT_DOUBLE_EQ(95, b[1]);
+    EXPECT_DOUBLE_EQ(145, b[2]);
+    EXPECT_DOUBLE_EQ(135, b[3]);
+    // Scaled about the anchor, updated: still there; the margin does not grow with the scale.
+    ASSERT_EQ(0, UF_DRAW_set_view_scale(top, 2));
+    ASSERT_EQ(0, UF_DRAW_update_one_view(d, top));
+    ASSERT_EQ(0, UF_DRAW_ask_view_borders(top, b));
+    EXPECT_DOUBLE_EQ(95, b[0]);
+    EXPECT_DOUBLE_EQ(185, b[2]);
+    EXPECT_DOUBLE_EQ(165, b[3]);
+    // A projected view keeps its parent's anchor: the two stay aligned.
+    double above[2] = {100, 250};
+    tag_t front = NULL_TAG;
+    ASSERT_EQ(0, UF_DRAW_add_orthographic_view(d, top, UF_DRAW_project_infer, above, &front));
+    ASSERT_EQ(0, UF_DRAW_update_one_view(d, front));
+    ASSERT_EQ(0, UF_VIEW_map_model_to_drawing(front, origin, at));
+    EXPECT_DOUBLE_EQ(100, at[0]);
+    EXPECT_DOUBLE_EQ(250, at[1]);
+    // A view that shows nothing: a border of no size at its reference point, and the margin.
+    int none[256] = {0};
+    EXPECT_EQ(0, uc6447(nxsim::obj(top)->name.c_str(), 2, none));
+    ASSERT_EQ(0, UF_DRAW_update_one_view(d, top));
+    ASSERT_EQ(0, UF_DRAW_ask_view_borders(top, b));
+    EXPECT_DOUBLE_EQ(95, b[0]);
+    EXPECT_DOUBLE_EQ(105, b[2]);
+    // Part files write the extent, without the margin.
+    nlohmann::json part = nlohmann::json::parse(nxsim::part_json(UF_ASSEM_ask_work_part()));
+    EXPECT_EQ(nlohmann::json::array({100.0, 100.0, 100.0, 100.0}), part["drawings"][0]["views"][0]["borders"]);
+}
+
 TEST_F(SheetHostCalls, ImportedTemplatesLieOnTheSheetAsOneGroup) {
     std::string path = tool_ + "/template/edmDraft.prt";
     UF_import_part_modes_t modes{};

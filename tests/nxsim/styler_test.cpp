@@ -148,6 +148,34 @@ TEST_F(Styler, MultiSelectListFlipsTheSubItemAndClearsOnMinusOne) {
     EXPECT_TRUE(nxsim::errors().empty());
 }
 
+// The other reading of the undocumented set: the item is selected, whatever it was, and -1 does
+// nothing; deleting every item still leaves nothing selected.
+TEST_F(Styler, UnderTheSelectsReadingASetSelectsTheSubItemAndMinusOneChangesNothing) {
+    nxsim::Readings readings;
+    readings.list_set_selects = true;
+    nxsim::set_readings(readings);
+    std::vector<std::vector<std::string>> seen;
+    g_on_press = [&](int id) {
+        set_list(id, UF_STYLER_VALUE, 2);  // selects E03
+        set_list(id, UF_STYLER_VALUE, 0);  // E01 stays selected
+        seen.push_back(selection(id, UF_STYLER_STRING_PTR_VALUE));
+        set_list(id, UF_STYLER_VALUE, -1);
+        set_list(id, UF_STYLER_VALUE, 7);  // no such item
+        seen.push_back(selection(id, UF_STYLER_INTEGER_PTR_VALUE));
+        set_list(id, UF_STYLER_LIST_DELETE, -1);
+        seen.push_back(selection(id, UF_STYLER_INTEGER_PTR_VALUE));
+        return 0;
+    };
+    nxsim::DialogEvent sel = ev(nxsim::DialogEvent::Select, "ELEC_LIST");
+    sel.value = nlohmann::json::array({0, "E02"});
+    run({sel, ev(nxsim::DialogEvent::Press, "GO_ACTION"), ev(nxsim::DialogEvent::Ok)});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ((std::vector<std::string>{"E01", "E02", "E03"}), seen[0]);
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), seen[1]);
+    EXPECT_TRUE(seen[2].empty());
+    EXPECT_TRUE(nxsim::errors().empty());
+}
+
 TEST_F(Styler, ListItemsInsertDeleteAndReplace) {
     std::vector<std::string> items;
     g_on_press = [&](int id) {

@@ -76,7 +76,19 @@ TEST_F(CreateDialog, AnInversionNxRefusedIsToldOf) {
     EXPECT_EQ((std::vector<std::string>{"电极列表的选择未能全部反选，请检查后再创建！"}), messages());
 }
 
-TEST_F(CreateDialog, InvertingTwiceRestoresTheSelectionAndClearingEmptiesIt) {
+// Whether NX's set flips a list item or selects it is undocumented: both of the host's readings.
+class CreateDialogReadings : public CreateDialog, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        CreateDialog::SetUp();
+        nxsim::Readings readings;
+        readings.list_set_selects = GetParam();
+        nxsim::set_readings(readings);
+    }
+};
+INSTANTIATE_TEST_SUITE_P(SetFlipsOrSelects, CreateDialogReadings, ::testing::Bool());
+
+TEST_P(CreateDialogReadings, InvertingTwiceRestoresTheSelectionAndClearingEmptiesIt) {
     run("KELVORA_CREATE", {press("ACTION_1", {folder(out_ + "/")}), choose("MULTI_LIST_2", {0}),
                            press("ACTION_5"), press("ACTION_5"), apply(),
                            press("ACTION_5"), press("ACTION_4"), ok()});
@@ -84,9 +96,22 @@ TEST_F(CreateDialog, InvertingTwiceRestoresTheSelectionAndClearingEmptiesIt) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(CreateDialog, InvertingNothingSelectsEverything) {
+TEST_P(CreateDialogReadings, InvertingSelectsExactlyTheOthers) {
+    run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), choose("MULTI_LIST_2", {"A01"}), press("ACTION_5"), ok()});
+    EXPECT_EQ((std::vector<std::string>{"A07"}), made(out_));
+}
+
+TEST_P(CreateDialogReadings, InvertingNothingSelectsEverything) {
     run("KELVORA_CREATE", {press("ACTION_1", {folder(out_)}), press("ACTION_5"), ok()});
     EXPECT_EQ((std::vector<std::string>{"A07", "A01"}), made(out_));
+}
+
+// Clearing that NX would not carry out leaves a selection the user did not ask for: told.
+TEST_F(CreateDialog, AClearingNxRefusedIsToldOf) {
+    nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Always);
+    run("KELVORA_CREATE", {press("ACTION_4"), cancel()});
+    nxsim::clear_faults();
+    EXPECT_EQ((std::vector<std::string>{"电极列表的选择未能清除，请检查后再创建！"}), messages());
 }
 
 TEST_F(CreateDialog, WithoutAFolderTheWorkPartsFolderIsUsed) {

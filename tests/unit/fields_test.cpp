@@ -120,24 +120,59 @@ TEST_F(Fields, SelectionOfAMultiSelectList) {
         select_item(d, "ML", 0);
         select_item(d, "ML", 0);  // already selected: stays selected
         EXPECT_EQ(1, is_item_selected(d, "ML", 0));
-        deselect_item(d, "ML", 1);  // not selected: stays so
         EXPECT_EQ(0, is_item_selected(d, "ML", 1));
         EXPECT_EQ(1, is_text_selected(d, "ML", "e01"));
         EXPECT_EQ(0, is_text_selected(d, "ML", "E02"));
         EXPECT_EQ(0, is_text_selected(d, "ML", std::string(3000, 'E').c_str()));
         EXPECT_EQ(0, is_text_selected(d, "ML", nullptr));
-
-        // Inverting a selection: every item flips.
-        for (int n = 0; n < list_count(d, "ML"); ++n) {
-            if (is_item_selected(d, "ML", n))
-                deselect_item(d, "ML", n);
-            else
-                select_item(d, "ML", n);
-        }
-        EXPECT_EQ((std::set<int>{1, 2}), item("ML").selected);
-        clear_selection(d, "ML");
-        EXPECT_TRUE(item("ML").selected.empty());
         EXPECT_EQ(0, is_item_selected(d, "ML", -1));
+    });
+}
+
+// Whether NX's set flips a multi-select list's item or selects it is undocumented: the rebuilt
+// list ends the same under both of the host's readings.
+TEST_F(Fields, RebuildingAListInvertsOrClearsItsSelectionUnderEitherReading) {
+    for (bool selects : {false, true}) {
+        nxsim::Readings readings;
+        readings.list_set_selects = selects;
+        nxsim::set_readings(readings);
+        in_dialog([&](int d) {
+            list_append(d, "ML", "电极");
+            select_item(d, "ML", 0);
+            select_item(d, "ML", 3);
+            EXPECT_EQ(0, rebuild_list(d, "ML", KV_LIST_INVERTED));
+            EXPECT_EQ((std::vector<std::string>{"E01", "E02", "E03", "电极"}), item("ML").items);
+            EXPECT_EQ((std::set<int>{1, 2}), item("ML").selected) << "selects " << selects;
+            EXPECT_EQ(0, rebuild_list(d, "ML", KV_LIST_INVERTED));
+            EXPECT_EQ((std::set<int>{0, 3}), item("ML").selected) << "selects " << selects;
+            EXPECT_EQ(0, rebuild_list(d, "ML", KV_LIST_NONE));
+            EXPECT_TRUE(item("ML").selected.empty()) << "selects " << selects;
+            EXPECT_EQ(4u, item("ML").items.size());
+        });
+    }
+}
+
+TEST_F(Fields, AListNxWouldNotRebuildIsReported) {
+    in_dialog([](int d) {
+        select_item(d, "ML", 1);
+        // Unread items or selection: the list stays as it was.
+        nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Once);
+        EXPECT_EQ(-1, rebuild_list(d, "ML", KV_LIST_NONE));
+        nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Nth, 2);
+        EXPECT_EQ(-1, rebuild_list(d, "ML", KV_LIST_INVERTED));
+        EXPECT_EQ((std::set<int>{1}), item("ML").selected);
+        EXPECT_EQ(-1, rebuild_list(d, "NO_SUCH", KV_LIST_NONE));
+        EXPECT_EQ(-1, rebuild_list(d, nullptr, KV_LIST_NONE));
+        // An item NX did not insert again, or did not select.
+        nxsim::fail("UF_STYLER_set_value", nxsim::FaultMode::Nth, 3);
+        EXPECT_EQ(-2, rebuild_list(d, "ML", KV_LIST_INVERTED));
+        EXPECT_EQ(2u, item("ML").items.size());
+        nxsim::fail("UF_STYLER_set_value", nxsim::FaultMode::Nth, 4);  // the first item's selection
+        EXPECT_EQ(-2, rebuild_list(d, "ML", KV_LIST_INVERTED));
+        EXPECT_EQ(2u, item("ML").items.size());
+        EXPECT_TRUE(item("ML").selected.empty());
+        nxsim::fail("UF_STYLER_set_value", nxsim::FaultMode::Once);
+        EXPECT_EQ(-2, rebuild_list(d, "ML", KV_LIST_NONE));
     });
 }
 

@@ -231,6 +231,53 @@ TEST_F(Refs, ExtentSearchesStayWithinTheirProbeBounds) {
     EXPECT_EQ(-1, plane_cuts_body(body, z, 3, 0));
 }
 
+// NX's box need not hold the body: under the host's reading that gives a box inside it, the
+// search walks out and finds the same extents.
+TEST_F(Refs, BoxesInsideTheBodyAreWalkedOutOf) {
+    nxsim::Readings readings;
+    readings.box_inside = true;
+    nxsim::set_readings(readings);
+    ASSERT_EQ(0, build_dimension_references(csys_named("e1_csys"), "E1"));
+    expect_box("E1", frame_of(csys_named("e1_csys")), {-10, -5, 0, 10, 5, 5});
+    ASSERT_EQ(0, build_dimension_references(csys_named("E2_CSYS"), "E2"));
+    expect_box("E2", frame_of(csys_named("E2_CSYS")), {-15, -10, 0, 15, 10, 20});
+    ASSERT_EQ(0, build_dimension_references(csys_named("E7_CSYS"), "E7"));
+    expect_box("E7", frame_of(csys_named("E7_CSYS")), {-20, -15, 0, 20, 15, 30});
+    ASSERT_EQ(0, build_dimension_references(csys_named("e1_csys"), "E6"));
+    expect_box("E6", frame_of(csys_named("e1_csys")), {-10, 55, 0, 30, 65, 10});
+    // The flat plate's box is its middle plane; the walk still finds both faces.
+    ASSERT_EQ(0, build_dimension_references(csys_named("E4_CSYS"), "E4"));
+    EXPECT_EQ(8u, named("E4", UF_circle_type).size());
+    expect_box("E4", frame_of(csys_named("E4_CSYS")), {0, 0, 0, 20, 10, 0.00001});
+    expect_user_wcs();
+}
+
+TEST_F(Refs, ExtentSearchesFromABracketInsideTheBodyWalkOutward) {
+    tag_t ecs = csys_named("E2_CSYS");
+    double origin[3], matrix[9];
+    ASSERT_EQ(0, ask_csys_frame(ecs, origin, matrix));
+    ASSERT_EQ(0, restore_wcs(origin, matrix));
+    tag_t body = NULL_TAG;
+    UF_LAYER_cycle_by_layer(102, &body);
+    double x[3], y[3], z[3];
+    ASSERT_EQ(0, wcs_axes(x, y, z));
+    // Z runs 0..20: a bracket of 5..10 lies inside at both ends.
+    double out = 0;
+    EXPECT_EQ(0, find_lower_extent(body, z, 2, 5, 10, KV_PROBE_TOLERANCE, &out));
+    EXPECT_NEAR(0, out, KV_PROBE_TOLERANCE);
+    EXPECT_EQ(0, find_upper_extent(body, z, 2, 5, 10, KV_PROBE_TOLERANCE, &out));
+    EXPECT_NEAR(20, out, KV_PROBE_TOLERANCE);
+    // Just inside by less than the tolerance: one step out, and the bracket's end stands.
+    int before = nxsim::call_count("UF_MODL_create_fixed_dplane");
+    EXPECT_EQ(0, find_upper_extent(body, z, 2, 5, 20 - KV_PROBE_TOLERANCE / 2, KV_PROBE_TOLERANCE, &out));
+    EXPECT_EQ(20 - KV_PROBE_TOLERANCE / 2, out);
+    EXPECT_EQ(2, nxsim::call_count("UF_MODL_create_fixed_dplane") - before);
+    // A plane NX does not make on the way out ends the search at the last point inside.
+    nxsim::fail("UF_MODL_create_fixed_dplane", nxsim::FaultMode::Nth, 3);
+    EXPECT_EQ(-1, find_lower_extent(body, z, 2, 5, 10, KV_PROBE_TOLERANCE, &out));
+    EXPECT_NEAR(5 - KV_PROBE_TOLERANCE, out, 1e-12);
+}
+
 TEST_F(Refs, ArcsAndPointsInACoordinateSystem) {
     const double angles[2] = {0, 360}, centre[3] = {1, 0, 0}, origin[3] = {1, 2, 3};
     const double turned[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};

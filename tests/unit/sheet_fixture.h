@@ -125,9 +125,10 @@ protected:
         return v;
     }
 
+    // The extent of what the view shows on the sheet (NX's borders without any margin).
     static std::array<double, 4> borders(tag_t view) {
         std::array<double, 4> b{};
-        UF_DRAW_ask_view_borders(view, b.data());
+        nxsim::borders_of(mv(view), b.data());
         return b;
     }
 

@@ -32,7 +32,32 @@ protected:
     double scale(tag_t view) { return mv(view).scale; }
 };
 
-TEST_F(Sheet, ViewsFillTheirBoxesAndShareOneScale) {
+// Whether NX's update centres a view on its reference point, and the margin of its borders, are
+// undocumented: the sheet tests run under both of the host's readings.
+class SheetReadings : public Sheet, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        Sheet::SetUp();
+        nxsim::Readings readings;
+        readings.view_keeps_anchor = GetParam();
+        nxsim::set_readings(readings);
+    }
+    // The view's extent lies within the box of that size centred on position.
+    static void expect_in_box(tag_t view, double x, double y, double w, double h) {
+        auto b = borders(view);
+        EXPECT_NEAR(x, (b[0] + b[2]) / 2, 1e-9);
+        EXPECT_NEAR(y, (b[1] + b[3]) / 2, 1e-9);
+        EXPECT_LE(b[2] - b[0], w + 1e-9);
+        EXPECT_LE(b[3] - b[1], h + 1e-9);
+    }
+    static bool overlap(tag_t a, tag_t b) {
+        auto p = borders(a), q = borders(b);
+        return p[0] < q[2] && q[0] < p[2] && p[1] < q[3] && q[1] < p[3];
+    }
+};
+INSTANTIATE_TEST_SUITE_P(UpdateCentresOrKeepsAnchor, SheetReadings, ::testing::Bool());
+
+TEST_P(SheetReadings, ViewsFillTheirBoxesAndShareOneScale) {
     open_two();
     ASSERT_EQ(0, make_electrode_drawing("E1", data_for("E1")));
     ASSERT_EQ(0, make_electrode_drawing("E2", data_for("E2")));
@@ -58,7 +83,7 @@ TEST_F(Sheet, ViewsFillTheirBoxesAndShareOneScale) {
     EXPECT_EQ(drawing_named("E2"), [] { tag_t d = NULL_TAG; UF_DRAW_ask_current_drawing(&d); return d; }());
 }
 
-TEST_F(Sheet, AProjectedViewTooWideShrinksBothViews) {
+TEST_P(SheetReadings, AProjectedViewTooWideShrinksBothViews) {
     // The first line of a key counts: the view goes to the right of view 1.
     config("ELECTRODE_SECOND_VIEW_X_POSI=170\nELECTRODE_SECOND_VIEW_Y_POSI=135\n" + std::string(kBoxes));
     // Top view 40 x 20 fits at 2; the side view to its right shows the depth, 50, as 100 wide.
@@ -73,6 +98,61 @@ TEST_F(Sheet, AProjectedViewTooWideShrinksBothViews) {
     EXPECT_NEAR(135, (b[1] + b[3]) / 2, 1e-9);
 }
 
+// Each view lies in the middle of its box, within it, and no two overlap, whether or not NX's
+// update moves a view and whatever margin its borders carry.
+TEST_P(SheetReadings, ViewsLieInTheirBoxesWithoutOverlapping) {
+    open_two();
+    ASSERT_EQ(0, make_electrode_drawing("E2", data_for("E2")));
+    std::vector<tag_t> v = views_of(drawing_named("E2"));
+    ASSERT_EQ(3u, v.size());
+    expect_in_box(v[0], 70, 135, 80, 80);
+    expect_in_box(v[1], 70, 230, 80, 80);
+    expect_in_box(v[2], 160, 185, 70, 70);
+    EXPECT_FALSE(overlap(v[0], v[1]));
+    EXPECT_FALSE(overlap(v[0], v[2]));
+    EXPECT_FALSE(overlap(v[1], v[2]));
+    // The top view's model corner lies where the default reading puts it: the same sheet.
+    double corner[3] = {200, 0, 5}, at[2];
+    ASSERT_EQ(0, UF_VIEW_map_model_to_drawing(v[0], corner, at));
+    EXPECT_NEAR(30, at[0], 1e-9);
+    EXPECT_NEAR(115, at[1], 1e-9);
+}
+
+// The size of what a view shows is its borders without the margin NX may add, at its own scale,
+// which it keeps.
+TEST_P(SheetReadings, AViewsSizeLeavesOutTheMarginOfItsBorders) {
+    open_two();
+    tag_t d = open_new_drawing("SIZE");
+    tag_t top = import_at(d, "E2_TOP", 100, 100);
+    set_view_layers(top, "E2");
+    ASSERT_EQ(0, UF_DRAW_set_view_scale(top, 3));
+    UF_DRAW_update_one_view(d, top);
+    double w = 0, h = 0;
+    EXPECT_EQ(0, view_size(d, top, &w, &h));
+    EXPECT_NEAR(60, w, 1e-9);
+    EXPECT_NEAR(30, h, 1e-9);
+    EXPECT_DOUBLE_EQ(3, scale(top));
+    // Centred at a point, the view's extent is in the middle there, wherever NX's update leaves it.
+    const double at[2] = {50, 60};
+    double ref[2] = {0, 0};
+    EXPECT_EQ(0, centre_view_at(d, top, at, ref));
+    auto b = borders(top);
+    EXPECT_NEAR(50, (b[0] + b[2]) / 2, 1e-9);
+    EXPECT_NEAR(60, (b[1] + b[3]) / 2, 1e-9);
+    EXPECT_DOUBLE_EQ(mv(top).ref[0], ref[0]);
+    // Borders NX cannot give: no size, and nothing to centre.
+    nxsim::fail("UF_DRAW_ask_view_borders", nxsim::FaultMode::Always);
+    EXPECT_EQ(-1, view_size(d, top, &w, &h));
+    EXPECT_EQ(0, w);
+    EXPECT_EQ(-1, centre_view_at(d, top, at, ref));
+    nxsim::clear_faults();
+    // A second asking NX refuses leaves the borders as NX gave them, and the scale as it was.
+    nxsim::fail("UF_DRAW_set_view_scale", nxsim::FaultMode::Once);
+    EXPECT_EQ(0, view_size(d, top, &w, &h));
+    EXPECT_NEAR(GetParam() ? 70 : 60, w, 1e-9);
+    EXPECT_DOUBLE_EQ(3, scale(top));
+}
+
 TEST_F(Sheet, IsometricViewIsOnlyEverShrunkAndShowsHiddenLines) {
     open_part("M1/core.prt", block_part({{"E1", 101, {0, 0, 0}, {120, 60, 5}}, {"E2", 102, {0, 100, 0}, {120, 110, 5}},
                                          {"E3", 103, {300, 0, 0}, {10, 10, 10}}}));
@@ -84,11 +164,11 @@ TEST_F(Sheet, IsometricViewIsOnlyEverShrunkAndShowsHiddenLines) {
     set_view_layers(big, "E2");
     UF_DRAW_update_one_view(d, wide);
     UF_DRAW_update_one_view(d, big);
-    EXPECT_EQ(0, shrink_ratio(wide, box, &r));
+    EXPECT_EQ(0, shrink_ratio(d, wide, box, &r));
     EXPECT_DOUBLE_EQ(1.0, r);  // too large in width only
-    EXPECT_EQ(0, shrink_ratio(big, box, &r));
+    EXPECT_EQ(0, shrink_ratio(d, big, box, &r));
     EXPECT_DOUBLE_EQ(100.0 / 120.0, r);
-    EXPECT_EQ(0, box_ratio(wide, box, &r));
+    EXPECT_EQ(0, box_ratio(d, wide, box, &r));
     EXPECT_DOUBLE_EQ(100.0 / 120.0, r);
 
     ASSERT_EQ(0, make_electrode_drawing("E3", data_for("E3")));
@@ -213,7 +293,7 @@ TEST_F(Sheet, ViewsOfNothingKeepTheirScaleAndPosition) {
     EXPECT_DOUBLE_EQ(135, mv(v[0]).ref[1]);
     double r = 0;
     const double box[2] = {80, 80};
-    EXPECT_EQ(0, box_ratio(v[0], box, &r));
+    EXPECT_EQ(0, box_ratio(drawing_named("E1"), v[0], box, &r));
     EXPECT_DOUBLE_EQ(1.0, r);
     EXPECT_EQ(-1, place_view(drawing_named("E1"), v[0], box, -1.0));
     EXPECT_EQ(-1, place_view(drawing_named("E1"), NULL_TAG, box, 1.0));

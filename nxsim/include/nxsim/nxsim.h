@@ -34,8 +34,27 @@ struct DialogEvent {
     std::string where;
 };
 
-// Starts a fresh session: no parts, no actions, empty transcript and ledger.
+// Starts a fresh session: no parts, no actions, empty transcript and ledger, the default readings.
 void reset();
+
+// Where NX leaves a behaviour the plug-in meets undocumented, the host follows one reading of it
+// by default (docs/nxsim.md, "Readings of undocumented NX"); each switch gives the other reading,
+// so that the plug-in can be shown right under both. A scenario sets them in its "host" object.
+struct Readings {
+    // UF_MODL_ask_bounding_box_aligned: the exact box shrunk inside the body by NX's distance
+    // tolerance on every side (default: never smaller than the body).
+    bool box_inside = false;
+    // UF_STYLER_set_value on an item of a multi-select list selects it: an item already selected
+    // stays so, and sub-item -1 changes nothing (default: it flips the item; -1 clears the list).
+    bool list_set_selects = false;
+    // UF_DRAW_update_one_view keeps a member view's anchor (the model point on its reference point)
+    // where it is, and UF_DRAW_ask_view_borders reports the borders with a margin (default: the
+    // update puts the middle of what the view shows on its reference point, the borders are
+    // exactly that extent).
+    bool view_keeps_anchor = false;
+};
+void set_readings(const Readings& readings);
+const Readings& readings();
 
 // Opens a part file; it becomes the display and work part. 0, or -1 with *err set.
 int open_part(const std::string& path, std::string* err);
