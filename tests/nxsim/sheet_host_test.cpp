@@ -178,7 +178,7 @@ TEST_F(SheetHostCalls, UnderTheKeptAnchorReadingUpdatesLeaveTheViewWhereItLies) 
     EXPECT_DOUBLE_EQ(250, at[1]);
     // A view that shows nothing: a border of no size at its reference point, and the margin.
     int none[256] = {0};
-    EXPECT_EQ(0, uc6447(nxsim::obj(top)->name.c_str(), 2, none));
+    EXPECT_EQ(0, uc6447(kv_test::writable(nxsim::obj(top)->name), 2, none));
     ASSERT_EQ(0, UF_DRAW_update_one_view(d, top));
     ASSERT_EQ(0, UF_DRAW_ask_view_borders(top, b));
     EXPECT_DOUBLE_EQ(95, b[0]);
