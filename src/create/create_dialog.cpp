@@ -35,7 +35,7 @@ UF_STYLER_callback_info_t g_table[CREATE_DIALOG_ROWS] = {
 char g_folder[1024] = "";
 
 // NX's message line: 132 characters.
-const size_t kMessageLineMax = 132;
+const size_t kMessageLineMax = KV_MESSAGE_BUFSIZE - 1;
 
 void append_text(char *dst, size_t size, const char *src) {
     size_t len = strlen(dst);
@@ -95,7 +95,7 @@ char g_made[UF_LAYER_MAX_LAYER][KV_CATEGORY_NAME_BUFSIZE + 1];
 
 // Tells that the batch stopped and which files it made, as many names a message as fit.
 void tell_stopped(int made) {
-    char message[KV_LINE_BUFSIZE];
+    char message[KV_MESSAGE_BUFSIZE];
     kv_copy(message, sizeof message, KV_PARTS_STOPPED_TEXT);
     if (made == 0) {
         append_text(message, sizeof message, KV_PARTS_NONE_TEXT);

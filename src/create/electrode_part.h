@@ -11,10 +11,10 @@
 #include "nx.h"
 
 /* Sizes of the texts involved: the file name prefix, the part file path, a message (NX's
- * message box shows one line of MAX_LINE_SIZE at most). */
+ * message box shows 132 characters at most, on every release). */
 #define KV_PART_PREFIX_BUFSIZE 1024
 #define KV_PART_PATH_BUFSIZE 1024
-#define KV_PART_MESSAGE_BUFSIZE KV_LINE_BUFSIZE
+#define KV_PART_MESSAGE_BUFSIZE KV_MESSAGE_BUFSIZE
 
 /* Texts, GBK. */
 #define KV_FILE_EXISTS_TEXT "文件 %s 已存在！"

@@ -171,7 +171,7 @@ int run_drawing_batch(int dialog_id) {
     for (electrode_record *r = electrode_list; r; r = r->next) {
         if (r->selected != 1 || find_electrode_csys(r->data.electrode_name, &r->data.ecs_tag) == 0) continue;
         r->selected = 0;
-        char text[KV_LINE_BUFSIZE];
+        char text[KV_MESSAGE_BUFSIZE];
         snprintf(text, sizeof text, KV_ECS_UNREAD_TEXT, r->data.electrode_name);
         uc1601(text, 1);
     }

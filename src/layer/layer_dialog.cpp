@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "config/kv_text.h"
 #include "config/setting_values.h"
 #include "electrode/electrode.h"
 #include "layer/layer_rules.h"
@@ -39,8 +40,9 @@ void release_layer_selection(void) {
 }
 
 void show(const char *text) {
-    char message[KV_LINE_BUFSIZE];
+    char message[KV_MESSAGE_BUFSIZE];
     snprintf(message, sizeof message, "%s", text);
+    kv_drop_split_char(message);
     uc1601(message, 1);
 }
 
@@ -89,7 +91,7 @@ int move_selection(int layer, const char *name, int color_set, const double rgb[
         undone = UF_UNDO_undo_to_mark(mark, NULL) == 0 || UF_UNDO_undo_to_mark(mark, NULL) == 0;
     if (have_mark && UF_UNDO_delete_mark(mark, NULL) != 0) UF_UNDO_delete_mark(mark, NULL);
     if (moved == g_count) return 0;
-    char message[KV_LINE_BUFSIZE];
+    char message[KV_MESSAGE_BUFSIZE];
     if (failure == -2 && undone)
         snprintf(message, sizeof message, KV_ECS_NOT_NAMED_TEXT, name);
     else
@@ -108,7 +110,7 @@ int refuse_taken_layer(int layer, const char *name) {
     char other[KV_CATEGORY_NAME_BUFSIZE + 1];
     int rc = check_electrode_layer(layer, name, other, sizeof other);
     if (rc == 0) return 0;
-    char message[KV_LINE_BUFSIZE];
+    char message[KV_MESSAGE_BUFSIZE];
     if (rc == -1)
         snprintf(message, sizeof message, KV_LAYER_TAKEN_TEXT, layer, other);
     else
@@ -174,7 +176,7 @@ int apply_layer_dialog(int dialog_id) {
     }
     if ((int)strlen(name) > KV_ELECTRODE_NAME_MAX) {
         // The category record cannot hold it; a cut name would be another electrode's.
-        char message[KV_LINE_BUFSIZE];
+        char message[KV_MESSAGE_BUFSIZE];
         snprintf(message, sizeof message, KV_NAME_TOO_LONG_TEXT, KV_ELECTRODE_NAME_MAX);
         uc1601(message, 1);
         return -2;

@@ -1181,6 +1181,9 @@ int UF_DISP_regenerate_display(void);
 #else
 #define KV_LINE_BUFSIZE (MAX_LINE_SIZE + 1)
 #endif
+/* A message for uc1601, which shows at most 132 characters on every release (NX10's larger line
+ * buffers included): messages are held to 132 bytes on every build, so none is cut on screen. */
+#define KV_MESSAGE_BUFSIZE 133
 #ifdef UF_CFI_MAX_FILE_NAME_BUFSIZE
 #define KV_FILE_NAME_BUFSIZE UF_CFI_MAX_FILE_NAME_BUFSIZE
 #else

@@ -26,7 +26,7 @@ for pair in nx4:i686-w64-mingw32-g++ nx10:x86_64-w64-mingw32-g++; do
   echo "$release: $((count - failed)) of $count sources compile against the stand-in SDK"
   [ $failed -eq 0 ] || status=1
   # Names derived from an electrode's must fit the oldest release's object names on every build.
-  printf '#include "layer/layer_rules.h"\nstatic_assert(KV_ELECTRODE_NAME_MAX == 25, "electrode names");\n' > "$work/names.cpp"
+  printf '#include "layer/layer_rules.h"\n#include "create/electrode_part.h"\nstatic_assert(KV_ELECTRODE_NAME_MAX == 25, "electrode names");\nstatic_assert(KV_PART_MESSAGE_BUFSIZE == 133, "messages");\n' > "$work/names.cpp"
   if ! "$cxx" "${flags[@]}" "$work/names.cpp" 2> "$work/$release.names.err"; then
     echo "== $release: the electrode-name limit is not 25:"; head -n 10 "$work/$release.names.err"; status=1
   fi
