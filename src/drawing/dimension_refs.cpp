@@ -260,6 +260,26 @@ int plane_cuts_body(tag_t body, const double axis_dir[3], int axis, double value
 
 namespace {
 
+// Bisects between a plane outside the body and one that cuts it until they lie within fine:
+// *out the middle, 0; -1 (*out the plane NX could not probe) when a probe failed.
+int bisect_extent(tag_t body, const double axis_dir[3], int axis, double outside, double inside, double fine,
+                  double *out) {
+    for (int n = 0; n < kMaxBisections && fabs(outside - inside) > fine; ++n) {
+        double m = (outside + inside) / 2;
+        int r = plane_cuts_body(body, axis_dir, axis, m);
+        if (r < 0) {
+            *out = m;
+            return -1;
+        }
+        if (r == 1)
+            inside = m;
+        else
+            outside = m;
+    }
+    *out = (outside + inside) / 2;
+    return 0;
+}
+
 // Walks outward from inside, a point where a plane cut body, in steps doubling from tol until a
 // plane misses, then bisects between the two to a thousandth of tol. NX's box need not hold the
 // body, so its end may lie inside. 0 with the extent in *out; -1 when no plane missed or one
@@ -284,21 +304,7 @@ int walk_out_of_body(tag_t body, const double axis_dir[3], int axis, double insi
     if (steps == 0) return 0;
     // Bisected finer than tol: a box that holds the body puts the search on a plane face exactly,
     // and the extent found from inside must not show otherwise in three decimals.
-    const double fine = tol / kWalkRefinement;
-    for (int n = 0; n < kMaxBisections && fabs(outside - inside) > fine; ++n) {
-        double m = (outside + inside) / 2;
-        int r = plane_cuts_body(body, axis_dir, axis, m);
-        if (r < 0) {
-            *out = m;
-            return -1;
-        }
-        if (r == 1)
-            inside = m;
-        else
-            outside = m;
-    }
-    *out = (outside + inside) / 2;
-    return 0;
+    return bisect_extent(body, axis_dir, axis, outside, inside, tol / kWalkRefinement, out);
 }
 
 // Both extent searches: a scan in tenths of the range from its own end (lo for the lower
@@ -331,21 +337,7 @@ int find_extent(tag_t body, const double axis_dir[3], int axis, double lo, doubl
         p = upper ? p - step : p + step;
     }
     if (!cut) return -1;  // no plane in the range cut: the fallback stands
-    double outside = end, inside = p;
-    for (int n = 0; n < kMaxBisections && fabs(outside - inside) > tol; ++n) {
-        double m = (outside + inside) / 2;
-        int r = plane_cuts_body(body, axis_dir, axis, m);
-        if (r < 0) {
-            *out = m;
-            return -1;
-        }
-        if (r == 1)
-            inside = m;
-        else
-            outside = m;
-    }
-    *out = (outside + inside) / 2;
-    return 0;
+    return bisect_extent(body, axis_dir, axis, end, p, tol, out);
 }
 
 }  // namespace

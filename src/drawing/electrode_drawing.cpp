@@ -221,16 +221,16 @@ int electrode_body(const char *name, tag_t *body) {
     return -1;
 }
 
-// The work part's file spec into name (size bytes), which NX12 and later want for an imported
-// view (earlier releases take it empty). A spec too long for the field gives its file name,
+// The work part's full path into name (size bytes), which NX12 and later want for an imported
+// view (earlier releases take it empty). A path too long for the field gives its file name,
 // which names the loaded part as well; one NX does not give leaves the empty text.
 static void name_view_part(char *name, size_t size) {
     name[0] = '\0';
-    char spec[KV_FSPEC_BUFSIZE] = "";
+    char path[KV_FSPEC_BUFSIZE] = "";
     tag_t work = UF_ASSEM_ask_work_part();
-    if (work == NULL_TAG || UF_PART_ask_part_name(work, spec) != 0) return;
-    const char *sep = kv_last_path_sep(spec);
-    kv_copy(name, size, strlen(spec) < size ? spec : sep ? sep + 1 : spec);
+    if (work == NULL_TAG || UF_PART_ask_part_name(work, path) != 0) return;
+    const char *sep = kv_last_path_sep(path);
+    kv_copy(name, size, strlen(path) < size ? path : sep ? sep + 1 : path);
 }
 
 int import_model_view(tag_t drawing, tag_t model_view, const double position[2], tag_t *view) {

@@ -118,7 +118,7 @@ protected:
     static tag_t import_at(tag_t drawing, const char* model_view, double x, double y) {
         UF_DRAW_view_info_t info;
         UF_DRAW_initialize_view_info(&info);
-        UF_PART_ask_part_name(UF_ASSEM_ask_work_part(), info.model_name);  // the whole spec fits here
+        UF_PART_ask_part_name(UF_ASSEM_ask_work_part(), info.model_name);  // the whole path fits here
         double at[2] = {x, y};
         tag_t v = NULL_TAG;
         EXPECT_EQ(0, UF_DRAW_import_view(drawing, view_named(model_view), at, &info, &v)) << model_view;
