@@ -57,9 +57,14 @@ int UF_terminate(void) {
     return 0;
 }
 
-// Releases memory the host handed out. Host's choice: other memory, or memory released twice, is an error of the run.
+// Releases memory the host handed out. Host's choice: other memory, memory released twice, or a
+// null pointer (NX does not say it takes one) is an error of the run.
 void UF_free(void* data) {
     enter_any("UF_free");
+    if (!data) {
+        error("UF_free: a null pointer (NX does not document that it accepts one)");
+        return;
+    }
     release(data, "UF_free");
 }
 

@@ -146,7 +146,8 @@ struct Importer {
         Object& o = onto ? new_sheet_object(onto, from.type, from.subtype) : new_object(wp, from.type, from.subtype);
         tag_t keep_tag = o.tag, keep_part = o.part, keep_sheet = o.sheet;
         size_t keep_pos = o.type_pos;
-        int layer = onto ? 0 : (layer_mode == IP_ORIG ? from.layer : wp.work_layer);
+        // On a sheet as in the model: the work layer, or the file's own with IP_ORIG.
+        int layer = layer_mode == IP_ORIG ? from.layer : wp.work_layer;
         o = from;
         o.tag = keep_tag;
         o.part = keep_part;
@@ -196,7 +197,7 @@ struct Importer {
     // A new group of everything copied but the matrices: on the sheet, or on the work layer.
     Object& group() {
         Object& g = onto ? new_sheet_object(onto, T_GROUP, 0) : new_object(wp, T_GROUP, 0);
-        if (!onto) g.layer = wp.work_layer;
+        g.layer = wp.work_layer;
         g.members = imported;
         return g;
     }
@@ -213,8 +214,11 @@ Sheet& sheet_of(tag_t drawing) { return S().sheets[drawing]; }
 
 Object& new_sheet_object(tag_t drawing, int type, int subtype) {
     Object* d = obj(drawing);
-    // A sheet's objects follow their sheet, not the model's layers.
-    Object& o = new_unlisted_object(d ? d->part : 0, type, subtype);
+    Part* p = d ? part(d->part) : nullptr;
+    // NX's cycles meet every object of a layer, a sheet's too: it lies on the work layer and is
+    // listed with the model's objects. Only its sheet shows it, and the part file keeps it with
+    // its sheet.
+    Object& o = p ? new_object(*p, type, subtype) : new_unlisted_object(0, type, subtype);
     o.sheet = drawing;
     sheet_of(drawing).objects.push_back(o.tag);
     return o;

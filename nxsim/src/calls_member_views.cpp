@@ -177,7 +177,8 @@ const std::array<std::vector<tag_t>, 257>& objects_by_layer(const Part& p) {
         if (bt == p.by_type.end()) continue;
         for (tag_t t : bt->second) {
             const Object* o = peek(t);
-            if (o && o->layer >= 1 && o->layer <= 256) index.by_layer[o->layer].push_back(t);
+            // A sheet's objects belong to that sheet alone: no member view shows them.
+            if (o && !o->sheet && o->layer >= 1 && o->layer <= 256) index.by_layer[o->layer].push_back(t);
         }
     }
     return index.by_layer;
@@ -459,12 +460,22 @@ int UF_DRAW_update_one_view(tag_t drawing_tag, tag_t view_tag) {
 }
 
 // A member view's borders on the sheet: the extent of what it shows, with a margin of 5 each way
-// under the view_keeps_anchor reading (NX leaves the margin undocumented); 0, or NX's error code.
+// under the view_keeps_anchor reading (NX leaves the margin undocumented); the null tag means the
+// work view; 0, or NX's error code. Host's choice: with a drawing shown the work view is the
+// sheet's own, bordered by the sheet; with none it is a model view, which has no borders.
 int UF_DRAW_ask_view_borders(const tag_t view_tag, double view_borders[4]) {
     if (view_borders)
         for (int i = 0; i < 4; ++i) view_borders[i] = 0;
     if (int rc = enter("UF_DRAW_ask_view_borders")) return rc;
     if (!view_borders) return ERR_BAD_ARG;
+    if (view_tag == NULL_TAG) {
+        Object* d = drawing_or_current(NULL_TAG);
+        if (!d) return ERR_DRAW_NOT_MEMBER;
+        const Sheet& sh = sheet_of(d->tag);
+        view_borders[2] = sh.length;
+        view_borders[3] = sh.height;
+        return 0;
+    }
     MemberView* v = member_view(view_tag);
     if (!v) return ERR_DRAW_NOT_MEMBER;
     borders_of(*v, view_borders);
@@ -495,12 +506,15 @@ int UF_DRAW_set_view_scale(tag_t view_tag, double scale) {
     return 0;
 }
 
-// Moves a member view's reference point on the sheet; 0, or NX's error code.
+// Moves a member view's reference point on the sheet (the null tag: the work view); 0, or NX's
+// error code. Host's choice: the sheet's own view, the work view while a drawing is shown, has
+// no reference point that anything follows: the call is taken and changes nothing.
 int UF_DRAW_set_drawing_ref_pt(const tag_t drawing_tag, const tag_t view_tag, const double reference_pt[2]) {
     if (int rc = enter("UF_DRAW_set_drawing_ref_pt")) return rc;
     if (!reference_pt) return ERR_BAD_ARG;
     Object* d = drawing_or_current(drawing_tag);
     if (!d) return ERR_BAD_TAG;
+    if (view_tag == NULL_TAG) return 0;
     MemberView* v = member_view(view_tag);
     if (!v || v->drawing != d->tag) return ERR_DRAW_NOT_MEMBER;
     v->ref[0] = reference_pt[0];

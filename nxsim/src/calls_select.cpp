@@ -23,7 +23,8 @@ bool matches_mask(const Object& o, const UF_UI_selection_options_p_t opts) {
 // What the user can pick in the graphics window: shown objects of the work part on the work
 // layer or a selectable layer.
 bool pickable(const Part& p, const Object& o) {
-    if (!o.alive || o.temporary || o.blank || o.layer < 1 || o.layer > 256) return false;
+    // A sheet's objects are picked on their sheet, which this selection does not show.
+    if (!o.alive || o.temporary || o.blank || o.sheet || o.layer < 1 || o.layer > 256) return false;
     int st = p.layer_status[o.layer];
     return st == UF_LAYER_WORK_LAYER || st == UF_LAYER_ACTIVE_LAYER;
 }

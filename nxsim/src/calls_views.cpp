@@ -124,7 +124,7 @@ bool visible_extent(Part& p, const std::array<double, 9>& m, double lo[3], doubl
     const double zero[3] = {0, 0, 0};
     for (tag_t t : p.order) {
         const Object* o = peek_live(t);
-        if (!o || o->temporary || o->blank) continue;
+        if (!o || o->temporary || o->blank || o->sheet) continue;  // a sheet's objects are not the model's
         if (o->layer < 1 || o->layer > 256 || p.layer_status[o->layer] == UF_LAYER_INACTIVE_LAYER) continue;
         switch (o->type) {
             case T_POINT: take(m, o->p1.data(), lo, hi, &any); break;

@@ -243,7 +243,7 @@ int saved_id(const Part& p, tag_t t) {
     for (tag_t x : p.order) {
         while (at != all.end() && at->first < x) ++at;
         const Object* o = (at != all.end() && at->first == x) ? &at->second : obj(x);
-        if (!o || !o->alive || o->temporary) continue;
+        if (!o || !o->alive || o->temporary || o->sheet) continue;  // a sheet's objects go with it
         ++next;
         if (x == t) return next;
     }
@@ -685,7 +685,7 @@ public:
         int next = 1;
         for (tag_t t : p_.order) {
             const Object* o = obj(t);
-            if (o && o->alive && !o->temporary) id_[t] = next++;
+            if (o && o->alive && !o->temporary && !o->sheet) id_[t] = next++;  // a sheet's go with it
         }
     }
 

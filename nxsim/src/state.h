@@ -101,7 +101,8 @@ struct Object {
     ViewState saved, shown;
     // note: p1 is its origin; character height and horizontal alignment (0 left, 1 centre,
     // 2 right; vertically the text is centred on the origin). sheet: the drawing the object lies
-    // on (drawing coordinates; kept in its Sheet, not in Part::order), 0 for model objects.
+    // on (drawing coordinates; listed in Part::order for the cycles and on a layer like any
+    // object, but shown, picked and saved only with its Sheet), 0 for model objects.
     double text_height = 0;
     int text_align = 0;
     tag_t sheet = 0;
@@ -187,8 +188,8 @@ struct Dialog {
     DialogItem* find(const std::string& item_id);
 };
 
-// Drafting (calls_drafting.cpp): what a drawing sheet holds. Member views (type T_VIEW) and
-// the objects on a sheet are kept with their sheet, not in Part::views or Part::order.
+// Drafting (calls_drafting.cpp): what a drawing sheet holds. Member views (type T_VIEW) are kept
+// with their sheet, not in Part::views; the objects on a sheet are in Part::order as well.
 struct Sheet {
     int size_state = 2;           // UF_DRAW_CUSTOM_SIZE
     int size_code = 0;            // metric or english size code when not custom

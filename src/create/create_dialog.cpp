@@ -135,6 +135,9 @@ int create_selected(int dialog_id) {
     const UF_STYLER_item_value_type_t &picked = selection.value;
     int count = picked.indicator == UF_STYLER_STRING_PTR_VALUE && picked.value.strings ? picked.count : 0;
     int made = 0;
+    // The drawings' template objects, read once for the batch: no drawing is made meanwhile.
+    template_objects templates;
+    read_template_objects(UF_ASSEM_ask_work_part(), &templates);
     // The part files made short, one message each when the batch is done (NX shows 132 characters).
     char short_of[UF_LAYER_MAX_LAYER][kMessageLineMax + 1];
     int short_count = 0;
@@ -143,7 +146,7 @@ int create_selected(int dialog_id) {
         kv_copy(name, sizeof name, picked.value.strings[i] ? picked.value.strings[i] : "");
         if (name[0] == '\0') continue;
         char lacks[KV_LACK_BUFSIZE];
-        int rc = create_electrode_part(g_folder, name, lacks, sizeof lacks);
+        int rc = create_electrode_part(g_folder, name, &templates, lacks, sizeof lacks);
         if (rc == -2) {
             tell_stopped(made);
             break;
@@ -155,6 +158,7 @@ int create_selected(int dialog_id) {
         if ((rc == 0 || rc == 1) && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
     }
     release_list_selection(&selection);
+    release_template_objects(&templates);
     for (int i = 0; i < short_count; ++i) uc1601(short_of[i], 1);
     return 0;
 }

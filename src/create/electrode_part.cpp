@@ -8,6 +8,7 @@
 #include "config/kv_text.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
+#include "electrode/sheet_template.h"
 #include "electrode/text_source.h"
 
 namespace {
@@ -107,9 +108,10 @@ struct shortfall {
 };
 
 // Brings one object of the electrode's layers into the part. 1 when a WAVE link was made;
-// 0 when there was nothing to link (or the ECS was copied); 2 when NX refused what the object
-// needed (counted in missed); -1 when the work part could not be put back.
-int carry_over(tag_t part, tag_t object, shortfall *missed) {
+// 0 when there was nothing to link (or the ECS was copied, or the object is a drawing
+// template's); 2 when NX refused what the object needed, or a line or point could not be told
+// from a template's (counted in missed); -1 when the work part could not be put back.
+int carry_over(tag_t part, tag_t object, const template_objects *templates, shortfall *missed) {
     int type = 0, subtype = 0;
     if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) {
         ++missed->unread;
@@ -132,11 +134,13 @@ int carry_over(tag_t part, tag_t object, shortfall *missed) {
         }
         case UF_point_type:
             count = &missed->points;
-            rc = UF_WAVE_create_linked_pt_point(object, NULL_TAG, part, true, &feature);
+            if (is_template_object(templates, object)) return 0;
+            rc = templates->known ? UF_WAVE_create_linked_pt_point(object, NULL_TAG, part, true, &feature) : -1;
             break;
         case UF_line_type:
             count = &missed->lines;
-            rc = UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature);
+            if (is_template_object(templates, object)) return 0;
+            rc = templates->known ? UF_WAVE_create_linked_curve(object, NULL_TAG, part, true, &feature) : -1;
             break;
         default:
             return 0;
@@ -163,7 +167,7 @@ int update_linked_part(tag_t part) {
 /* Walks the category's layers in ascending order and carries their objects over. 0 all carried;
  * 1 when something could not be (missed says what): the part lacks it; -2 when the work part
  * could not be put back (the walk stops). */
-int link_electrode(tag_t part, const char *name, shortfall *missed) {
+int link_electrode(tag_t part, const char *name, const template_objects *templates, shortfall *missed) {
     tag_t category = NULL_TAG;
     UF_LAYER_category_info_t info;
     memset(&info, 0, sizeof info);
@@ -177,7 +181,7 @@ int link_electrode(tag_t part, const char *name, shortfall *missed) {
         tag_t object = NULL_TAG;
         int rc = 0;
         while ((rc = UF_LAYER_cycle_by_layer(layer, &object)) == 0 && object != NULL_TAG) {
-            int carried = carry_over(part, object, missed);
+            int carried = carry_over(part, object, templates, missed);
             if (carried < 0) return -2;  // what follows would go into the electrode's part
             if (carried == 2) short_of = 1;
             else links += carried;
@@ -271,7 +275,8 @@ int electrode_part_prefix(char *prefix, size_t size) {
     return 0;
 }
 
-int create_electrode_part(char *folder, const char *name, char *lacks, size_t size) {
+int create_electrode_part(char *folder, const char *name, const template_objects *templates, char *lacks,
+                          size_t size) {
     char scratch[1];
     if (!lacks || size == 0) {
         lacks = scratch;
@@ -307,7 +312,14 @@ int create_electrode_part(char *folder, const char *name, char *lacks, size_t si
     }
     shortfall missed;
     memset(&missed, 0, sizeof missed);
-    int linked = link_electrode(part, name, &missed);
+    template_objects own;
+    memset(&own, 0, sizeof own);
+    if (!templates) {
+        read_template_objects(UF_ASSEM_ask_work_part(), &own);  // the user's part: the links walk it
+        templates = &own;
+    }
+    int linked = link_electrode(part, name, templates, &missed);
+    release_template_objects(&own);
     if (linked == 1) describe_shortfall(&missed, lacks, size);
     return linked;
 }

@@ -8,6 +8,7 @@
 
 #include <stddef.h>
 
+#include "electrode/sheet_template.h"
 #include "nx.h"
 
 /* Sizes of the texts involved: the file name prefix, the part file path, a message (NX's
@@ -45,14 +46,16 @@
 int electrode_part_prefix(char *prefix, size_t size);
 
 /* Makes the part file of electrode name in folder, whose trailing separators are removed in
- * place. 0 when the part was made with everything on the electrode's layers; 1 when it was made
+ * place, leaving out the drawing templates' objects of templates (read from the work part when
+ * null; lines and points are not linked when it is not known, and count as lacking). 0 when the part was made with everything on the electrode's layers; 1 when it was made
  * but lacks something NX would not link, copy or read (the category, a layer's objects, an
  * object): lacks (size bytes, may be null) lists what, for the caller to tell the user
  * ("点 2 个、坐标系 1 个"); -1 when the file exists, could not be named or made (told to the
  * user); -2 when the work part (or the display part) could not be made the part it was before:
  * no further file may be made, as it would be named after and made from the wrong part. lacks
  * is the empty text unless the result is 1. */
-int create_electrode_part(char *folder, const char *name, char *lacks, size_t size);
+int create_electrode_part(char *folder, const char *name, const template_objects *templates, char *lacks,
+                          size_t size);
 
 /* Copies coordinate system csys into part as a plain system of the same place and
  * orientation, named name, its matrix made in part from csys's values (whether NX takes a

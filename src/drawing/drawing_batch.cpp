@@ -29,7 +29,7 @@ int find_drawing(const char *name, tag_t *drawing) {
     int count = 0;
     tag_t *drawings = NULL;
     if (UF_DRAW_ask_drawings(&count, &drawings) != 0) {
-        UF_free(drawings);
+        if (drawings) UF_free(drawings);
         return -1;
     }
     for (int i = 0; i < count && drawings; ++i) {
@@ -41,7 +41,7 @@ int find_drawing(const char *name, tag_t *drawing) {
             break;
         }
     }
-    UF_free(drawings);
+    if (drawings) UF_free(drawings);
     return 0;
 }
 

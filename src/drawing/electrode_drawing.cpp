@@ -13,6 +13,7 @@
 #include "drawing/ordinate_dims.h"
 #include "drawing/title_block.h"
 #include "electrode/electrode.h"
+#include "electrode/sheet_template.h"
 #include "shell/win_services.h"
 
 namespace {
@@ -76,6 +77,20 @@ int for_each_group_line(tag_t group, Fn fn) {
     }
     if (members) UF_free(members);
     return lines;
+}
+
+/* Deletes the group and what it holds. */
+void delete_group_and_members(tag_t group) {
+    tag_t *members = NULL;
+    int count = 0;
+    if (UF_GROUP_ask_group_data(group, &members, &count) != 0 || !members) count = 0;
+    int *statuses = NULL;
+    if (count > 0) UF_OBJ_delete_array_of_objects(count, members, &statuses);
+    if (statuses) UF_free(statuses);
+    statuses = NULL;
+    UF_OBJ_delete_array_of_objects(1, &group, &statuses);
+    if (statuses) UF_free(statuses);
+    if (members) UF_free(members);
 }
 
 }  // namespace
@@ -164,9 +179,14 @@ int import_template(const char *path, tag_t *group) {
     double orientation[6] = {1, 0, 0, 0, 1, 0};
     double origin[3] = {0, 0, 0};
     tag_t imported = NULL_TAG;
-    if (UF_PART_import(path, &modes, orientation, origin, 1.0, &imported) != 0) return -1;
+    if (UF_PART_import(path, &modes, orientation, origin, 1.0, &imported) != 0 || imported == NULL_TAG) return -1;
+    if (mark_template_group(imported) != 0) {
+        // Unmarked, its lines and points would later pass for the electrode's own.
+        delete_group_and_members(imported);
+        return -1;
+    }
     *group = imported;
-    return imported == NULL_TAG ? -1 : 0;
+    return 0;
 }
 
 int set_template_line_width(tag_t group) {

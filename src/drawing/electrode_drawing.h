@@ -46,8 +46,9 @@ int create_electrode_drawing(const char *name, const double size[2], double scal
  * when it does not fit. */
 int template_path(char *path, size_t size);
 
-/* Imports the part file path onto the current drawing as a group. 0 and the group; -1 and the
- * null tag when the path is empty or the file does not exist or NX imported nothing. */
+/* Imports the part file path onto the current drawing as a group, named as a template's group.
+ * 0 and the group; -1 and the null tag when the path is empty or the file does not exist, NX
+ * imported nothing, or the group could not be named (what was imported is deleted again). */
 int import_template(const char *path, tag_t *group);
 
 /* Lines of the group get width 2. The number of lines changed. */

@@ -122,7 +122,9 @@ tag_t make_top_view(const char *name, tag_t ecs) {
     // and fit again, so that what is saved is aligned whichever view the user had.
     orient_work_view(ecs);
     uc6432(work_view, 1);
-    uc6450("", view, 1, 0);
+    // Not saved (an old view NX would not delete still holds the name): that view is not this
+    // run's, and no drawing may be made from it.
+    if (uc6450("", view, 1, 0) != 0) return NULL_TAG;
     uc6464("", "", view);
     tag_t tag = NULL_TAG;
     UF_VIEW_ask_tag_of_view_name(view, &tag);

@@ -15,7 +15,7 @@
 
 /* Fits and orients the work view to ecs (to the WCS for the null tag) and saves it as
  * "<name>_TOP", which then takes the work view's place in the layout. The view's tag, or the
- * null tag when NX has no such view afterwards. */
+ * null tag when NX did not save it (an old view of the name is never answered). */
 tag_t make_top_view(const char *name, tag_t ecs);
 
 /* Turns the work view to the isometric direction of ecs (of the WCS for the null tag), saves it

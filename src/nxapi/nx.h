@@ -162,6 +162,7 @@ typedef struct uf_list_s uf_list_t;
 #define UF_line_type              3
 #define UF_circle_type            5
 #define UF_layer_category_type    12
+#define UF_group_type             15
 #define UF_drafting_entity_type   25
 #define UF_draft_note_subtype     1
 #define UF_coordinate_system_type 45

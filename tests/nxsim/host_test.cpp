@@ -114,6 +114,9 @@ TEST_F(Host, LedgerCatchesALeakAndADoubleFree) {
     EXPECT_TRUE(nxsim::leaks().empty());
     UF_free(members);  // released twice: reported, not a crash
     ASSERT_EQ(1u, nxsim::errors().size());
+    UF_free(nullptr);  // NX does not document a null pointer: code that relies on it is caught
+    ASSERT_EQ(2u, nxsim::errors().size());
+    EXPECT_NE(std::string::npos, nxsim::errors()[1].find("null pointer"));
     nxsim::reset();
     UF_initialize();
 }

@@ -36,7 +36,9 @@ protected:
         l.end_point[0] = 1 + (double)lines_++;
         tag_t t = NULL_TAG;
         EXPECT_EQ(0, UF_CURVE_create_line(&l, &t));
-        if (*name) EXPECT_EQ(0, UF_OBJ_set_name(t, name));
+        if (*name) {
+            EXPECT_EQ(0, UF_OBJ_set_name(t, name));
+        }
         return t;
     }
     // Every line of the part with the name, as the plug-in cycles them.

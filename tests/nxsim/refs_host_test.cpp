@@ -37,7 +37,7 @@ protected:
             EXPECT_EQ(UF_MODL_INTERSECT_CURVE, recs[i]->intersect_type);
             UF_free(recs[i]);
         }
-        UF_free(recs);
+        if (recs) UF_free(recs);  // none with no intersection
         return count > 0 ? 1 : 0;
     }
 };

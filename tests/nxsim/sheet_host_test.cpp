@@ -2,6 +2,8 @@
 // projection, part import onto a sheet, ordinate objects, sheets in part files and as SVG.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "nxsim/nxsim.h"
 #include "sheet_fixture.h"
 
@@ -129,6 +131,15 @@ TEST_F(SheetHostCalls, ViewsMapTheModelAboutTheMiddleOfWhatTheyShow) {
     EXPECT_DOUBLE_EQ(90, at[1]);
     EXPECT_EQ(nxsim::ERR_BAD_ARG, UF_DRAW_set_view_scale(top, 0));
     EXPECT_DOUBLE_EQ(2, mv(top).scale);
+    // The null tag is the work view, the sheet's own while the drawing is shown: bordered by the
+    // sheet, and its reference point is taken without moving any member view.
+    double sheet[4];
+    ASSERT_EQ(0, UF_DRAW_ask_view_borders(NULL_TAG, sheet));
+    EXPECT_DOUBLE_EQ(0, sheet[0]);
+    EXPECT_DOUBLE_EQ(210, sheet[2]);
+    EXPECT_DOUBLE_EQ(297, sheet[3]);
+    EXPECT_EQ(0, UF_DRAW_set_drawing_ref_pt(d, NULL_TAG, corner));
+    EXPECT_DOUBLE_EQ(50, mv(top).ref[0]);
     // Hiding the body's layer in the view leaves it nothing: no size, no move.
     int none[256] = {0};
     EXPECT_EQ(0, uc6447(kv_test::writable(nxsim::obj(top)->name.c_str()), 2, none));
@@ -206,12 +217,26 @@ TEST_F(SheetHostCalls, ImportedTemplatesLieOnTheSheetAsOneGroup) {
 
     tag_t d = open_new_drawing("T");
     double same[6] = {1, 0, 0, 0, 1, 0}, zero[3] = {0, 0, 0};
+    ASSERT_EQ(0, UF_LAYER_set_status(7, UF_LAYER_WORK_LAYER));
     model_objects = work().order.size();
+    size_t saved = nlohmann::json::parse(nxsim::part_json(work().tag))["objects"].size();
     ASSERT_EQ(0, UF_PART_import(path.c_str(), &modes, same, zero, 1.0, &group));
-    EXPECT_EQ(model_objects, work().order.size());  // nothing new in the model
     const nxsim::Sheet& sh = nxsim::sheet_of(d);
     EXPECT_EQ(group, sh.objects.back());
     EXPECT_EQ(sh.objects.size() - 2, nxsim::live_obj(group)->members.size());  // all but the matrix and the group
+    // On the sheet, and on the work layer like any object: the cycles meet every one of them.
+    EXPECT_EQ(model_objects + sh.objects.size(), work().order.size());
+    size_t met = 0;
+    for (tag_t t = NULL_TAG; UF_LAYER_cycle_by_layer(7, &t) == 0 && t != NULL_TAG;) {
+        EXPECT_EQ(d, nxsim::obj(t)->sheet);
+        ++met;
+    }
+    EXPECT_EQ(sh.objects.size(), met);
+    tag_t line = NULL_TAG;
+    ASSERT_EQ(0, UF_OBJ_cycle_objs_in_part(work().tag, UF_line_type, &line));
+    EXPECT_EQ(0, nxsim::obj(line)->sheet);  // the model's lines come first, the sheet's follow
+    // The part file keeps them with the sheet, not among the model's objects.
+    EXPECT_EQ(saved, nlohmann::json::parse(nxsim::part_json(work().tag))["objects"].size());
     EXPECT_EQ(1u, nxsim::parts().size());  // the template is not left loaded
 
     EXPECT_EQ(nxsim::ERR_FILE_LOAD, UF_PART_import("/no/such/file.prt", &modes, same, zero, 1.0, &group));

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "create/electrode_part.h"
+#include "drawing/electrode_drawing.h"
 #include "create_fixture.h"
 
 namespace {
@@ -36,7 +37,7 @@ protected:
         buf.resize(1024, '\0');  // the dialog's folder buffer
         buf.back() = '\0';
         char lacks[KV_LACK_BUFSIZE] = "old";
-        int rc = create_electrode_part(buf.data(), name.c_str(), lacks, sizeof lacks);
+        int rc = create_electrode_part(buf.data(), name.c_str(), nullptr, lacks, sizeof lacks);
         lacks_ = lacks;
         return rc;
     }
@@ -143,6 +144,66 @@ TEST_F(ElectrodePart, WhatNxWouldNotCarryOverIsListedByKind) {
     EXPECT_EQ(1, create("E02"));
     EXPECT_EQ("类型无法读取的对象 1 个、图层 105 上未能读取的对象", lacks_);
     EXPECT_TRUE(messages().empty());
+}
+
+// A drawing made while an electrode's layer is the work layer gets its template on that layer,
+// where the layer cycles meet it: none of it is linked, and a template that cannot be told apart
+// keeps every line and point out (counted as lacking) rather than link a sheet's frame.
+TEST_F(ElectrodePart, TemplateObjectsOnAnElectrodeLayerAreNeverLinked) {
+    std::string tpl = tmp_ / "template.prt";
+    kv_test::write_file(tpl, R"({ "format": "nxsim-part", "version": 1, "objects": [
+      { "id": 1, "type": "line", "start": [10, 10, 0], "end": [200, 10, 0] },
+      { "id": 2, "type": "point", "coords": [5, 5, 0] },
+      { "id": 3, "type": "note", "origin": [20, 20, 0], "text": ["TITLE"] } ] })");
+    ASSERT_EQ(0, UF_LAYER_set_status(101, UF_LAYER_WORK_LAYER));
+    UF_DRAW_info_t info{};
+    info.size_state = UF_DRAW_CUSTOM_SIZE;
+    info.size.custom_size[0] = 297;
+    info.size.custom_size[1] = 210;
+    info.drawing_scale = 1;
+    info.units = UF_PART_METRIC;
+    tag_t drawing = NULL_TAG;
+    ASSERT_EQ(0, UF_DRAW_create_drawing("E01", &info, &drawing));
+    ASSERT_EQ(0, UF_DRAW_open_drawing(drawing));
+    tag_t group = NULL_TAG;
+    ASSERT_EQ(0, import_template(tpl.c_str(), &group));
+    EXPECT_EQ("KV_SHEET_TEMPLATE", object(group).name);
+    EXPECT_EQ(101, object(object(group).members[0]).layer);
+
+    ASSERT_EQ(0, create("E01"));
+    EXPECT_EQ((std::vector<std::string>{"feature LINKED_BODY", "70 ", "45 ECS", "feature LINKED_POINT", "2 ",
+                                        "feature LINKED_CURVE", "3 ", "45 ECS"}),
+              contents(loaded("out/core_E01.prt")));
+
+    // The template groups could not be read: the user's point and line stay out as well.
+    config("ELECTRODE_PART_PREFIX_NAME=$part_name\nELECTRODE_PART_SEPARATOR=-\n");  // another part name
+    nxsim::fail("UF_OBJ_cycle_by_name_and_type", nxsim::FaultMode::Once);
+    EXPECT_EQ(1, create("E01"));
+    EXPECT_EQ("点 2 个、直线 2 个", lacks_);
+    EXPECT_EQ((std::vector<std::string>{"feature LINKED_BODY", "70 ", "45 ECS", "45 ECS"}),
+              contents(loaded("out/core-E01.prt")));
+}
+
+// An import whose group NX would not name could never be told from the electrode's objects:
+// what it brought is deleted again.
+TEST_F(ElectrodePart, ATemplateThatCannotBeMarkedIsTakenOffTheSheet) {
+    std::string tpl = tmp_ / "template.prt";
+    kv_test::write_file(tpl, R"({ "format": "nxsim-part", "version": 1, "objects": [
+      { "id": 1, "type": "line", "start": [10, 10, 0], "end": [200, 10, 0] } ] })");
+    UF_DRAW_info_t info{};
+    info.size_state = UF_DRAW_CUSTOM_SIZE;
+    info.size.custom_size[0] = 297;
+    info.size.custom_size[1] = 210;
+    info.drawing_scale = 1;
+    info.units = UF_PART_METRIC;
+    tag_t drawing = NULL_TAG;
+    ASSERT_EQ(0, UF_DRAW_create_drawing("E01", &info, &drawing));
+    ASSERT_EQ(0, UF_DRAW_open_drawing(drawing));
+    nxsim::fail("UF_OBJ_set_name", nxsim::FaultMode::Always);
+    tag_t group = 99;
+    EXPECT_EQ(-1, import_template(tpl.c_str(), &group));
+    EXPECT_EQ(NULL_TAG, group);
+    for (tag_t t : nxsim::sheet_of(drawing).objects) EXPECT_FALSE(nxsim::live_obj(t)) << t;
 }
 
 TEST_F(ElectrodePart, APartThatCouldNotBeMadeOrSavedIsReported) {

@@ -34,7 +34,7 @@ protected:
         std::string f = tmp_ / "out";
         std::vector<char> buf(f.begin(), f.end());
         buf.resize(1024, '\0');
-        return create_electrode_part(buf.data(), name.c_str(), nullptr, 0);
+        return create_electrode_part(buf.data(), name.c_str(), nullptr, nullptr, 0);
     }
     // Positions in the call log of call, made from position `from` on.
     static std::vector<size_t> at(const std::string& call, size_t from) {

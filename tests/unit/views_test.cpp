@@ -146,6 +146,24 @@ TEST_F(Views, ASecondRunReplacesTheTopViewAndLeavesOneSetOfReferences) {
     expect_user_wcs();
 }
 
+// An old top view NX would not delete keeps its name: the new one cannot be saved, and the
+// electrode gets no top view rather than the old one (its drawing is then refused and named).
+TEST_F(Views, ATopViewThatCannotBeSavedIsNoneNotTheOldOne) {
+    electrode_record* head = selected({"E2"});
+    prepare_electrode_views(head);
+    ASSERT_NE(NULL_TAG, head->data.top_view_tag);
+    nxsim::fail("uc6454", nxsim::FaultMode::Always);
+    prepare_electrode_views(head);
+    EXPECT_EQ(NULL_TAG, head->data.top_view_tag);
+    nxsim::clear_faults();
+    nxsim::fail("uc6450", nxsim::FaultMode::Once);
+    prepare_electrode_views(head);
+    EXPECT_EQ(NULL_TAG, head->data.top_view_tag);
+    prepare_electrode_views(head);
+    EXPECT_NE(NULL_TAG, head->data.top_view_tag);
+    expect_user_wcs();
+}
+
 TEST_F(Views, TopViewIsAlignedWhicheverViewTheUserWorkedIn) {
     // The user works in FRONT: TOP takes its place before the top view is saved.
     ASSERT_EQ(0, uc6464("", "", "FRONT"));
