@@ -195,7 +195,6 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
 void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
     kv_copy(sheet->mould_no, sizeof sheet->mould_no, head ? head->data.mould_no : "");
     kv_copy(sheet->workpiece, sizeof sheet->workpiece, head ? head->data.workpiece_name : "");
-    work_part_name(sheet->part_name, sizeof sheet->part_name);
     int units = UF_PART_METRIC;
     UF_PART_ask_units(UF_ASSEM_ask_work_part(), &units);
     kv_copy(sheet->units, sizeof sheet->units, units == UF_PART_ENGLISH ? "inch" : "mm");
@@ -274,6 +273,7 @@ int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
         free_job_sheet(sheet);
         return -3;
     }
+    work_part_name(sheet->part_name, sizeof sheet->part_name);
     saved_state saved;
     // Without the user's WCS in hand it is never moved: rows are then written without boxes.
     int keep = keep_state(&saved) == 0, rc = 0;
