@@ -135,15 +135,22 @@ int overlaps(const rect &a, const rect &b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-int fits(const rect &r, const rect *placed, int n) {
-    if (r.x < kLabelLeft || r.y < kLabelTop || r.x + r.w > kLabelRight || r.y + r.h > kLabelBottom) return 0;
-    for (int i = 0; i < n; ++i)
-        if (overlaps(r, placed[i])) return 0;
-    return 1;
+int inside(const rect &r) {
+    return r.x >= kLabelLeft && r.y >= kLabelTop && r.x + r.w <= kLabelRight && r.y + r.h <= kLabelBottom;
 }
 
+// The first placed name r overlaps, or -1.
+int blocker(const rect &r, const rect *placed, int n) {
+    for (int i = 0; i < n; ++i)
+        if (overlaps(r, placed[i])) return i;
+    return -1;
+}
+
+int fits(const rect &r, const rect *placed, int n) { return inside(r) && blocker(r, placed, n) < 0; }
+
 // A place for a name of size w x h centred as near (cx, cy) as the names placed allow: rings
-// around the point, then the region line by line; when the region is full, the point itself.
+// around the point, then the region line by line (past each name in the way); when the region is
+// full, the point itself.
 rect place_label(double cx, double cy, double w, double h, const rect *placed, int n) {
     rect r = {cx - w / 2, cy - h / 2, w, h};
     if (fits(r, placed, n)) return r;
@@ -154,11 +161,14 @@ rect place_label(double cx, double cy, double w, double h, const rect *placed, i
             rect c = {cx + ring * step * cos(a) - w / 2, cy - ring * step * sin(a) - h / 2, w, h};
             if (fits(c, placed, n)) return c;
         }
-    for (double y = kLabelTop; y + h <= kLabelBottom; y += h)
-        for (double x = kLabelLeft; x + w <= kLabelRight; x += 1.0) {
-            rect c = {x, y, w, h};
-            if (fits(c, placed, n)) return c;
+    for (double y = kLabelTop; y + h <= kLabelBottom; y += h / 2) {
+        rect c = {kLabelLeft, y, w, h};
+        while (c.x + w <= kLabelRight) {
+            int b = blocker(c, placed, n);
+            if (b < 0) return c;
+            c.x = placed[b].x + placed[b].w + 0.01;
         }
+    }
     return r;
 }
 
@@ -176,15 +186,29 @@ int put_title(FILE *out, const job_sheet *sheet) {
     return rc == 0 ? put(out, "；单位 %s</text>\n", sheet->units) : -1;
 }
 
-// Bodies and footprints in datum coordinates.
+// A dash pattern given in page mm, in datum units ("none" for a solid line).
+int put_dashes(FILE *out, const char *dash, double scale) {
+    if (!dash[0]) return put(out, "none");
+    const char *p = dash;
+    int rc = 0;
+    for (char *end; *p && rc == 0; p = end) {
+        double d = strtod(p, &end);
+        if (end == p) break;
+        rc = put(out, "%s%.4g", p == dash ? "" : " ", d / scale);
+    }
+    return rc;
+}
+
+// Bodies and footprints in datum coordinates; strokes and dashes are given in page mm divided by
+// the scale, as no viewer agrees on strokes that do not scale.
 int put_model(FILE *out, const job_sheet *sheet, const footprint *fps, const view &v) {
     int rc = put(out, "<g id=\"model\" transform=\"matrix(%.6f 0 0 %.6f %.3f %.3f)\">\n", v.s, -v.s, v.tx, v.ty);
     for (int b = 0; b < sheet->body_count && rc == 0; ++b) {
         const double *box = sheet->bodies[b];
         rc = put(out,
                  "<rect class=\"body\" x=\"%.3f\" y=\"%.3f\" width=\"%.3f\" height=\"%.3f\" fill=\"#e8e8e8\" "
-                 "stroke=\"#777\" stroke-width=\"0.3\" vector-effect=\"non-scaling-stroke\"/>\n",
-                 box[0], box[1], box[2] - box[0], box[3] - box[1]);
+                 "stroke=\"#777\" stroke-width=\"%.4g\"/>\n",
+                 box[0], box[1], box[2] - box[0], box[3] - box[1], 0.3 / v.s);
     }
     for (int r = 0; r < sheet->count && rc == 0; ++r) {
         if (!fps[r].has_box) continue;
@@ -195,10 +219,10 @@ int put_model(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
         for (int i = 0; i < 4 && rc == 0; ++i)
             rc = put(out, "%s%.3f,%.3f", i ? " " : "", fps[r].corners[i][0], fps[r].corners[i][1]);
         if (rc == 0)
-            rc = put(out,
-                     "\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" stroke-width=\"%s\" stroke-dasharray=\"%s\" "
-                     "vector-effect=\"non-scaling-stroke\"/>\n",
-                     st->fill, st->stroke, st->dash[0] ? "0.5" : "0.35", st->dash[0] ? st->dash : "none");
+            rc = put(out, "\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" stroke-width=\"%.4g\" stroke-dasharray=\"", st->fill,
+                     st->stroke, (st->dash[0] ? 0.5 : 0.35) / v.s);
+        if (rc == 0) rc = put_dashes(out, st->dash, v.s);
+        if (rc == 0) rc = put(out, "\"/>\n");
     }
     return rc == 0 ? put(out, "</g>\n") : -1;
 }
@@ -244,12 +268,13 @@ int put_marks(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
     return rc;
 }
 
-int put_label(FILE *out, const footprint *f, const rect &r, const view &v) {
+// A name moved from its own place is tied back to its electrode by a leader line.
+int put_label(FILE *out, const footprint *f, const rect &r, int moved, const view &v) {
     double ax = v.px(f->anchor[0]), ay = v.py(f->anchor[1]);
     int rc = put(out, "<g class=\"label\">");
     double lx, ly;
     nearest_on(r, ax, ay, &lx, &ly);
-    if (rc == 0 && hypot(lx - ax, ly - ay) > 0.5)
+    if (rc == 0 && moved)
         rc = put(out, "<line class=\"leader\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#555\" "
                       "stroke-width=\"0.2\"/><circle cx=\"%.2f\" cy=\"%.2f\" r=\"0.5\" fill=\"#555\"/>",
                  ax, ay, lx, ly, ax, ay);
@@ -269,8 +294,10 @@ int put_labels(FILE *out, const job_sheet *sheet, const footprint *fps, const vi
         if (!fps[r].placed) continue;
         double w = text_width(fps[r].row->data->electrode_name) + 0.8, h = kFont * 1.3;
         // Just below the box's centre, clear of the ECS arrow that starts at the origin.
-        placed[n] = place_label(v.px(fps[r].anchor[0]), v.py(fps[r].anchor[1]) + h, w, h, placed, n);
-        rc = put_label(out, &fps[r], placed[n], v);
+        const double cx = v.px(fps[r].anchor[0]), cy = v.py(fps[r].anchor[1]) + h;
+        placed[n] = place_label(cx, cy, w, h, placed, n);
+        int moved = fabs(placed[n].x - (cx - w / 2)) > 1e-9 || fabs(placed[n].y - (cy - h / 2)) > 1e-9;
+        rc = put_label(out, &fps[r], placed[n], moved, v);
         ++n;
     }
     free(placed);
