@@ -186,6 +186,13 @@ int put_title(FILE *out, const job_sheet *sheet) {
     return rc == 0 ? put(out, "；单位 %s</text>\n", sheet->units) : -1;
 }
 
+// value with three decimals into text, never "-0.000" (a coordinate measured a hair below zero
+// reads as zero).
+const char *fixed3(double value, char text[32]) {
+    format_fixed3(value, text, 32);
+    return text;
+}
+
 // A dash pattern given in page mm, in datum units ("none" for a solid line).
 int put_dashes(FILE *out, const char *dash, double scale) {
     if (!dash[0]) return put(out, "none");
@@ -205,10 +212,11 @@ int put_model(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
     int rc = put(out, "<g id=\"model\" transform=\"matrix(%.6f 0 0 %.6f %.3f %.3f)\">\n", v.s, -v.s, v.tx, v.ty);
     for (int b = 0; b < sheet->body_count && rc == 0; ++b) {
         const double *box = sheet->bodies[b];
+        char x[32], y[32], w[32], h[32];
         rc = put(out,
-                 "<rect class=\"body\" x=\"%.3f\" y=\"%.3f\" width=\"%.3f\" height=\"%.3f\" fill=\"#e8e8e8\" "
+                 "<rect class=\"body\" x=\"%s\" y=\"%s\" width=\"%s\" height=\"%s\" fill=\"#e8e8e8\" "
                  "stroke=\"#777\" stroke-width=\"%.4g\"/>\n",
-                 box[0], box[1], box[2] - box[0], box[3] - box[1], 0.3 / v.s);
+                 fixed3(box[0], x), fixed3(box[1], y), fixed3(box[2] - box[0], w), fixed3(box[3] - box[1], h), 0.3 / v.s);
     }
     for (int r = 0; r < sheet->count && rc == 0; ++r) {
         if (!fps[r].has_box) continue;
@@ -217,7 +225,10 @@ int put_model(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
         if (rc == 0) rc = put_html_text(out, fps[r].row->data->electrode_name);
         if (rc == 0) rc = put(out, "\" points=\"");
         for (int i = 0; i < 4 && rc == 0; ++i)
-            rc = put(out, "%s%.3f,%.3f", i ? " " : "", fps[r].corners[i][0], fps[r].corners[i][1]);
+        {
+            char x[32], y[32];
+            rc = put(out, "%s%s,%s", i ? " " : "", fixed3(fps[r].corners[i][0], x), fixed3(fps[r].corners[i][1], y));
+        }
         if (rc == 0)
             rc = put(out, "\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" stroke-width=\"%.4g\" stroke-dasharray=\"", st->fill,
                      st->stroke, (st->dash[0] ? 0.5 : 0.35) / v.s);
