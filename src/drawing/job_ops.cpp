@@ -145,10 +145,13 @@ int make_job_ops(job_sheet *sheet, char *message, size_t size) {
     free(sheet->ops);
     sheet->ops = NULL;
     sheet->op_count = 0;
-    long total = 0;
-    for (int r = 0; r < sheet->count; ++r)
-        for (int s = 0; s < KV_STAGES; ++s)
-            if (stage_count(sheet->rows[r].data, s) > 0) total += stage_count(sheet->rows[r].data, s);
+    // Counted up to just past the limit: counts near INT_MAX never overflow the sum.
+    int total = 0;
+    for (int r = 0; r < sheet->count && total <= KV_OPS_MAX; ++r)
+        for (int s = 0; s < KV_STAGES && total <= KV_OPS_MAX; ++s) {
+            int n = stage_count(sheet->rows[r].data, s);
+            if (n > 0) total += n > KV_OPS_MAX ? KV_OPS_MAX + 1 : n;
+        }
     if (total > KV_OPS_MAX) {
         snprintf(message, size, KV_OPS_TOO_MANY_TEXT, KV_OPS_MAX);
         return -1;

@@ -143,6 +143,9 @@ TEST_F(JobOps, RefusalsNameTheElectrodesAndKeepNothing) {
     data_[0].fine_count = KV_OPS_MAX;
     EXPECT_EQ(-1, make());
     EXPECT_EQ(nullptr, sheet_.ops);
+    data_[0].fine_count = data_[1].fine_count = 0x7fffffff;
+    EXPECT_EQ(-1, make());
+    EXPECT_STREQ("电极总数超过 20000 件，未生成加工单！", message_);
 }
 
 std::string csv_of(const job_sheet* sheet) {
