@@ -79,7 +79,8 @@ void BM_JobSheetButton(benchmark::State& state) {
 }
 BENCHMARK(BM_JobSheetButton)->Arg(10)->Arg(100)->Arg(255)->Unit(benchmark::kMillisecond);
 
-// The five writers of n electrodes' sheet (the operations, labels and map of 4 pieces each).
+// The five writers of n electrodes' sheet (the operations, labels and map of 4 pieces each): for
+// 255 electrodes, well under a second.
 void BM_JobSheetWriters(benchmark::State& state) {
     electrode_record* head = open_bench_part((int)state.range(0));
     for (electrode_record* r = head; r; r = r->next) r->data.coarse_count = r->data.supr_coarse_count = 1, r->data.fine_count = 2;
