@@ -1,6 +1,6 @@
-// The job sheet of 100 electrodes, each a block with a cylinder boss turned to its own
-// coordinate system: the whole button (datum, placements, plane-probe boxes, stock, both files
-// written and replaced), and the two writers alone.
+// The job sheet of 10, 100 and 255 electrodes (as many as a part has layers for), each a block
+// with a cylinder boss turned to its own coordinate system: the whole button (datum, placements,
+// plane-probe boxes, stock, the five files written and replaced), and the writers alone.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "drawing/job_map.h"
+#include "drawing/job_ops.h"
 #include "drawing/job_sheet.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
@@ -20,8 +22,8 @@ std::string g_root;
 
 const char kConfig[] =
     "ELECTRODE_PREFIX_NAME=E\n"
-    "ELECTRODE_START_LAYER=101\n"
-    "ELECTRODE_END_LAYER=250\n"
+    "ELECTRODE_START_LAYER=2\n"
+    "ELECTRODE_END_LAYER=256\n"
     "EDM_DATUM_CSYS=EDM_DATUM\n"
     "ELECTRODE_STOCK_LIST=20x20x50,30x20x50,30x30x60,40x30x60,40x40x60,50x40x80,60x50x80,80x60x100,\n";
 
@@ -30,7 +32,8 @@ void write(const std::string& path, const std::string& text) {
     out << text;
 }
 
-// n electrodes on a 10 x 10 grid, each turned 9 degrees more than the one before.
+// n electrodes on a grid ten wide, each turned 9 degrees more than the one before, electrode i on
+// layer 2 + i.
 std::string bench_part(int n) {
     std::string objs =
         R"({ "id": 1, "type": "csys", "name": "EDM_DATUM", "layer": 1, "origin": [-10, -10, 0], "matrix": [1, 0, 0, 0, 1, 0, 0, 0, 1] })";
@@ -44,7 +47,7 @@ std::string bench_part(int n) {
       "shape": { "union": [ { "box": { "origin": [-15, -10, 0], "size": [30, 20, 8] } },
                             { "cylinder": { "origin": [0, 0, 8], "radius": 6, "height": 12 } } ] } } },
   { "id": %d, "type": "csys", "name": "E%03d_CSYS", "layer": %d, "origin": [%g, %g, 10], "matrix": [%.17g, %.17g, 0, %.17g, %.17g, 0, 0, 0, 1] })",
-                 3 * i + 2, i + 1, 101 + i, 3 * i + 3, 101 + i, x, y, c, s, -s, c, 3 * i + 4, i + 1, 101 + i, x, y,
+                 3 * i + 2, i + 1, 2 + i, 3 * i + 3, 2 + i, x, y, c, s, -s, c, 3 * i + 4, i + 1, 2 + i, x, y,
                  c, s, -s, c);
         objs += buf;
     }
@@ -74,22 +77,26 @@ void BM_JobSheetButton(benchmark::State& state) {
     free_electrode_list(head);
     UF_terminate();
 }
-BENCHMARK(BM_JobSheetButton)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JobSheetButton)->Arg(10)->Arg(100)->Arg(255)->Unit(benchmark::kMillisecond);
 
+// The five writers of n electrodes' sheet (the operations, labels and map of 4 pieces each): for
+// 255 electrodes, well under a second.
 void BM_JobSheetWriters(benchmark::State& state) {
-    electrode_record* head = open_bench_part(100);
+    electrode_record* head = open_bench_part((int)state.range(0));
+    for (electrode_record* r = head; r; r = r->next) r->data.coarse_count = r->data.supr_coarse_count = 1, r->data.fine_count = 2;
     job_sheet sheet;
     gather_job_sheet(head, &sheet);
-    std::string csv = g_root + "/w.csv", html = g_root + "/w.html";
-    for (auto _ : state) {
-        write_replacing(csv.c_str(), write_job_csv, &sheet);
-        write_replacing(html.c_str(), write_job_html, &sheet);
-    }
+    if (make_job_ops(&sheet, nullptr, 0) != 0) state.SkipWithError("no operations");
+    const job_writer writers[] = {write_job_csv, write_job_html, write_job_ops_csv, write_job_labels_html, write_job_map_svg};
+    const char* names[] = {"/w.csv", "/w.html", "/w_OPS.csv", "/w_LABELS.html", "/w_MAP.svg"};
+    for (auto _ : state)
+        for (int i = 0; i < 5; ++i) write_replacing((g_root + names[i]).c_str(), writers[i], &sheet);
+    state.counters["operations"] = sheet.op_count;
     free_job_sheet(&sheet);
     free_electrode_list(head);
     UF_terminate();
 }
-BENCHMARK(BM_JobSheetWriters)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_JobSheetWriters)->Arg(100)->Arg(255)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the build, the tests and the sheet previews need, with
+# Installs every Debian 12 package the build, the tests and the sheet previews need (chromium,
+# zbar-tools and zint: the labels' barcodes rendered, decoded and compared), with
 # the Windows DLLs: mingw-w64 builds them and the bridge's test plug-ins, and Wine with its
 # development tools (winegcc) builds and runs the bridge that plays the scenario cases on the DLLs. The
 # 32-bit DLL's bridge needs the i386 architecture: 32-bit Wine, its winelib files, and the
@@ -16,6 +17,7 @@ pkgs=(
   libocct-data-exchange-dev libtbb-dev
   clang libclang-rt-14-dev
   librsvg2-bin
+  chromium zbar-tools zint
   fonts-wqy-microhei
   python3 make zip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64

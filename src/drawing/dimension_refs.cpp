@@ -140,18 +140,33 @@ int create_origin_marker(const char *name, double point[3]) {
     return name_reference(arc, marker, 0);
 }
 
-int collect_solid_bodies(int layer, uf_list_p_t list) {
+int collect_solid_bodies(int layer, uf_list_p_t list) { return collect_solid_bodies_checked(layer, list, NULL); }
+
+int collect_solid_bodies_checked(int layer, uf_list_p_t list, int *failed) {
+    int scratch = 0;
+    if (!failed) failed = &scratch;
+    *failed = 0;
     // Layer 0 would make NX cycle every visible layer.
     if (!list || layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return 0;
     int count = 0;
     tag_t object = NULL_TAG;
     for (;;) {
         tag_t previous = object;
-        if (UF_LAYER_cycle_by_layer(layer, &object) != 0 || object == NULL_TAG || object == previous) break;
+        if (UF_LAYER_cycle_by_layer(layer, &object) != 0) {
+            *failed = 1;
+            break;
+        }
+        if (object == NULL_TAG || object == previous) break;
         int type = 0, subtype = 0;
-        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) continue;
-        if (type == UF_solid_type && subtype == UF_solid_body_subtype && UF_MODL_put_list_item(list, object) == 0)
+        if (UF_OBJ_ask_type_and_subtype(object, &type, &subtype) != 0) {
+            *failed = 1;
+            continue;
+        }
+        if (type != UF_solid_type || subtype != UF_solid_body_subtype) continue;
+        if (UF_MODL_put_list_item(list, object) == 0)
             ++count;
+        else
+            *failed = 1;
     }
     return count;
 }

@@ -30,6 +30,10 @@ int create_origin_marker(const char *name, double point[3]);
  * outside 1 to 256. */
 int collect_solid_bodies(int layer, uf_list_p_t list);
 
+/* collect_solid_bodies, and *failed (when given) 1 when NX failed to cycle the layer, to say an
+ * object's type or to list a body, so that a box of what was collected may be short; else 0. */
+int collect_solid_bodies_checked(int layer, uf_list_p_t list, int *failed);
+
 /* The box of the listed bodies in WCS coordinates: x_min, y_min, z_min, x_max, y_max, z_max,
  * all 0 when no body could be measured. Display is suppressed while probing, resumed and
  * regenerated afterwards, and every probe plane is removed again. The number of bodies

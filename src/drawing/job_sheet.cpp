@@ -12,6 +12,8 @@
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
+#include "drawing/job_map.h"
+#include "drawing/job_ops.h"
 #include "drawing/model_list.h"
 #include "drawing/electrode_views.h"
 #include "drawing/wcs.h"
@@ -76,9 +78,13 @@ int find_datum(job_frame *datum, char *text, size_t size) {
     return -1;
 }
 
-// The box of the electrode's solid bodies on its first layer along frame's axes into row.
+// The box of the electrode's solid bodies on its first layer along frame's axes into row. When
+// NX fails on the way the row gets no box and is marked box_failed: a box short of a body would
+// choose too small a blank.
 void measure_row(job_row *row, const job_frame *frame) {
+    row->box_failed = 1;
     int layer = 0;
+    // A listed electrode has its category and layer: not finding them is NX failing.
     if (first_layer_of_category(row->data->electrode_name, &layer) != 0) return;
     job_frame f;
     right_handed_frame(frame, &f);
@@ -87,11 +93,71 @@ void measure_row(job_row *row, const job_frame *frame) {
     uf_list_p_t list = NULL;
     if (UF_MODL_create_list(&list) != 0 || !list) return;
     double box[6];
-    if (collect_solid_bodies(layer, list) > 0 && measure_electrode_box(list, box) > 0) {
+    int failed = 0;
+    int listed = collect_solid_bodies_checked(layer, list, &failed);
+    int measured = listed > 0 && !failed ? measure_electrode_box(list, box) : 0;
+    row->box_failed = failed || measured < listed;
+    if (!row->box_failed && measured > 0) {
         row->has_box = 1;
-        for (int a = 0; a < 3; ++a) row->size[a] = box[3 + a] - box[a];
+        for (int a = 0; a < 3; ++a) {
+            row->size[a] = box[3 + a] - box[a];
+            row->low[a] = box[a];
+        }
     }
     delete_model_list(&list);
+}
+
+// The layers of the work part's electrode categories into layers ([n-1] for layer n). 0, or -1
+// when a category could not be read.
+int electrode_layers(unsigned char layers[UF_LAYER_MAX_LAYER]) {
+    memset(layers, 0, UF_LAYER_MAX_LAYER);
+    tag_t part = UF_ASSEM_ask_work_part(), category = NULL_TAG;
+    if (part == NULL_TAG) return -1;
+    for (;;) {
+        if (UF_OBJ_cycle_objs_in_part(part, UF_layer_category_type, &category) != 0) return -1;
+        if (category == NULL_TAG) return 0;
+        UF_LAYER_category_info_t info;
+        memset(&info, 0, sizeof info);
+        if (UF_LAYER_ask_category_info(category, &info) != 0) return -1;
+        char name[sizeof info.name + 1];
+        kv_copy_n(name, sizeof name, info.name, strnlen(info.name, sizeof info.name));
+        if (!is_electrode_name(name) || kv_equal_nocase(name, "ALL")) continue;
+        for (int i = 0; i < UF_LAYER_MAX_LAYER; ++i)
+            if (info.layer_mask[i]) layers[i] = 1;
+    }
+}
+
+// The box of one body in WCS coordinates into the next free place of sheet->bodies, x and y
+// only.
+void measure_body(job_sheet *sheet, tag_t body) {
+    uf_list_p_t one = NULL;
+    if (UF_MODL_create_list(&one) != 0 || !one) return;
+    double box[6];
+    if (UF_MODL_put_list_item(one, body) == 0 && measure_electrode_box(one, box) == 1) {
+        double *b = sheet->bodies[sheet->body_count++];
+        b[0] = box[0], b[1] = box[1], b[2] = box[3], b[3] = box[4];
+    }
+    delete_model_list(&one);
+}
+
+// The boxes of the work part's solid bodies on layers no electrode category holds, measured in
+// the datum frame, into sheet->bodies (at most KV_MAP_MAX_BODIES). The map draws them as the
+// workpiece's outline: any failure leaves out what it concerns, never an electrode drawn as the
+// workpiece.
+void measure_bodies(job_sheet *sheet, const job_frame *datum) {
+    unsigned char skip[UF_LAYER_MAX_LAYER];
+    if (electrode_layers(skip) != 0 || restore_wcs(datum->origin, datum->matrix) != 0) return;
+    for (int layer = UF_LAYER_MIN_LAYER; layer <= UF_LAYER_MAX_LAYER && sheet->body_count < KV_MAP_MAX_BODIES; ++layer) {
+        if (skip[layer - 1]) continue;
+        uf_list_p_t list = NULL;
+        if (UF_MODL_create_list(&list) != 0 || !list) return;
+        int count = collect_solid_bodies(layer, list);
+        for (int i = 0; i < count && sheet->body_count < KV_MAP_MAX_BODIES; ++i) {
+            tag_t body = NULL_TAG;
+            if (UF_MODL_ask_list_item(list, i, &body) == 0 && body != NULL_TAG) measure_body(sheet, body);
+        }
+        delete_model_list(&list);
+    }
 }
 
 // One row: texts, placement in datum, and when measure is 1 box and stock. 0; -1 (the user told,
@@ -114,7 +180,11 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
     int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
                                         ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0);
     place_electrode(datum, have_ecs ? &ecs : NULL, &row->place);
-    if (measure) measure_row(row, have_ecs ? &ecs : datum);
+    frame_in_datum(datum, have_ecs ? &ecs : datum, &row->axes);
+    if (measure)
+        measure_row(row, have_ecs ? &ecs : datum);
+    else
+        row->box_failed = 1;  // the WCS could not be kept, so it was never turned to measure
     if (!row->has_box) return 0;
     const double size_mm[3] = {row->size[0] * mm, row->size[1] * mm, row->size[2] * mm};
     choose_stock(&sheet->stock, size_mm, setting_size(KV_CLEARANCE_SETTING, KV_DEFAULT_CLEARANCE),
@@ -203,11 +273,13 @@ int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
         free_job_sheet(sheet);
         return -3;
     }
+    work_part_name(sheet->part_name, sizeof sheet->part_name);
     saved_state saved;
     // Without the user's WCS in hand it is never moved: rows are then written without boxes.
     int keep = keep_state(&saved) == 0, rc = 0;
     for (const electrode_record *r = head; r && rc == 0; r = r->next, ++sheet->count)
         rc = fill_row(&sheet->rows[sheet->count], &r->data, &datum, sheet, mm, keep);
+    if (keep && rc == 0) measure_bodies(sheet, &datum);
     if (keep) give_back_state(&saved);
     if (rc != 0) {
         free_job_sheet(sheet);
@@ -221,6 +293,9 @@ void free_job_sheet(job_sheet *sheet) {
     free(sheet->rows);
     sheet->rows = NULL;
     sheet->count = 0;
+    free(sheet->ops);
+    sheet->ops = NULL;
+    sheet->op_count = 0;
 }
 
 namespace {
@@ -254,12 +329,45 @@ void tell_not_written(const char *path, int reason = -1) {
     ws_message_box(text);
 }
 
-// The paths of both files into csv and html. 0, or -1 (the user told) when one does not fit.
-int sheet_paths(const char *folder, const char *part, char csv[KV_JOB_PATH_SIZE], char html[KV_JOB_PATH_SIZE]) {
-    if (sheet_path(folder, part, ".csv", csv) == 0 && sheet_path(folder, part, ".html", html) == 0) return 0;
-    snprintf(csv, KV_JOB_PATH_SIZE, "%s_EDM.csv", part);
-    tell_not_written(csv);
-    return -1;
+// The files of one press: suffix after "<part>_EDM" and writer.
+struct sheet_file {
+    const char *suffix;
+    job_writer writer;
+};
+const sheet_file kFiles[KV_JOB_MAX_FILES] = {
+    {".csv", write_job_csv},          {".html", write_job_html},    {"_OPS.csv", write_job_ops_csv},
+    {"_LABELS.html", write_job_labels_html}, {"_MAP.svg", write_job_map_svg},
+};
+
+// The paths of the files into paths. 0, or -1 (the user told) when one does not fit.
+int sheet_paths(const char *folder, const char *part, char paths[KV_JOB_MAX_FILES][KV_JOB_PATH_SIZE]) {
+    for (int i = 0; i < KV_JOB_MAX_FILES; ++i) {
+        if (sheet_path(folder, part, kFiles[i].suffix, paths[i]) == 0) continue;
+        snprintf(paths[0], KV_JOB_PATH_SIZE, "%s_EDM%s", part, kFiles[i].suffix);
+        tell_not_written(paths[0]);
+        return -1;
+    }
+    return 0;
+}
+
+// Tells once which electrodes NX failed to measure.
+void tell_boxes_failed(const job_sheet *sheet) {
+    char names[KV_JOB_PATH_SIZE] = "";
+    for (int r = 0; r < sheet->count; ++r)
+        if (sheet->rows[r].box_failed) kv_append_listed(names, sizeof names, sheet->rows[r].data->electrode_name);
+    if (names[0] == '\0') return;
+    char text[sizeof names + sizeof KV_JOB_BOX_FAILED_TEXT];
+    snprintf(text, sizeof text, KV_JOB_BOX_FAILED_TEXT, names);
+    ws_message_box(text);
+}
+
+// The sheet's operations (make_job_ops). 0; -1 refused or out of memory, the user told.
+int make_ops_or_tell(job_sheet *sheet, const char *path) {
+    char message[KV_JOB_PATH_SIZE + 3 * KV_RECORD_TEXT_SIZE];
+    int rc = make_job_ops(sheet, message, sizeof message);
+    if (rc == -1) ws_message_box(message);
+    if (rc == -2) tell_not_written(path);
+    return rc == 0 ? 0 : -1;
 }
 
 }  // namespace
@@ -278,21 +386,28 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
         ws_message_box(KV_JOB_NO_FOLDER_TEXT);
         return -1;
     }
-    char csv[KV_JOB_PATH_SIZE], html[KV_JOB_PATH_SIZE];
-    if (sheet_paths(where, part, csv, html) != 0) return -2;
+    char paths[KV_JOB_MAX_FILES][KV_JOB_PATH_SIZE];
+    if (sheet_paths(where, part, paths) != 0) return -2;
     job_sheet sheet;
     int rc = gather_job_sheet(head, &sheet);
     if (rc == -3) return -2;  // what the positions are measured from unread: the user was told
-    const char *failed = rc != 0 ? csv : NULL;
+    if (rc == 0 && make_ops_or_tell(&sheet, paths[2]) != 0) {
+        free_job_sheet(&sheet);
+        return -2;
+    }
+    const char *failed = rc != 0 ? paths[0] : NULL;
     int reason = -1;
     if (!failed) {
-        // Both files or neither: a new CSV beside the HTML of an earlier press would disagree.
-        const char *const paths[2] = {csv, html};
-        const job_writer writers[2] = {write_job_csv, write_job_html};
-        reason = write_all_replacing(2, paths, writers, &sheet, &failed);
-        if (reason != 0 && !failed) failed = csv;
+        // All files or none: a new operations list beside the labels of an earlier press would
+        // disagree with them.
+        const char *list[KV_JOB_MAX_FILES];
+        job_writer writers[KV_JOB_MAX_FILES];
+        for (int i = 0; i < KV_JOB_MAX_FILES; ++i) list[i] = paths[i], writers[i] = kFiles[i].writer;
+        reason = write_all_replacing(KV_JOB_MAX_FILES, list, writers, &sheet, &failed);
+        if (reason != 0 && !failed) failed = paths[0];
     }
     const int sheet_cut = sheet.stock.cut, stock_count = sheet.stock.count;
+    if (!failed) tell_boxes_failed(&sheet);
     free_job_sheet(&sheet);
     if (failed) {
         tell_not_written(failed, reason);
@@ -304,7 +419,9 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
         ws_message_box(text);
     }
     char status[kStatusSize];
-    snprintf(status, sizeof status, "%s%s_EDM.csv, %s_EDM.html", KV_JOB_DONE_TEXT, part, part);
+    // A long part name is cut to the status line's length.
+    if (snprintf(status, sizeof status, "%s%s_EDM.csv, .html, _OPS.csv, _LABELS.html, _MAP.svg", KV_JOB_DONE_TEXT, part) < 0)
+        status[0] = '\0';
     kv_drop_split_char(status);
     UF_UI_set_status(status);
     return 0;

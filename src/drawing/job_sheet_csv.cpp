@@ -5,10 +5,7 @@
 
 #include "drawing/job_sheet.h"
 
-namespace {
-
-// One field, quoted (inner quotes doubled) when it holds a separator, a quote or a line end.
-int put_field(FILE *out, const char *text) {
+int put_csv_field(FILE *out, const char *text) {
     if (!strpbrk(text, ",\"\r\n")) return fputs(text, out) < 0 ? -1 : 0;
     if (fputc('"', out) == EOF) return -1;
     for (const char *p = text; *p; ++p) {
@@ -18,14 +15,16 @@ int put_field(FILE *out, const char *text) {
     return fputc('"', out) == EOF ? -1 : 0;
 }
 
+namespace {
+
 // The row's cells, then datum: the frame on every line, so that a spreadsheet reads one table
 // and a sheet measured from the absolute frame says so in each row.
 int put_line(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE], const char *datum) {
     for (int i = 0; i < KV_JOB_COLUMNS; ++i) {
         if (i > 0 && fputc(',', out) == EOF) return -1;
-        if (put_field(out, cells[i]) != 0) return -1;
+        if (put_csv_field(out, cells[i]) != 0) return -1;
     }
-    if (fputc(',', out) == EOF || put_field(out, datum) != 0) return -1;
+    if (fputc(',', out) == EOF || put_csv_field(out, datum) != 0) return -1;
     return fputs("\r\n", out) < 0 ? -1 : 0;
 }
 

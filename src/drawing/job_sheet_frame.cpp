@@ -76,6 +76,18 @@ int place_electrode(const job_frame *datum, const job_frame *ecs, job_placement 
     return 0;
 }
 
+int frame_in_datum(const job_frame *datum, const job_frame *frame, job_axes *out) {
+    if (!out) return -1;
+    memset(out, 0, sizeof *out);
+    if (!frame || !frame_is_rotation(datum)) return -1;
+    double offset[3];
+    for (int i = 0; i < 3; ++i) offset[i] = frame->origin[i] - datum->origin[i];
+    to_datum(datum->matrix, offset, out->origin);
+    to_datum(datum->matrix, frame->matrix, out->x);
+    to_datum(datum->matrix, frame->matrix + 3, out->y);
+    return 0;
+}
+
 int right_handed_frame(const job_frame *frame, job_frame *out) {
     if (!frame || !out) return -1;
     job_frame f = *frame;

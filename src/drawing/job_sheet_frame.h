@@ -31,6 +31,13 @@ typedef struct job_placement_s {
     double z_dir[3];     /* ECS Z axis, unit length */
 } job_placement;
 
+/* A frame as seen from the datum: its origin and its X and Y axes in datum coordinates. */
+typedef struct job_axes_s {
+    double origin[3];
+    double x[3];
+    double y[3];
+} job_axes;
+
 /* The absolute coordinate system into frame. */
 void absolute_frame(job_frame *frame);
 
@@ -40,6 +47,10 @@ int frame_is_rotation(const job_frame *frame);
 /* The placement of ecs (null: the electrode has none) in datum into out, cleared first.
  * 0; -1 when datum or out is missing, or datum's matrix is not a rotation (out cleared). */
 int place_electrode(const job_frame *datum, const job_frame *ecs, job_placement *out);
+
+/* frame (of either handedness) seen from datum into out, cleared first. 0; -1 when an argument
+ * is missing or datum's matrix is not a rotation. */
+int frame_in_datum(const job_frame *datum, const job_frame *frame, job_axes *out);
 
 /* frame with its Z axis replaced by X × Y into out, so that a left-handed system can be used
  * where NX wants a right-handed one; the extents along Z and -Z are the same. 0; -1 when an

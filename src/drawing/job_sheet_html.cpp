@@ -1,11 +1,22 @@
 // The job sheet as a web page (GBK) printable on A4 landscape: a header, the electrode table,
-// the stock cut list and the number of electrodes to make.
+// the stock cut list, the number of electrodes to make and the setup map.
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "drawing/job_map.h"
 #include "drawing/job_sheet.h"
+
+// GBK pairs pass whole: their trail bytes are never one of & < > ".
+int put_html_text(FILE *out, const char *text) {
+    for (const char *p = text; *p; ++p) {
+        const char *entity = *p == '&' ? "&amp;" : *p == '<' ? "&lt;" : *p == '>' ? "&gt;" : *p == '"' ? "&quot;" : NULL;
+        if (entity ? fputs(entity, out) < 0 : fputc(*p, out) == EOF) return -1;
+        if (!entity && kv_is_gbk_lead((unsigned char)*p) && p[1] != '\0' && fputc(*++p, out) == EOF) return -1;
+    }
+    return 0;
+}
 
 namespace {
 
@@ -23,6 +34,7 @@ const char kStyle[] =
     ".foot th, .foot td { border: 0.3mm solid #444; padding: 0.6mm 2mm; }\n"
     ".total { font-size: 12pt; font-weight: bold; }\n"
     "tr { page-break-inside: avoid; }\n"
+    ".map { page-break-before: always; margin-top: 4mm; }\n"
     "@media screen { body { margin: 8mm; } }\n"
     "</style>\n";
 
@@ -34,8 +46,11 @@ struct group {
 const group kGroups[] = {
     {"", 0, 1},          {"位置（基准坐标）", 1, 4}, {"", 5, 1},      {"Z轴方向", 6, 3},
     {"电极尺寸", 9, 3},  {"", 12, 1},               {"", 13, 1},     {"", 14, 1},
-    {"火花位", 15, 6},   {"加工要求", 21, 4},       {"人员", 25, 3}, {"备料", 28, 3},
+    {"单边火花位", 15, 6},   {"加工要求", 21, 4},       {"人员", 25, 3}, {"备料", 28, 3},
 };
+
+// The gap columns under their group's heading: the stage's label alone.
+const char *const kGapHeads[6] = {"特粗", "数量", "粗", "数量", "精", "数量"};
 
 int numeric_column(int c) { return (c >= 1 && c <= 4) || (c >= 6 && c <= 11) || (c >= 15 && c <= 20); }
 
@@ -53,16 +68,7 @@ int put(FILE *out, const char *format, ...) {
     return n < 0 ? -1 : 0;
 }
 
-// text with & < > " written as entities; GBK pairs pass whole (their trail bytes are never one
-// of those).
-int put_text(FILE *out, const char *text) {
-    for (const char *p = text; *p; ++p) {
-        const char *entity = *p == '&' ? "&amp;" : *p == '<' ? "&lt;" : *p == '>' ? "&gt;" : *p == '"' ? "&quot;" : NULL;
-        if (entity ? fputs(entity, out) < 0 : fputc(*p, out) == EOF) return -1;
-        if (!entity && kv_is_gbk_lead((unsigned char)*p) && p[1] != '\0' && fputc(*++p, out) == EOF) return -1;
-    }
-    return 0;
-}
+int put_text(FILE *out, const char *text) { return put_html_text(out, text); }
 
 int put_cell(FILE *out, const char *tag, const char *cls, const char *text) {
     int rc = put(out, "<%s%s%s%s>", tag, cls ? " class=\"" : "", cls ? cls : "", cls ? "\"" : "");
@@ -93,7 +99,8 @@ int put_table_head(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
     }
     if (rc == 0) rc = put(out, "</tr>\n<tr>");
     for (const group &g : kGroups)
-        for (int c = g.first; g.span > 1 && c < g.first + g.span && rc == 0; ++c) rc = put_cell(out, "th", NULL, cells[c]);
+        for (int c = g.first; g.span > 1 && c < g.first + g.span && rc == 0; ++c)
+            rc = put_cell(out, "th", NULL, c >= 15 && c < 21 ? kGapHeads[c - 15] : cells[c]);
     return rc == 0 ? put(out, "</tr></thead>\n<tbody>\n") : -1;
 }
 
@@ -104,17 +111,26 @@ int put_row(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
     return rc == 0 ? put(out, "</tr>\n") : -1;
 }
 
-// One line of the cut list: the rows cut from blank index (-1: those no blank fits).
+// Cut-list lines: a blank of the list, those no blank fits, those whose box NX failed to measure.
+const int kNoBlank = -1, kBoxFailed = -2;
+
+int on_cut_line(const job_row *row, int index) {
+    if (index == kBoxFailed) return row->box_failed;
+    return row->has_box && row->stock.index == index;
+}
+
+// One line of the cut list: the rows cut from blank index (or kNoBlank, kBoxFailed).
 int put_cut_line(FILE *out, const job_sheet *s, int index) {
     int pieces = 0, rows = 0;
     for (int r = 0; r < s->count; ++r) {
         const job_row *row = &s->rows[r];
-        if (!row->has_box || row->stock.index != index) continue;
+        if (!on_cut_line(row, index)) continue;
         pieces += job_row_pieces(row);
         ++rows;
     }
     if (rows == 0) return 0;
     char label[KV_SIZE_TEXT_SIZE] = KV_NO_STOCK_TEXT;
+    if (index == kBoxFailed) kv_copy(label, sizeof label, KV_BOX_FAILED_FLAG);
     if (index >= 0) {
         const double dims[3] = {s->stock.blanks[index].a, s->stock.blanks[index].b, s->stock.blanks[index].l};
         format_size(dims, label, sizeof label);
@@ -125,7 +141,7 @@ int put_cut_line(FILE *out, const job_sheet *s, int index) {
     const char *sep = "";
     for (int r = 0; r < s->count && rc == 0; ++r) {
         const job_row *row = &s->rows[r];
-        if (!row->has_box || row->stock.index != index) continue;
+        if (!on_cut_line(row, index)) continue;
         rc = put(out, "%s", sep);
         if (rc == 0) rc = put_text(out, row->data->electrode_name);
         sep = " ";
@@ -136,11 +152,15 @@ int put_cut_line(FILE *out, const job_sheet *s, int index) {
 int put_footer(FILE *out, const job_sheet *s) {
     int rc = put(out, "</tbody></table>\n<div class=\"foot\"><table><tr><th>备料（mm）</th><th>数量</th><th>电极</th></tr>\n");
     for (int i = 0; i < s->stock.count && rc == 0; ++i) rc = put_cut_line(out, s, i);
-    if (rc == 0) rc = put_cut_line(out, s, -1);
+    if (rc == 0) rc = put_cut_line(out, s, kNoBlank);
+    if (rc == 0) rc = put_cut_line(out, s, kBoxFailed);
     int total = 0;
     for (int r = 0; r < s->count; ++r) total += job_row_pieces(&s->rows[r]);
-    if (rc == 0) rc = put(out, "</table>\n<p class=\"total\">电极总数：%d（%d 种）</p></div>\n</body></html>\n", total, s->count);
-    return rc;
+    if (rc == 0) rc = put(out, "</table>\n<p class=\"total\">电极总数：%d（%d 种）</p></div>\n", total, s->count);
+    // The setup map on a page of its own, as the map file shows it.
+    if (rc == 0) rc = put(out, "<div class=\"map\">\n");
+    if (rc == 0) rc = put_job_map(out, s);
+    return rc == 0 ? put(out, "</div>\n</body></html>\n") : -1;
 }
 
 }  // namespace

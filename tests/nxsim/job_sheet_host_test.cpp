@@ -243,7 +243,8 @@ TEST_F(JobSheetHost, FilesWrittenOrTheUserTold) {
     EXPECT_EQ(0u, header.find("电极,X,Y,Z,C,"));
     std::ifstream html(folder + "/core_EDM.html");
     EXPECT_TRUE(html.good());
-    EXPECT_EQ("status: 加工单已写入：core_EDM.csv, core_EDM.html", seen().back());
+    EXPECT_EQ("status: 加工单已写入：core_EDM.csv, .html, _OPS.csv, _LABELS.html, _MAP.svg", seen().back());
+    for (const char* f : {"_OPS.csv", "_LABELS.html", "_MAP.svg"}) EXPECT_TRUE(std::ifstream(folder + "/core_EDM" + f).good()) << f;
     // No folder given: the work part's.
     ASSERT_EQ(0, write_job_sheet(head_, ""));
     EXPECT_TRUE(std::ifstream(tmp_ / "mould/core_EDM.html").good());
@@ -304,6 +305,11 @@ TEST(JobSheetFaults, AnyCallFailingOnceLeavesPartWcsAndFilesWhole) {
         EXPECT_TRUE(fired) << call;
         EXPECT_EQ(untouched, read_json(out + "/parts/core.json")) << call;
         EXPECT_FALSE(has_leftover(out + "/jobs")) << call;
+        // The five files of the press, all or none.
+        int written = 0;
+        for (const char* f : {".csv", ".html", "_OPS.csv", "_LABELS.html", "_MAP.svg"})
+            written += std::ifstream(out + "/jobs/core_EDM" + f).good() ? 1 : 0;
+        EXPECT_TRUE(written == 0 || written == 5) << call << ": " << written << " files";
     }
 }
 

@@ -187,6 +187,23 @@ std::vector<std::string> told_lines(const std::string& out_dir) {
     return out;
 }
 
+// The files of a job sheet press in the run's folder (where the demo writes them): all five or
+// none, and no temporary or set-aside file left.
+void check_job_files(const std::string& out_dir, const std::string& user_stem, std::vector<std::string>* found) {
+    int written = 0;
+    for (const char* f : {"_EDM.csv", "_EDM.html", "_EDM_OPS.csv", "_EDM_LABELS.html", "_EDM_MAP.svg"})
+        written += std::ifstream(out_dir + "/" + user_stem + f).good() ? 1 : 0;
+    if (written != 0 && written != 5) found->push_back(std::to_string(written) + " of the job sheet's 5 files");
+    std::string list = out_dir + "/sweep-files.txt";
+    if (system(("ls -a '" + out_dir + "' > '" + list + "' 2>/dev/null").c_str()) != 0) return;
+    std::ifstream in(list);
+    for (std::string name; std::getline(in, name);) {
+        size_t n = name.size();
+        if (n > 4 && (name.compare(n - 4, 4, ".tmp") == 0 || name.compare(n - 4, 4, ".old") == 0))
+            found->push_back("left behind: " + name);
+    }
+}
+
 Look look_at(const std::string& out_dir, const std::string& user_stem, const std::string& prefix) {
     Look k;
     json user = read_json(out_dir + "/parts/" + user_stem + ".json");
@@ -204,6 +221,7 @@ Look look_at(const std::string& out_dir, const std::string& user_stem, const std
             k.got[name].insert("drawing view " + std::to_string(v));
     }
     k.told = told_lines(out_dir);
+    check_job_files(out_dir, user_stem, &k.found);
     for (const json& o : user.value("objects", json::array()))
         if (o.value("type", "") == "note" || o.value("type", "") == "group") ++k.model_notes;
     std::string list = out_dir + "/sweep-parts.txt";

@@ -109,6 +109,32 @@ TEST(JobSheetFrame, TiltMirrorAndMissingEcsAreFlagged) {
     EXPECT_EQ(KV_PLACE_NO_ECS, p.kind);
 }
 
+// The map's view of a frame: origin and X, Y axes in a datum turned 30 degrees and moved, for a
+// system of either hand (a mirrored one keeps its axes as they are).
+TEST(JobSheetFrame, FramesSeenFromATurnedDatum) {
+    const job_frame datum = turned(30, 10, 20, 5);
+    job_frame ecs = turned(120, 10 + kCos30 * 4, 20 + kSin30 * 4, 35);
+    job_axes a;
+    ASSERT_EQ(0, frame_in_datum(&datum, &ecs, &a));
+    EXPECT_NEAR(4, a.origin[0], 1e-12);
+    EXPECT_NEAR(0, a.origin[1], 1e-12);
+    EXPECT_NEAR(30, a.origin[2], 1e-12);
+    EXPECT_NEAR(0, a.x[0], 1e-12);  // 90 degrees on from the datum's X
+    EXPECT_NEAR(1, a.x[1], 1e-12);
+    EXPECT_NEAR(-1, a.y[0], 1e-12);
+    EXPECT_NEAR(0, a.y[1], 1e-12);
+    for (int i = 6; i < 9; ++i) ecs.matrix[i] = -ecs.matrix[i];
+    ASSERT_EQ(0, frame_in_datum(&datum, &ecs, &a));
+    EXPECT_NEAR(1, a.x[1], 1e-12);
+    EXPECT_NEAR(-1, a.y[0], 1e-12);
+    // A datum that is not a rotation places nothing.
+    job_frame bad = datum;
+    bad.matrix[8] = -1;
+    EXPECT_EQ(-1, frame_in_datum(&bad, &ecs, &a));
+    EXPECT_EQ(0, a.x[1]);
+    EXPECT_EQ(-1, frame_in_datum(&datum, nullptr, &a));
+}
+
 TEST(JobSheetFrame, FixedThreeDecimalsNeverNegativeZero) {
     EXPECT_EQ("0.000", fixed3(-0.0));
     EXPECT_EQ("0.000", fixed3(-0.0004));

@@ -93,17 +93,17 @@ protected:
 TEST_F(JobSheetWrite, CsvRowsOfEveryKind) {
     std::vector<std::string> lines = csv_lines(write(write_job_csv));
     ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("电极,X,Y,Z,C,标记,Z向I,Z向J,Z向K,长,宽,高,材料,方式,加工中心,粗,数量,特粗,数量,精,数量,"
+    EXPECT_EQ("电极,X,Y,Z,C,标记,Z向I,Z向J,Z向K,长,宽,高,材料,方式,加工中心,特粗单边火花位,特粗数量,粗单边火花位,粗数量,精单边火花位,精数量,"
               "线割,避空,清R角,清直角,画图,拆电极,编电极,备料,备料旋转,最小备料,基准",
               lines[0]);
-    EXPECT_EQ("E1,50.000,105.000,30.000,90.000,,,,,26.000,36.000,45.000,紫铜,,,0.150,1,0.300,0,0.050,2,"
+    EXPECT_EQ("E1,50.000,105.000,30.000,90.000,,,,,26.000,36.000,45.000,紫铜,,,0.300,0,0.150,1,0.050,2,"
               "No,Yes,No,No,张工,,,40x30x60,90,,坐标系 EDM_DATUM",
               lines[1]);
     // A name holding a comma is quoted; -0.0001 is 0.000; the tilt gives the Z direction.
-    EXPECT_EQ("\"E,2\",0.000,2.000,3.000,0.000,TILT,0.000,-0.174,0.985,100.000,10.000,10.000,,,,0.150,1,0.300,1,"
+    EXPECT_EQ("\"E,2\",0.000,2.000,3.000,0.000,TILT,0.000,-0.174,0.985,100.000,10.000,10.000,,,,0.300,1,0.150,1,"
               "0.050,2,No,No,No,No,,,,NO_STOCK,,102x12x20,坐标系 EDM_DATUM",
               lines[1 + 1]);
-    EXPECT_EQ("E3,,,,,NO_ECS,,,,,,,,,,0.150,1,0.300,2,0.050,2,No,No,No,No,,,,,,,坐标系 EDM_DATUM", lines[3]);
+    EXPECT_EQ("E3,,,,,NO_ECS,,,,,,,,,,0.300,2,0.150,1,0.050,2,No,No,No,No,,,,,,,坐标系 EDM_DATUM", lines[3]);
 }
 
 TEST_F(JobSheetWrite, MirroredRowKeepsItsBoxButNoPosition) {
@@ -128,6 +128,22 @@ TEST_F(JobSheetWrite, HtmlHeaderCutListAndTotal) {
     // Every electrode's pieces are made: 3 + 4 + 5.
     EXPECT_NE(std::string::npos, html.find("电极总数：12（3 种）"));
     EXPECT_EQ(html.size() - 15, html.rfind("</body></html>\n"));
+}
+
+// An electrode NX failed to measure is flagged beside its placement's flag and listed apart in
+// the cut list with its pieces, never dropped from it like one without a body.
+TEST_F(JobSheetWrite, UnmeasuredBoxIsFlaggedAndKeptInTheCutList) {
+    rows_[2].box_failed = 1;
+    rows_[0].box_failed = 1;
+    rows_[0].has_box = 0;
+    std::vector<std::string> lines = csv_lines(write(write_job_csv));
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ(0u, lines[1].find("E1,50.000,105.000,30.000,90.000,BOX?,,,,,,,紫铜,")) << lines[1];
+    EXPECT_EQ(0u, lines[3].find("E3,,,,,NO_ECS BOX?,")) << lines[3];
+    std::string html = write(write_job_html);
+    EXPECT_NE(std::string::npos, html.find("<tr><td class=\"f\">BOX?</td><td class=\"n\">8</td><td>E1 E3</td></tr>"));
+    EXPECT_EQ(std::string::npos, html.find("<td>40x30x60</td>"));
+    EXPECT_NE(std::string::npos, html.find("电极总数：12（3 种）"));
 }
 
 int failing_writer(FILE* out, const job_sheet*) {
