@@ -10,8 +10,14 @@ int kv_is_path_sep(char c) { return c == '\\' || c == '/'; }
 const char *kv_last_path_sep(const char *path) {
     if (!path) return NULL;
     const char *last = NULL;
-    for (const char *p = path; *p; ++p)
+    // Read by characters: the trail byte of a GBK pair may be 0x5C, a backslash on its own.
+    for (const char *p = path; *p; ++p) {
+        if (kv_is_gbk_lead((unsigned char)*p) && p[1] != '\0') {
+            ++p;
+            continue;
+        }
         if (kv_is_path_sep(*p)) last = p;
+    }
     return last;
 }
 

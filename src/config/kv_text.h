@@ -18,7 +18,8 @@
 /* 1 when c separates folders ('\\' or '/'), else 0. */
 int kv_is_path_sep(char c);
 
-/* The last separator of path, or NULL when it has none. */
+/* The last separator of path, read by GBK characters (a pair's trail byte is no separator), or
+ * NULL when it has none. */
 const char *kv_last_path_sep(const char *path);
 
 /* 1 when c is the first byte of a GBK double-byte character, else 0. Inline: the scans of

@@ -1,6 +1,6 @@
 /* Settings read as numbers. Each call reads config.dat afresh (read_setting); a setting that is
  * missing, or whose file cannot be read, reads as the number's default. The items of a comma-list
- * setting are read by setting_list_item (electrode/text_source.h), beside the comma lists. */
+ * setting are read by setting_list_item (config/comma_list.h), beside the comma lists. */
 #ifndef KELVORA_SETTING_VALUES_H
 #define KELVORA_SETTING_VALUES_H
 

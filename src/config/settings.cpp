@@ -10,7 +10,7 @@
 #include "config/kv_text.h"
 #include "config/line_reader.h"
 #include "config/tool_folder.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

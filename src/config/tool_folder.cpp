@@ -8,7 +8,7 @@
 #include "config/kv_text.h"
 #include "config/line_reader.h"
 #include "nx.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

@@ -8,7 +8,8 @@
 #include "config/settings.h"
 #include "create/electrode_part.h"
 #include "electrode/electrode.h"
-#include "shell/win_services.h"
+#include "electrode/work_part.h"
+#include "platform/win_services.h"
 #include "ui/dialog.h"
 #include "ui/fields.h"
 
@@ -74,19 +75,6 @@ int list_electrodes(int dialog_id, tag_t part) {
         if (list_append(dialog_id, kList, name) != 0) complete = 0;
     }
     return complete && walked == 0 ? 0 : -1;
-}
-
-// The work part's folder into folder (size bytes); empty without a work part.
-void work_part_folder(char *folder, size_t size) {
-    folder[0] = '\0';
-    tag_t work = UF_ASSEM_ask_work_part();
-    if (work == NULL_TAG) return;
-    char path[KV_FSPEC_BUFSIZE] = "";
-    if (UF_PART_ask_part_name(work, path) != 0) return;
-    char dspec[KV_FSPEC_BUFSIZE] = "";
-    char fname[KV_FILE_NAME_BUFSIZE] = "";
-    if (uc4576(path, 2, dspec, fname) != 0) return;
-    kv_copy_n(folder, size, dspec, strnlen(dspec, sizeof dspec));
 }
 
 // The electrodes whose files one OK or Apply made, for the message when it has to stop. An

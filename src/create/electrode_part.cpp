@@ -10,6 +10,7 @@
 #include "electrode/electrode.h"
 #include "electrode/sheet_template.h"
 #include "electrode/text_source.h"
+#include "electrode/work_part.h"
 
 namespace {
 

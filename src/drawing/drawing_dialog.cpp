@@ -5,7 +5,7 @@
 #include "drawing/electrode_record.h"
 #include "drawing/job_sheet.h"
 #include "drawing/process_listing.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 #include "ui/dialog.h"
 #include "ui/fields.h"
 

@@ -14,7 +14,8 @@
 #include "drawing/title_block.h"
 #include "electrode/electrode.h"
 #include "electrode/sheet_template.h"
-#include "shell/win_services.h"
+#include "electrode/work_part.h"
+#include "platform/win_services.h"
 
 namespace {
 
@@ -247,8 +248,7 @@ int electrode_body(const char *name, tag_t *body) {
 static void name_view_part(char *name, size_t size) {
     name[0] = '\0';
     char path[KV_FSPEC_BUFSIZE] = "";
-    tag_t work = UF_ASSEM_ask_work_part();
-    if (work == NULL_TAG || UF_PART_ask_part_name(work, path) != 0) return;
+    if (work_part_path(path, sizeof path) != 0) return;
     const char *sep = kv_last_path_sep(path);
     kv_copy(name, size, strlen(path) < size ? path : sep ? sep + 1 : path);
 }

@@ -6,22 +6,18 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "config/comma_list.h"
 #include "config/kv_text.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
-#include "electrode/text_source.h"
+#include "electrode/work_part.h"
 #include "ui/fields.h"
 
 electrode_record *electrode_list = NULL;
 electrode_data process_clipboard;  // zero at load: static storage
 
 namespace {
-
-// Bytes of the character at text (2 for a complete GBK pair, else 1).
-size_t char_len(const char *text) {
-    return (kv_is_gbk_lead((unsigned char)text[0]) && text[1] != '\0') ? 2 : 1;
-}
 
 // How a process field is shown in the dialog and kept in the record.
 enum FieldKind {
@@ -109,31 +105,11 @@ void append_record(const char *name, void *context) {
 
 }  // namespace
 
-int mould_no_of_work_part(char *text, size_t size) {
-    if (!text || size == 0) return 0;
-    text[0] = '\0';
-    tag_t work = UF_ASSEM_ask_work_part();
-    if (work == NULL_TAG) return 0;
-    char path[KV_FSPEC_BUFSIZE] = "";
-    char folder[KV_FSPEC_BUFSIZE] = "";
-    char file[KV_FILE_NAME_BUFSIZE] = "";
-    UF_PART_ask_part_name(work, path);
-    path[sizeof path - 1] = '\0';
-    uc4576(path, 2, folder, file);
-    folder[sizeof folder - 1] = '\0';
-    // The last separator as a character, not as the trail byte of a GBK pair.
-    const char *after = folder;
-    for (size_t i = 0; folder[i] != '\0'; i += char_len(folder + i))
-        if (kv_is_path_sep(folder[i])) after = folder + i + 1;
-    kv_copy(text, size, after);
-    return 0;
-}
-
 void init_electrode_record(electrode_record *record, const char *name) {
     if (!record) return;
     electrode_data *d = &record->data;
     memset(d, 0, sizeof *d);
-    mould_no_of_work_part(d->mould_no, sizeof d->mould_no);
+    work_part_folder_name(d->mould_no, sizeof d->mould_no);  // shops name a mould's folder after it
     kv_copy(d->electrode_name, sizeof d->electrode_name, name);
     work_part_name(d->workpiece_name, sizeof d->workpiece_name);
     kv_drop_split_char(d->workpiece_name);

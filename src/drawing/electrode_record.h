@@ -61,9 +61,6 @@ electrode_record *build_electrode_list(void);
  * gaps and counts from the settings; everything else zero or empty). */
 void init_electrode_record(electrode_record *record, const char *name);
 
-/* The name of the folder that holds the work part into text (size bytes); empty without a work
- * part. Always 0. */
-int mould_no_of_work_part(char *text, size_t size);
 
 /* Releases every record from head along the next links. */
 void free_electrode_list(electrode_record *head);

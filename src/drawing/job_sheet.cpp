@@ -8,18 +8,19 @@
 #include <string.h>
 #include <time.h>
 
+#include "config/comma_list.h"
 #include "config/kv_text.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
+#include "drawing/electrode_views.h"
 #include "drawing/job_map.h"
 #include "drawing/job_ops.h"
 #include "drawing/model_list.h"
-#include "drawing/electrode_views.h"
 #include "drawing/wcs.h"
 #include "electrode/electrode.h"
-#include "electrode/text_source.h"
-#include "shell/win_services.h"
+#include "electrode/work_part.h"
+#include "platform/win_services.h"
 
 namespace {
 
@@ -299,18 +300,6 @@ void free_job_sheet(job_sheet *sheet) {
 }
 
 namespace {
-
-// The work part's folder into folder (size bytes); empty without a work part.
-void work_part_folder(char *folder, size_t size) {
-    folder[0] = '\0';
-    tag_t work = UF_ASSEM_ask_work_part();
-    char path[KV_FSPEC_BUFSIZE] = "", dspec[KV_FSPEC_BUFSIZE] = "", fname[KV_FILE_NAME_BUFSIZE] = "";
-    if (work == NULL_TAG || UF_PART_ask_part_name(work, path) != 0) return;
-    path[sizeof path - 1] = '\0';
-    if (uc4576(path, 2, dspec, fname) != 0) return;
-    dspec[sizeof dspec - 1] = '\0';
-    kv_copy(folder, size, dspec);
-}
 
 // "<folder>/<work part>_EDM<ext>" into path. 0, or -1 when it does not fit.
 int sheet_path(const char *folder, const char *part, const char *ext, char path[KV_JOB_PATH_SIZE]) {

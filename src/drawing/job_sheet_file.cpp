@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "drawing/job_sheet.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

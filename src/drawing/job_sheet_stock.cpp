@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "electrode/text_source.h"
+#include "config/comma_list.h"
 
 namespace {
 

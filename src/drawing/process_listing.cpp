@@ -5,8 +5,8 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "config/comma_list.h"
 #include "config/kv_text.h"
-#include "electrode/text_source.h"
 
 namespace {
 

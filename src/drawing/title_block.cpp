@@ -6,6 +6,7 @@
 #include <string.h>
 #include <time.h>
 
+#include "config/comma_list.h"
 #include "config/kv_text.h"
 #include "config/settings.h"
 #include "electrode/text_source.h"

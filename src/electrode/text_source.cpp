@@ -6,59 +6,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
-
-namespace {
-
-// NX writes up to KV_FSPEC_BUFSIZE bytes of a path; keep room for 1023 characters at least.
-const size_t kPathBufsize = KV_FSPEC_BUFSIZE > 1024 ? KV_FSPEC_BUFSIZE : 1024;
-
-/* 0 and the work part's full file name; -1 and the empty text when there is none. */
-int work_part_path(char *path) {
-    path[0] = '\0';
-    tag_t part = UF_ASSEM_ask_work_part();
-    if (part == NULL_TAG) return -1;
-    if (UF_PART_ask_part_name(part, path) != 0) {
-        path[0] = '\0';
-        return -1;
-    }
-    return 0;
-}
-
-/* 1 when folder (without its trailing separator) is a root: nothing, or a drive letter and
- * colon. A root has no folder name. */
-int is_root_folder(const char *folder, size_t len) {
-    return len == 0 || (len == 2 && folder[1] == ':');
-}
-
-}  // namespace
-
-int work_part_name(char *text, size_t size) {
-    if (!text || size == 0) return 0;
-    text[0] = '\0';
-    char path[kPathBufsize];
-    if (work_part_path(path) != 0) return 0;
-    char name[KV_FILE_NAME_BUFSIZE] = "";
-    if (uc4574(path, 2, name) != 0) return 0;
-    kv_copy_n(text, size, name, strnlen(name, sizeof name));
-    return 0;
-}
-
-int work_part_folder_name(char *text, size_t size) {
-    if (!text || size == 0) return 0;
-    text[0] = '\0';
-    char path[kPathBufsize];
-    if (work_part_path(path) != 0) return 0;
-    char folder[KV_FSPEC_BUFSIZE] = "";
-    char name[KV_FILE_NAME_BUFSIZE] = "";
-    if (uc4576(path, 2, folder, name) != 0) return 0;
-    size_t len = strnlen(folder, sizeof folder);
-    if (len > 0 && kv_is_path_sep(folder[len - 1])) --len;  // one trailing separator
-    if (is_root_folder(folder, len)) return 0;
-    size_t start = len;
-    while (start > 0 && !kv_is_path_sep(folder[start - 1])) --start;
-    kv_copy_n(text, size, folder + start, len - start);
-    return 0;
-}
+#include "electrode/work_part.h"
 
 // A real attribute as a user reads it: up to six decimals, without trailing zeros ("0.5", "12",
 // never "-0"). A value too large for the text gives the empty text.

@@ -1149,7 +1149,7 @@ int UF_WAVE_create_linked_pt_point(const tag_t point, const tag_t xform, const t
 /* Calls NX exports from libugopenint.dll in some releases and from libufun.dll in others
  * (win/nx-exports.tsv). No static import of them loads in every release, so the DLL's import
  * tables leave them out and the plug-in never calls them by name: it asks
- * ws_find_nx_call (shell/win_services.h) for them at run time. A call declared here that the
+ * ws_find_nx_call (platform/win_services.h) for them at run time. A call declared here that the
  * plug-in names directly does not link on Windows; a moved call declared elsewhere stops the
  * DLL's build. */
 /* ---- calls found at run time (begin) ---- */

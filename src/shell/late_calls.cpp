@@ -1,6 +1,6 @@
 #include "shell/late_calls.h"
 
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

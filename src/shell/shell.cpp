@@ -4,7 +4,7 @@
 #include "create/create_dialog.h"
 #include "drawing/drawing_dialog.h"
 #include "layer/layer_dialog.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

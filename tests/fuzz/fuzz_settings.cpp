@@ -12,11 +12,11 @@
 
 #include <string>
 
+#include "config/comma_list.h"
 #include "config/settings.h"
 #include "config/tool_folder.h"
-#include "electrode/text_source.h"
 #include "nx.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <climits>
 #include <cstring>
 
+#include "config/comma_list.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "config/tool_folder.h"
 #include "config_fixture.h"
-#include "electrode/text_source.h"
 
 namespace {
 

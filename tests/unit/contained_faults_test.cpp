@@ -14,7 +14,7 @@
 #include "fault_sweep.h"
 #include "layer/layer_dialog.h"
 #include "scenario.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "drawing/electrode_record.h"
+#include "electrode/work_part.h"
 #include "drawing_fixture.h"
 
 namespace {
@@ -47,7 +48,7 @@ TEST_F(Records, OneRecordPerElectrodeWithDefaultsFromTheSettings) {
 TEST_F(Records, NoWorkPartOrNoElectrodeGivesAnEmptyList) {
     EXPECT_EQ(nullptr, build_electrode_list());
     char mould[16] = "x";
-    mould_no_of_work_part(mould, sizeof mould);
+    work_part_folder_name(mould, sizeof mould);
     EXPECT_STREQ("", mould);
     config("ELECTRODE_PREFIX_NAME=ELEC\n");
     open_part("p/core.prt", kv_test::drawing_part());

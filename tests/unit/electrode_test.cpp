@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "config/comma_list.h"
 #include "config/settings.h"
 #include "config_fixture.h"
 #include "electrode/electrode.h"
 #include "electrode/text_source.h"
+#include "electrode/work_part.h"
 
 namespace {
 
@@ -219,6 +221,8 @@ TEST_F(Electrodes, WorkPartNameAndFolder) {
         {"/ab/core.prt", "ab"},
         {"core.prt", ""},
         {"D:/mixed\\P-7/core.prt", "P-7"},
+        // "模具" and GBK B1 5C, whose trail byte is a backslash, not a separator (UTF-8 on this host).
+        {"C:\\X\\\xE6\xA8\xA1\xE5\x85\xB7\xE7\x9B\xB6\\core.prt", "\xC4\xA3\xBE\xDF\xB1\x5C"},
     };
     for (auto& c : cases) {
         path = c.path;

@@ -13,7 +13,7 @@
 #include "nxsim/nxsim.h"
 #include "shell/late_calls.h"
 #include "shell/shell.h"
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 #include "test_support.h"
 #include "ui/dialog.h"
 

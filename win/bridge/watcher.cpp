@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 #include "winhost.h"
 #include "../common/dialog_template.h"
 

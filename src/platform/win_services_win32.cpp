@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "shell/win_services.h"
+#include "platform/win_services.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // Comma lists: every item is followed by a comma ("CU,GR," holds two items); text after the
 // last comma is no item. Lists are walked in place, so no item or list length is limited.
+#include "config/comma_list.h"
+
 #include <string.h>
 
 #include "config/kv_text.h"
 #include "config/settings.h"
-#include "electrode/text_source.h"
 
 int list_item_count(const char *list) {
     if (!list) return 0;

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "state.h"
-#include "../../src/shell/win_services.h"
+#include "../../src/platform/win_services.h"
 
 using namespace nxsim;
 
