@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/settings.h"
 #include "create/electrode_part.h"
 #include "electrode/electrode.h"
@@ -50,8 +51,8 @@ void append_text(char *dst, size_t size, const char *src) {
 // not add): the user is to be told, or the electrode would be left out without a word.
 int list_electrodes(int dialog_id, tag_t part) {
     char prefix[KV_SETTING_BUFSIZE];
-    if (read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix) == -1 &&
-        read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix) == -1)
+    if (read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix) == -1 &&
+        read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix) == -1)
         return 0;  // no settings: the user was told where the tool folder is missing
     size_t plen = strlen(prefix);
     tag_t category = NULL_TAG;

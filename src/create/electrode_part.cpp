@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
 #include "electrode/sheet_template.h"
@@ -258,8 +259,8 @@ int electrode_part_prefix(char *prefix, size_t size) {
     prefix[0] = '\0';
     char keyword[KV_SETTING_BUFSIZE];
     char separator[KV_SETTING_BUFSIZE];
-    read_setting("ELECTRODE_PART_PREFIX_NAME", keyword, sizeof keyword);
-    read_setting("ELECTRODE_PART_SEPARATOR", separator, sizeof separator);
+    read_setting(KV_KEY_ELECTRODE_PART_PREFIX_NAME, keyword, sizeof keyword);
+    read_setting(KV_KEY_ELECTRODE_PART_SEPARATOR, separator, sizeof separator);
     lower_ascii(keyword);
     char text[KV_PART_PREFIX_BUFSIZE] = "";
     if (strcmp(keyword, kPartNameKeyword) == 0) {

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "drawing/electrode_drawing.h"
 #include "drawing/electrode_views.h"
@@ -133,7 +134,7 @@ void show_selected_electrode_layers(electrode_record *head) {
             set_layer_status(layer, UF_LAYER_WORK_LAYER);
         break;
     }
-    if (setting_int("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+    if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
         int start = 0, end = 0;
         electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l) set_layer_status(l, UF_LAYER_INACTIVE_LAYER);

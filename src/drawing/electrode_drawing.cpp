@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "config/tool_folder.h"
 #include "drawing/ordinate_dims.h"
@@ -195,11 +196,11 @@ int set_template_line_width(tag_t group) {
 }
 
 int color_template_lines(tag_t group) {
-    if (group == NULL_TAG || setting_int("ELECTRODE_LINE_COLOR_CHANGE") != 1) return 0;
+    if (group == NULL_TAG || setting_int(KV_KEY_ELECTRODE_LINE_COLOR_CHANGE) != 1) return 0;
     // The keys are spelled ELECTORDE in every shop's config.dat.
-    double r = setting_real("ELECTORDE_LINE_COLOR_R");
-    double g = setting_real("ELECTORDE_LINE_COLOR_G");
-    double b = setting_real("ELECTORDE_LINE_COLOR_B");
+    double r = setting_real(KV_KEY_ELECTORDE_LINE_COLOR_R);
+    double g = setting_real(KV_KEY_ELECTORDE_LINE_COLOR_G);
+    double b = setting_real(KV_KEY_ELECTORDE_LINE_COLOR_B);
     return for_each_group_line(group, [&](tag_t line) { set_color_from_rgb(line, r, g, b); });
 }
 
@@ -291,7 +292,7 @@ int set_view_layers(tag_t view, const char *name) {
     memset(table, 0, sizeof table);
     int electrode_layer = 0;
     electrode_first_layer(name, &electrode_layer);
-    if (setting_int("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+    if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
             int status = 0;
             // A layer of unknown status stays out: it may be the user's hidden model.
@@ -438,8 +439,8 @@ int fill_from_template(const char *name, const electrode_data *data) {
 // *view1 and *view2 (null when not made).
 void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *view1, tag_t *view2) {
     double position1[2], box1[2];
-    read_pair("ELECTRODE_FIRST_VIEW_X_POSI", "ELECTRODE_FIRST_VIEW_Y_POSI", position1);
-    read_pair("ELECTRODE_FIRST_VIEW_X_SIZE", "ELECTRODE_FIRST_VIEW_Y_SIZE", box1);
+    read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_POSI, KV_KEY_ELECTRODE_FIRST_VIEW_Y_POSI, position1);
+    read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_SIZE, KV_KEY_ELECTRODE_FIRST_VIEW_Y_SIZE, box1);
     import_model_view(drawing, top_view, position1, view1);
     double ref1[2] = {position1[0], position1[1]};
     if (*view1 != NULL_TAG) {
@@ -449,7 +450,7 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
     }
 
     double position2[2];
-    read_pair("ELECTRODE_SECOND_VIEW_X_POSI", "ELECTRODE_SECOND_VIEW_Y_POSI", position2);
+    read_pair(KV_KEY_ELECTRODE_SECOND_VIEW_X_POSI, KV_KEY_ELECTRODE_SECOND_VIEW_Y_POSI, position2);
     // NX infers the projection from where the new view lies from its parent's reference point,
     // which centring may have moved off position 1: the offset between the positions counts.
     double at2[2] = {position2[0] + (ref1[0] - position1[0]), position2[1] + (ref1[1] - position1[1])};
@@ -477,8 +478,8 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
 // 1 when it was placed, else 0.
 int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
     double position3[2], box3[2];
-    read_pair("ELECTRODE_THIRD_VIEW_X_POSI", "ELECTRODE_THIRD_VIEW_Y_POSI", position3);
-    read_pair("ELECTRODE_THIRD_VIEW_X_SIZE", "ELECTRODE_THIRD_VIEW_Y_SIZE", box3);
+    read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_POSI, KV_KEY_ELECTRODE_THIRD_VIEW_Y_POSI, position3);
+    read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_SIZE, KV_KEY_ELECTRODE_THIRD_VIEW_Y_SIZE, box3);
     tag_t view3 = NULL_TAG;
     import_model_view(drawing, iso_view, position3, &view3);
     if (view3 == NULL_TAG) return 0;
@@ -498,9 +499,9 @@ int make_electrode_drawing(const char *name, electrode_data data) {
     if (!name) return -3;
     prepare_drawing_display();
 
-    double length = setting_real("ELECTRODE_SHEET_X_SIZE");
+    double length = setting_real(KV_KEY_ELECTRODE_SHEET_X_SIZE);
     if (!(length > 0)) length = KV_DEFAULT_SHEET_LENGTH;
-    double height = setting_real("ELECTRODE_SHEET_Y_SIZE");
+    double height = setting_real(KV_KEY_ELECTRODE_SHEET_Y_SIZE);
     if (!(height > 0)) height = KV_DEFAULT_SHEET_HEIGHT;
     const double size[2] = {height, length};
     tag_t drawing = NULL_TAG;

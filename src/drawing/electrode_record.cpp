@@ -8,6 +8,7 @@
 
 #include "config/comma_list.h"
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
@@ -40,9 +41,9 @@ struct ProcessField {
 const ProcessField kProcessFields[] = {
     {"STR_0", kText, offsetof(electrode_data, mould_no), NULL},
     {"WORKPIECE_STR", kText, offsetof(electrode_data, workpiece_name), NULL},
-    {"MATERIAL_OPTION", kChoice, offsetof(electrode_data, material_index), "ELECTRODE_DRAFT_MATERIAL"},
-    {"METHOD_OPTION", kChoice, offsetof(electrode_data, edm_method_index), "ELECTRODE_DRAFT_METHOD"},
-    {"MACHINE_OPTION", kChoice, offsetof(electrode_data, machine_index), "ELECTRODE_DRAFT_MACH"},
+    {"MATERIAL_OPTION", kChoice, offsetof(electrode_data, material_index), KV_KEY_ELECTRODE_DRAFT_MATERIAL},
+    {"METHOD_OPTION", kChoice, offsetof(electrode_data, edm_method_index), KV_KEY_ELECTRODE_DRAFT_METHOD},
+    {"MACHINE_OPTION", kChoice, offsetof(electrode_data, machine_index), KV_KEY_ELECTRODE_DRAFT_MACH},
     {"COARSE_SIZE_REAL", kReal, offsetof(electrode_data, coarse_gap), NULL},
     {"COARSE_NUM_INT", kInt, offsetof(electrode_data, coarse_count), NULL},
     {"SUPR_CORASE_SZIE_REAL", kReal, offsetof(electrode_data, supr_coarse_gap), NULL},
@@ -53,9 +54,9 @@ const ProcessField kProcessFields[] = {
     {"TOGGLE_21", kInt, offsetof(electrode_data, relief), NULL},
     {"TOGGLE_22", kInt, offsetof(electrode_data, clear_r_corner), NULL},
     {"TOGGLE_23", kInt, offsetof(electrode_data, clear_square_corner), NULL},
-    {"DRAW_OPTION", kPerson, offsetof(electrode_data, drawn_by), "ELECTRODE_DRAFT_MAN"},
-    {"SPLIT_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, split_by), "ELECTRODE_DRAFT_SPLIT"},
-    {"CREATE_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, electrode_by), "ELECTRODE_DRAFT_CREATE"},
+    {"DRAW_OPTION", kPerson, offsetof(electrode_data, drawn_by), KV_KEY_ELECTRODE_DRAFT_MAN},
+    {"SPLIT_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, split_by), KV_KEY_ELECTRODE_DRAFT_SPLIT},
+    {"CREATE_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, electrode_by), KV_KEY_ELECTRODE_DRAFT_CREATE},
 };
 
 void *field_of(electrode_data *data, const ProcessField &f) { return (char *)data + f.offset; }
@@ -113,12 +114,12 @@ void init_electrode_record(electrode_record *record, const char *name) {
     kv_copy(d->electrode_name, sizeof d->electrode_name, name);
     work_part_name(d->workpiece_name, sizeof d->workpiece_name);
     kv_drop_split_char(d->workpiece_name);
-    d->supr_coarse_gap = setting_real("ELECTRODE_DRAFT_SUPR");
-    d->coarse_gap = setting_real("ELECTRODE_DRAFT_ROUG");
-    d->fine_gap = setting_real("ELECTRODE_DRAFT_FIN");
-    d->supr_coarse_count = setting_int("ELECTRODE_DRAFT_SUR_NUM");
-    d->coarse_count = setting_int("ELECTRODE_DRAFT_ROUG_NUM");
-    d->fine_count = setting_int("ELECTRODE_DRAFT_FIN_NUM");
+    d->supr_coarse_gap = setting_real(KV_KEY_ELECTRODE_DRAFT_SUPR);
+    d->coarse_gap = setting_real(KV_KEY_ELECTRODE_DRAFT_ROUG);
+    d->fine_gap = setting_real(KV_KEY_ELECTRODE_DRAFT_FIN);
+    d->supr_coarse_count = setting_int(KV_KEY_ELECTRODE_DRAFT_SUR_NUM);
+    d->coarse_count = setting_int(KV_KEY_ELECTRODE_DRAFT_ROUG_NUM);
+    d->fine_count = setting_int(KV_KEY_ELECTRODE_DRAFT_FIN_NUM);
 }
 
 electrode_record *build_electrode_list(void) {

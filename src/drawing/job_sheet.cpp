@@ -10,6 +10,7 @@
 
 #include "config/comma_list.h"
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
@@ -55,8 +56,8 @@ int find_named_csys(const char *name, tag_t *csys) {
 int find_datum(job_frame *datum, char *text, size_t size) {
     absolute_frame(datum);
     char name[KV_SETTING_BUFSIZE];
-    if (read_setting(KV_DATUM_SETTING, name, sizeof name) != 0) {
-        snprintf(text, size, "绝对坐标系（未设置 %s）", KV_DATUM_SETTING);
+    if (read_setting(KV_KEY_EDM_DATUM_CSYS, name, sizeof name) != 0) {
+        snprintf(text, size, "绝对坐标系（未设置 %s）", KV_KEY_EDM_DATUM_CSYS);
         return 0;
     }
     kv_drop_split_char(name);
@@ -174,9 +175,9 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
         return -1;
     }
     row->data = d;
-    setting_list_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, row->material, sizeof row->material);
-    setting_list_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, row->method, sizeof row->method);
-    setting_list_item("ELECTRODE_DRAFT_MACH", d->machine_index, row->machine, sizeof row->machine);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MATERIAL, d->material_index, row->material, sizeof row->material);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_METHOD, d->edm_method_index, row->method, sizeof row->method);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MACH, d->machine_index, row->machine, sizeof row->machine);
     job_frame ecs;
     int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
                                         ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0);
@@ -188,8 +189,8 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
         row->box_failed = 1;  // the WCS could not be kept, so it was never turned to measure
     if (!row->has_box) return 0;
     const double size_mm[3] = {row->size[0] * mm, row->size[1] * mm, row->size[2] * mm};
-    choose_stock(&sheet->stock, size_mm, setting_size(KV_CLEARANCE_SETTING, KV_DEFAULT_CLEARANCE),
-                 setting_size(KV_CLAMP_SETTING, KV_DEFAULT_CLAMP), &row->stock);
+    choose_stock(&sheet->stock, size_mm, setting_size(KV_KEY_ELECTRODE_STOCK_CLEARANCE, KV_DEFAULT_CLEARANCE),
+                 setting_size(KV_KEY_ELECTRODE_STOCK_CLAMP, KV_DEFAULT_CLAMP), &row->stock);
     return 0;
 }
 
@@ -205,7 +206,7 @@ void fill_header(job_sheet *sheet, const electrode_record *head, double *mm) {
     if (!t || strftime(sheet->date, sizeof sheet->date, "%Y/%m/%d", t) == 0) sheet->date[0] = '\0';
     char list[KV_SETTING_BUFSIZE];
     int cut = 0;
-    read_setting_whole(KV_STOCK_SETTING, list, sizeof list, &cut);
+    read_setting_whole(KV_KEY_ELECTRODE_STOCK_LIST, list, sizeof list, &cut);
     // A value read cut ends inside an item, which could read as another size: that item is
     // dropped, and the list counts as cut.
     char *last = cut ? strrchr(list, ',') : NULL;

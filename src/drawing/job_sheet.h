@@ -9,17 +9,13 @@
 
 #include <stdio.h>
 
+#include "config/setting_keys.h"
 #include "nx.h"
 #include "drawing/electrode_record.h"
 #include "drawing/job_sheet_frame.h"
 #include "drawing/job_sheet_stock.h"
 
-/* Settings: the datum's coordinate system name, the stock list, the clearance per side and the
- * length added for clamping (mm), with their defaults. */
-#define KV_DATUM_SETTING "EDM_DATUM_CSYS"
-#define KV_STOCK_SETTING "ELECTRODE_STOCK_LIST"
-#define KV_CLEARANCE_SETTING "ELECTRODE_STOCK_CLEARANCE"
-#define KV_CLAMP_SETTING "ELECTRODE_STOCK_CLAMP"
+/* Defaults of the clearance per side and of the length added for clamping (mm). */
 #define KV_DEFAULT_CLEARANCE 1.0
 #define KV_DEFAULT_CLAMP 10.0
 
@@ -33,7 +29,7 @@
 #define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
 #define KV_JOB_DONE_TEXT "加工单已写入："
 /* printf format: the number of blanks used from a stock list that holds more. */
-#define KV_JOB_STOCK_CUT_TEXT "备料表（" KV_STOCK_SETTING "）只使用了前 %d 种坯料，其余的未读取！"
+#define KV_JOB_STOCK_CUT_TEXT "备料表（" KV_KEY_ELECTRODE_STOCK_LIST "）只使用了前 %d 种坯料，其余的未读取！"
 /* printf format: the electrode whose coordinate system could not be looked up. */
 #define KV_JOB_ECS_UNREAD_TEXT "无法读取电极 %s 的坐标系，未生成加工单！"
 /* printf format: the datum's name. */

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "drawing/dimension_refs.h"
 #include "drawing/wcs.h"
@@ -39,7 +40,7 @@ void orient_work_view(tag_t ecs) {
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
 void hide_other_layers(int keep) {
-    if (setting_int("ELECTRODE_ONLY_DISPLAY_ELECT") == 1) {
+    if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
         int start = 0, end = 0;
         electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l)

@@ -7,6 +7,7 @@
 
 #include "config/comma_list.h"
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 
 namespace {
 
@@ -29,9 +30,9 @@ const char *yes_no(int flag) { return flag ? "Yes" : "No"; }
 
 void write_block(const electrode_data *d) {
     char material[KV_LIST_ITEM_SIZE], method[KV_LIST_ITEM_SIZE], machine[KV_LIST_ITEM_SIZE];
-    setting_list_item("ELECTRODE_DRAFT_MATERIAL", d->material_index, material, sizeof material);
-    setting_list_item("ELECTRODE_DRAFT_METHOD", d->edm_method_index, method, sizeof method);
-    setting_list_item("ELECTRODE_DRAFT_MACH", d->machine_index, machine, sizeof machine);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MATERIAL, d->material_index, material, sizeof material);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_METHOD, d->edm_method_index, method, sizeof method);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MACH, d->machine_index, machine, sizeof machine);
 
     write_piece("%s", "=============================================================\n");
     write_piece("%8s%-15s", "电极名：", d->electrode_name);

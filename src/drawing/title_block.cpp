@@ -8,6 +8,7 @@
 
 #include "config/comma_list.h"
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/settings.h"
 #include "electrode/text_source.h"
 
@@ -75,11 +76,11 @@ int fill_title_block(tag_t group, electrode_data data) {
     put_field(group, "PARTNAME", text);
 
     // The choice lists are read again for every drawing: an index beyond a list shows nothing.
-    setting_list_item("ELECTRODE_DRAFT_MATERIAL", data.material_index, text, sizeof text);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MATERIAL, data.material_index, text, sizeof text);
     put_field(group, "MATERIAL", text);
-    setting_list_item("ELECTRODE_DRAFT_METHOD", data.edm_method_index, text, sizeof text);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_METHOD, data.edm_method_index, text, sizeof text);
     put_field(group, "METHOD", text);
-    setting_list_item("ELECTRODE_DRAFT_MACH", data.machine_index, text, sizeof text);
+    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MACH, data.machine_index, text, sizeof text);
     put_field(group, "MACHINE", text);
 
     format_gap(data.supr_coarse_gap, text, sizeof text);
@@ -117,8 +118,8 @@ int fill_user_defined_notes(tag_t body, tag_t group) {
     if (body == NULL_TAG || group == NULL_TAG) return -1;
     char names[KV_SETTING_BUFSIZE];
     char titles[KV_SETTING_BUFSIZE];
-    read_setting("ELECTRODE_USER_DEFINE_INFO", names, sizeof names);
-    read_setting("ELECTRODE_USER_DEFINE_ATTR_NAME", titles, sizeof titles);
+    read_setting(KV_KEY_ELECTRODE_USER_DEFINE_INFO, names, sizeof names);
+    read_setting(KV_KEY_ELECTRODE_USER_DEFINE_ATTR_NAME, titles, sizeof titles);
     int count = list_item_count(names);
     if (count == 0 || count != list_item_count(titles)) return -2;
     for (int i = 0; i < count; ++i) {

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 
@@ -31,15 +32,15 @@ int is_all(const char *name) { return kv_equal_nocase(name, kAll); }
 int is_electrode_name(const char *name) {
     if (!name || name[0] == '\0') return 0;
     char prefix[KV_SETTING_BUFSIZE];
-    read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix);
+    read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix);
     size_t prefix_len = strlen(prefix);
     if (prefix_len > strlen(name)) return 0;
     return kv_equal_nocase_n(name, prefix_len, prefix, prefix_len);
 }
 
 void electrode_layer_range(int *start, int *end) {
-    *start = setting_int("ELECTRODE_START_LAYER");
-    *end = setting_int("ELECTRODE_END_LAYER");
+    *start = setting_int(KV_KEY_ELECTRODE_START_LAYER);
+    *end = setting_int(KV_KEY_ELECTRODE_END_LAYER);
     if (*start < UF_LAYER_MIN_LAYER) *start = UF_LAYER_MIN_LAYER;
     if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
 }

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "electrode/electrode.h"
 #include "layer/layer_rules.h"
@@ -155,11 +156,11 @@ int select_electrode_objects(void) {
 
 int apply_layer_dialog(int dialog_id) {
     // The range is taken as configured: with ELECTRODE_END_LAYER missing nothing passes.
-    int start = setting_int("ELECTRODE_START_LAYER");
-    int end = setting_int("ELECTRODE_END_LAYER");
-    int color_set = setting_int("ELECTRODE_COLOR_SET");
-    double rgb[3] = {setting_real("ELECTRODE_COLOR_R"), setting_real("ELECTRODE_COLOR_G"),
-                     setting_real("ELECTRODE_COLOR_B")};
+    int start = setting_int(KV_KEY_ELECTRODE_START_LAYER);
+    int end = setting_int(KV_KEY_ELECTRODE_END_LAYER);
+    int color_set = setting_int(KV_KEY_ELECTRODE_COLOR_SET);
+    double rgb[3] = {setting_real(KV_KEY_ELECTRODE_COLOR_R), setting_real(KV_KEY_ELECTRODE_COLOR_G),
+                     setting_real(KV_KEY_ELECTRODE_COLOR_B)};
 
     int layer = 0;
     ask_int_value(dialog_id, kLayerField, &layer);

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "electrode/electrode.h"
@@ -39,7 +40,7 @@ int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
 int load_proposal(Proposal *p) {
     memset(p, 0, sizeof *p);
     electrode_layer_range(&p->start, &p->end);
-    read_setting("ELECTRODE_PREFIX_NAME", p->prefix, sizeof p->prefix);
+    read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, p->prefix, sizeof p->prefix);
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return -1;
     int rc = 0;
@@ -163,9 +164,9 @@ int make_electrode_name(int n, char *name, size_t size) {
     name[0] = '\0';
     if (n <= 0) return -1;
     char prefix[KV_SETTING_BUFSIZE];
-    read_setting("ELECTRODE_PREFIX_NAME", prefix, sizeof prefix);
+    read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix);
     if (prefix[0] == '\0') kv_copy(prefix, sizeof prefix, kDefaultPrefix);
-    int width = setting_int("ELECTRODE_NUMBER_LENGTH");
+    int width = setting_int(KV_KEY_ELECTRODE_NUMBER_LENGTH);
     if (width <= 0) width = 2;
     char digits[16];
     snprintf(digits, sizeof digits, "%d", n);
