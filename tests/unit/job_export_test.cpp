@@ -249,3 +249,15 @@ TEST_F(JobExport, NoSettingNoFiles) {
 }
 
 }  // namespace
+
+// The demo's and the export case's settings are the shipped ones with a few lines in front: the
+// shipped file whole after them, so that neither drifts from what a shop gets.
+TEST(ExportSettings, CopiesOfTheShippedSettingsEndWithThemWhole) {
+    const std::string shipped = read_file(kv_test::source_path("kit/data/config.dat"));
+    ASSERT_FALSE(shipped.empty());
+    for (const char* copy : {"examples/demo/kit/data/config.dat", "tests/scenarios/jobsheet_export/kit/data/config.dat"}) {
+        const std::string text = read_file(kv_test::source_path(copy));
+        ASSERT_GT(text.size(), shipped.size()) << copy;
+        EXPECT_EQ(shipped, text.substr(text.size() - shipped.size())) << copy << " is not the shipped settings";
+    }
+}
