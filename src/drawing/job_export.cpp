@@ -415,7 +415,7 @@ void fill_piece(const fill_state *fs, const piece *pc, char *out, size_t size) {
         return;
     }
     double v = 0;
-    char number[64] = "";
+    char number[336] = "";  // the widest double with nine decimals: never cut
     if (number_value(fs, pc->field, &v)) {
         const int real = kFieldTable[pc->field].kind == kReal;
         put_real(v, pc->decimals >= 0 ? pc->decimals : real ? 3 : 0, number, sizeof number);
@@ -463,11 +463,16 @@ int line_applies(const job_sheet *sheet, const export_line *l, const job_op *op)
     return l->condition == 0 || (op && has_flag(sheet, op, l->flag) == (l->condition > 0));
 }
 
-// 1 when op writes any operation line of t, else 0: an operation that writes none takes no row.
+// 1 when op writes any operation line of t, or t has none, else 0: an operation the conditions
+// leave without a line takes no row and is not counted.
 int op_written(const export_template *t, const job_sheet *sheet, const job_op *op) {
-    for (int i = 0; i < t->line_count; ++i)
-        if (t->lines[i].part == KV_EXPORT_OPERATION && line_applies(sheet, &t->lines[i], op)) return 1;
-    return 0;
+    int lines = 0;
+    for (int i = 0; i < t->line_count; ++i) {
+        if (t->lines[i].part != KV_EXPORT_OPERATION) continue;
+        if (line_applies(sheet, &t->lines[i], op)) return 1;
+        ++lines;
+    }
+    return lines == 0;
 }
 
 // The lines of one part of t to out. 0, or -1.

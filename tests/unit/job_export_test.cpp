@@ -29,8 +29,8 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
-// Three electrodes: E1 placed at (50, 105, -0.0004) turned 90 and cut from 40x30x60, with a 粗
-// and two 精 burns; E2 tilted near the origin without a blank, one 特粗 burn; E3 without a
+// Three electrodes: E1 placed at (50, 105, -0.0004) turned 90 and cut from 40x30x60, with a 特粗
+// and two 精 burns; E2 tilted near the origin without a blank, one 粗 burn; E3 without a
 // coordinate system, its box not measured, one 精 burn.
 class JobExport : public kv_test::SettingsHost {
 protected:
@@ -109,10 +109,10 @@ protected:
 
 TEST_F(JobExport, EveryPlaceholderWithItsDefaultFormat) {
     EXPECT_EQ("core|M2301|型芯|2026/12/08|坐标系 EDM_DATUM|mm|5|3\n"
-              "1|1|M2301-E1-R1|E1|粗|1|50.000|105.000|0.000|90.000|0.250||紫铜|平动|1号火花机|40x30x60\n"
+              "1|1|M2301-E1-R1|E1|特粗|1|50.000|105.000|0.000|90.000|0.250||紫铜|平动|1号火花机|40x30x60\n"
               "2|2|M2301-E1-S1|E1|精|1|50.000|105.000|0.000|90.000|0.050||紫铜|平动|1号火花机|40x30x60\n"
               "3|3|M2301-E1-S2|E1|精|2|50.000|105.000|0.000|90.000|0.050||紫铜|平动|1号火花机|40x30x60\n"
-              "4|4|M2301-E2-R1|E2|特粗|1|0.000|2.000|3.250|0.000|0.400|TILT||||NO_STOCK\n"
+              "4|4|M2301-E2-R1|E2|粗|1|0.000|2.000|3.250|0.000|0.400|TILT||||NO_STOCK\n"
               "5|5|M2301-E3-R1|E3|精|1|||||0.100|NO_ECS BOX?||||\n"
               "end M2301-E1-R1 E1 50.000\n",
               fill("FILE=x\n#PART#|#MOULD#|#WORKPIECE#|#DATE#|#DATUM#|#UNITS#|#OP_COUNT#|#ELECTRODE_COUNT#\n"
@@ -130,7 +130,7 @@ TEST_F(JobExport, WidthsAndDecimals) {
     EXPECT_EQ("[  1][E1  ][    50.00][-0.001][105.0000][90][0.25][  1]\n"
               "[  2][E1  ][    50.00][-0.001][105.0000][90][0.05][  2]\n"
               "[  3][E1  ][    50.00][-0.001][105.0000][90][0.05][  3]\n"
-              "[  4][E2  ][     0.00][ 3.250][  2.0000][ 0][0.40][  4]\n"
+              "[  4][E2  ][     0.00][ 3.250][2.0000][ 0][0.40][  4]\n"
               "[  5][E3  ][         ][      ][ ][  ][0.10][  5]\n",
               fill("FILE=x\nOP_START\n"
                    "[#OP:3#][#ELECTRODE:4#][#X:9.2#][#Z:6.3#][#Y:1.4#][#C:2.0#][#GAP:0.2#][#ROW:3.0#]\n"
@@ -145,7 +145,7 @@ TEST_F(JobExport, ConditionalLinesAndTheRowsTheyLeave) {
     // An operation that writes no line takes no row and is not counted.
     EXPECT_EQ("n=4\n1=M2301-E1-R1\n2=M2301-E1-S1\n3=M2301-E1-S2\n4=M2301-E2-R1\n",
               fill("FILE=x\nn=#OP_COUNT#\nOP_START\nOP_IF !NO_ECS\n#ROW#=#ID#\nOP_END_IF\nOP_END\n"));
-    EXPECT_EQ("B M2301-E3-R1\nS M2301-E2-R1\n",
+    EXPECT_EQ("S M2301-E2-R1\nB M2301-E3-R1\n",
               fill("FILE=x\nOP_START\nOP_IF BOX?\nB #ID#\nOP_END_IF\nOP_IF NO_STOCK\nS #ID#\nOP_END_IF\n"
                    "OP_IF MIRRORED\nM #ID#\nOP_END_IF\nOP_END\n"));
 }
