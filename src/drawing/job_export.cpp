@@ -641,7 +641,6 @@ int write_export_files(const job_sheet *sheet, const char *folder, const char *c
     if (data_folder(data) != 0) return 0;
     // The job sheet's names, then each output written, so that no template overwrites another's.
     const char *names_taken[KV_JOB_MAX_FILES + KV_EXPORT_MAX_TEMPLATES];
-    static_assert(sizeof names_taken / sizeof names_taken[0] >= KV_JOB_MAX_FILES + KV_EXPORT_MAX_TEMPLATES, "");
     for (int i = 0; i < n_taken; ++i) names_taken[i] = taken[i];
     char(*names)[KV_EXPORT_NAME_SIZE] =
         (char(*)[KV_EXPORT_NAME_SIZE])calloc(KV_JOB_MAX_FILES + KV_EXPORT_MAX_TEMPLATES, KV_EXPORT_NAME_SIZE);
