@@ -622,8 +622,8 @@ int write_one(const job_sheet *sheet, const char *data, const char *folder, cons
     rc = w < 0 || w >= (int)sizeof path ? -1 : write_file_replacing(path, call_export, &job, &failed);
     free_export_template(&t);
     if (rc != 0) {
-        tell_written_failed(rc == -3 ? KV_JOB_READ_ONLY_TEXT : rc == -4 ? KV_JOB_NOT_A_FILE_TEXT
-                                                                        : KV_JOB_WRITE_FAILED_TEXT,
+        tell_written_failed(rc == -3 ? KV_EXPORT_READ_ONLY_TEXT : rc == -4 ? KV_EXPORT_NOT_A_FILE_TEXT
+                                                                           : KV_EXPORT_WRITE_FAILED_TEXT,
                             w < 0 || w >= (int)sizeof path ? name : path);
         return 0;
     }

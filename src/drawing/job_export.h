@@ -31,6 +31,10 @@
 /* Texts (GBK, printf formats): the template's file name, the line, what is wrong. */
 #define KV_EXPORT_BAD_TEXT "导出模板 %s 第 %d 行：%s，未写入该模板的文件！"
 #define KV_EXPORT_UNREAD_TEXT "无法读取导出模板 %s（%s），未写入该模板的文件！"
+/* Followed by the output's path. */
+#define KV_EXPORT_WRITE_FAILED_TEXT "无法写入导出文件（文件夹不可写、磁盘已满或文件被其它程序打开）："
+#define KV_EXPORT_READ_ONLY_TEXT "文件为只读，导出文件未写入："
+#define KV_EXPORT_NOT_A_FILE_TEXT "已有同名的文件夹，导出文件未写入："
 
 /* Which part of the template a line belongs to. */
 #define KV_EXPORT_HEADER 0

@@ -240,6 +240,23 @@ TEST_F(JobExport, EachTemplateWrittenOnItsOwn) {
               seen());
 }
 
+TEST_F(JobExport, UnwritableOutputKeepsWhatIsThere) {
+    config("EDM_EXPORT_TEMPLATES=a.tpl,b.tpl,c.tpl,\n");
+    kv_test::write_file(tool_ + "/data/a.tpl", "FILE=a.txt\nnew\n");
+    kv_test::write_file(tool_ + "/data/b.tpl", "FILE=b.txt\nnew\n");
+    kv_test::write_file(tool_ + "/data/c.tpl", "FILE=c.txt\nnew\n");
+    const std::string jobs = tmp_ / "jobs";
+    kv_test::write_file(jobs + "/a.txt", "old");
+    chmod((jobs + "/a.txt").c_str(), 0444);
+    kv_test::make_dirs(jobs + "/b.txt");
+    EXPECT_EQ(1, write_export_files(&sheet_, jobs.c_str(), nullptr, 0));
+    EXPECT_EQ("old", read_file(jobs + "/a.txt"));
+    EXPECT_EQ("new\n", read_file(jobs + "/c.txt"));
+    EXPECT_EQ((std::vector<std::string>{"box: 文件为只读，导出文件未写入：" + jobs + "/a.txt",
+                                        "box: 已有同名的文件夹，导出文件未写入：" + jobs + "/b.txt"}),
+              seen());
+}
+
 TEST_F(JobExport, NoSettingNoFiles) {
     config("ELECTRODE_PREFIX_NAME=E\n");
     const std::string jobs = tmp_ / "jobs";
