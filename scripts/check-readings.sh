@@ -16,7 +16,7 @@ status=0
 for run in default other; do
   while IFS= read -r -d '' f; do
     sed -i -E 's#[0-9]{4}/[0-9]{2}/[0-9]{2}#YYYY/MM/DD#g' "$f"
-  done < <(find "$out/$run" \( -path "*/sheets/*.svg" -o -path "*/parts/*.json" -o -name '*_EDM.html' \) -type f -print0)
+  done < <(find "$out/$run" \( -path "*/sheets/*.svg" -o -path "*/parts/*.json" -o -name '*_EDM.html' -o -name '*_EDM_JOB.ini' \) -type f -print0)
 done
 while IFS= read -r -d '' f; do
   rel=${f#"$out/default/"}

@@ -25,7 +25,7 @@ echo "$code" > "$out/run/exit_code"
 # written: compare it as a date.
 while IFS= read -r -d '' f; do
   sed -i -E 's#[0-9]{4}/[0-9]{2}/[0-9]{2}#YYYY/MM/DD#g' "$f"
-done < <(find "$out/run" \( -path "$out/run/sheets/*.svg" -o -path "$out/run/parts/*.json" -o -name '*_EDM.html' \) -type f -print0)
+done < <(find "$out/run" \( -path "$out/run/sheets/*.svg" -o -path "$out/run/parts/*.json" -o -name '*_EDM.html' -o -name '*_EDM_JOB.ini' \) -type f -print0)
 want_code=0
 [ -f "$case_dir/expected/exit_code" ] && want_code=$(cat "$case_dir/expected/exit_code")
 status=0

@@ -3,7 +3,7 @@
 #   dist/kelvora-<version>-win64.zip and dist/kelvora-<version>-win32.zip
 # Each holds the folder Kelvora/ with startup/ (kelvora.dll and the NX menu script in GBK, the
 # code page NX reads it in on a Chinese Windows), application/ (the dialog descriptions),
-# data/config.dat, template/ (where the drawing template made in NX goes) and README.md.
+# data/ (config.dat and the export templates), template/ (where the drawing template made in NX goes) and README.md.
 # Nothing of the simulated host or the tests goes in. Builds the DLLs first when they are missing.
 #   package.sh [OUT_DIR]            (default: dist/)
 set -euo pipefail
@@ -26,7 +26,7 @@ for arch in win32 win64; do
   cp "$top/dist/$arch/kelvora.dll" "$stage/startup/"
   iconv -f UTF-8 -t GBK "$top/kit/startup/kelvora.men" > "$stage/startup/kelvora.men"
   cp "$top"/kit/application/*.dlg "$stage/application/"
-  cp "$top/kit/data/config.dat" "$stage/data/"
+  cp "$top/kit/data/config.dat" "$top"/kit/data/*.tpl "$stage/data/"
   cp "$top/kit/README.md" "$stage/README.md"
   printf 'Save the drawing template made in NX here as edmDraft.prt (README.md, "The drawing template").\r\n' \
     > "$stage/template/README.txt"

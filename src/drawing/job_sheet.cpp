@@ -15,6 +15,7 @@
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
 #include "drawing/electrode_views.h"
+#include "drawing/job_export.h"
 #include "drawing/job_map.h"
 #include "drawing/job_ops.h"
 #include "drawing/model_list.h"
@@ -398,6 +399,15 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     }
     const int sheet_cut = sheet.stock.cut, stock_count = sheet.stock.count;
     if (!failed) tell_boxes_failed(&sheet);
+    // The machines' files go on their own, after the job sheet: a template that fails costs
+    // neither the job sheet nor the other templates, and none is written beside a job sheet
+    // that was not.
+    int exported = 0;
+    if (!failed) {
+        const char *names[KV_JOB_MAX_FILES];
+        for (int i = 0; i < KV_JOB_MAX_FILES; ++i) names[i] = kv_last_path_sep(paths[i]) + 1;
+        exported = write_export_files(&sheet, where, names, KV_JOB_MAX_FILES);
+    }
     free_job_sheet(&sheet);
     if (failed) {
         tell_not_written(failed, reason);
@@ -410,8 +420,11 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     }
     char status[kStatusSize];
     // A long part name is cut to the status line's length.
-    if (snprintf(status, sizeof status, "%s%s_EDM.csv, .html, _OPS.csv, _LABELS.html, _MAP.svg", KV_JOB_DONE_TEXT, part) < 0)
-        status[0] = '\0';
+    int w = exported > 0 ? snprintf(status, sizeof status, "%s%s_EDM.csv, .html, _OPS.csv, _LABELS.html, _MAP.svg" KV_JOB_EXPORTED_TEXT,
+                                    KV_JOB_DONE_TEXT, part, exported)
+                         : snprintf(status, sizeof status, "%s%s_EDM.csv, .html, _OPS.csv, _LABELS.html, _MAP.svg",
+                                    KV_JOB_DONE_TEXT, part);
+    if (w < 0) status[0] = '\0';
     kv_drop_split_char(status);
     UF_UI_set_status(status);
     return 0;

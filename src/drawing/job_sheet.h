@@ -28,6 +28,8 @@
 #define KV_JOB_NO_FOLDER_TEXT "没有可写入加工单的文件夹"
 #define KV_JOB_NO_ELECTRODE_TEXT "没有电极，未生成加工单"
 #define KV_JOB_DONE_TEXT "加工单已写入："
+/* printf format: after the job sheet's files, the number of machine files from templates. */
+#define KV_JOB_EXPORTED_TEXT "，及 %d 个导出文件"
 /* printf format: the number of blanks used from a stock list that holds more. */
 #define KV_JOB_STOCK_CUT_TEXT "备料表（" KV_KEY_ELECTRODE_STOCK_LIST "）只使用了前 %d 种坯料，其余的未读取！"
 /* printf format: the electrode whose coordinate system could not be looked up. */
@@ -130,6 +132,12 @@ void job_row_flags(const job_row *row, char cell[KV_JOB_CELL_SIZE]);
 int write_all_replacing(int n, const char *const paths[], const job_writer writers[], const job_sheet *sheet,
                         const char **failed);
 
+/* Any file's writer: context is what it writes from. 0, or -1 when a write failed. */
+typedef int (*file_writer)(FILE *out, const void *context);
+
+/* write_all_replacing of the one file writer writes from context. */
+int write_file_replacing(const char *path, file_writer writer, const void *context, const char **failed);
+
 /* write_all_replacing of one file. */
 int write_replacing(const char *path, job_writer writer, const job_sheet *sheet);
 
@@ -149,6 +157,8 @@ void free_job_sheet(job_sheet *sheet);
 /* Writes the five files of the list into folder (empty: the work part's folder) all or none,
  * telling the user by a message box which file could not be written, or on the status line
  * what was written; electrodes whose box NX failed to measure are named in one message box.
+ * Once they are written, so are the files of the export templates, each on its own
+ * (write_export_files): a template that fails is told and changes nothing else.
  * 0 all written; -1 no folder or no electrode; -2 a file could not be written, the datum or an
  * electrode's coordinate system could not be read, or an operation's ID was refused (nothing
  * written, the user told). */

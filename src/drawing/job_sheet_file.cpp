@@ -33,14 +33,14 @@ int free_name(char out[KV_JOB_PATH_SIZE], const char *path, const char *ext) {
 
 // The new content of f into its temporary file, committed to the disk before anything is
 // replaced: a full disk shows here (fclose may report success after its last flush failed).
-int write_staged(staged_file *f, job_writer writer, const job_sheet *sheet) {
+int write_staged(staged_file *f, file_writer writer, const void *context) {
     if (free_name(f->tmp, f->path, "tmp") != 0) return -1;
     FILE *out = ws_open_file(f->tmp, "wb");
     if (!out) {
         f->tmp[0] = '\0';
         return -1;
     }
-    int rc = writer(out, sheet);
+    int rc = writer(out, context);
     if (rc == 0 && ws_commit_file(out) != 0) rc = -1;
     if (fclose(out) != 0) rc = -1;
     return rc;
@@ -78,14 +78,24 @@ int place_all(staged_file *files, int n, const char **failed) {
     return -2;
 }
 
-}  // namespace
+// A job sheet writer and its sheet, as a file_writer's context.
+struct sheet_writer {
+    job_writer writer;
+    const job_sheet *sheet;
+};
 
-int write_all_replacing(int n, const char *const paths[], const job_writer writers[], const job_sheet *sheet,
-                        const char **failed) {
+int call_sheet_writer(FILE *out, const void *context) {
+    const sheet_writer *w = (const sheet_writer *)context;
+    return w->writer(out, w->sheet);
+}
+
+// write_all_replacing of n files, each with its writer and context.
+int replace_all(int n, const char *const paths[], const file_writer writers[], const void *const contexts[],
+                const char **failed) {
     const char *scratch = NULL;
     if (!failed) failed = &scratch;
     *failed = NULL;
-    if (n <= 0 || n > KV_JOB_MAX_FILES || !paths || !writers || !sheet) return -1;
+    if (n <= 0 || n > KV_JOB_MAX_FILES || !paths || !writers) return -1;
     staged_file files[KV_JOB_MAX_FILES];
     memset(files, 0, sizeof files);
     // What stands in a target's place is looked at before anything is written.
@@ -100,7 +110,7 @@ int write_all_replacing(int n, const char *const paths[], const job_writer write
     }
     int rc = 0;
     for (int i = 0; i < n && rc == 0; ++i) {
-        if (write_staged(&files[i], writers[i], sheet) != 0) {
+        if (write_staged(&files[i], writers[i], contexts[i]) != 0) {
             *failed = paths[i];
             rc = -1;
         }
@@ -109,6 +119,28 @@ int write_all_replacing(int n, const char *const paths[], const job_writer write
     for (int i = 0; i < n; ++i)
         if (files[i].tmp[0] && !files[i].placed) ws_remove_file(files[i].tmp);
     return rc;
+}
+
+}  // namespace
+
+int write_all_replacing(int n, const char *const paths[], const job_writer writers[], const job_sheet *sheet,
+                        const char **failed) {
+    if (failed) *failed = NULL;
+    if (n <= 0 || n > KV_JOB_MAX_FILES || !paths || !writers || !sheet) return -1;
+    sheet_writer each[KV_JOB_MAX_FILES];
+    file_writer calls[KV_JOB_MAX_FILES];
+    const void *contexts[KV_JOB_MAX_FILES];
+    for (int i = 0; i < n; ++i) {
+        each[i].writer = writers[i];
+        each[i].sheet = sheet;
+        calls[i] = writers[i] ? call_sheet_writer : NULL;
+        contexts[i] = &each[i];
+    }
+    return replace_all(n, paths, calls, contexts, failed);
+}
+
+int write_file_replacing(const char *path, file_writer writer, const void *context, const char **failed) {
+    return replace_all(1, &path, &writer, &context, failed);
 }
 
 int write_replacing(const char *path, job_writer writer, const job_sheet *sheet) {

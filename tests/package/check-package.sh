@@ -15,6 +15,8 @@ want="Kelvora/README.md
 Kelvora/application/createElectDlg.dlg
 Kelvora/application/edmDrfDlg.dlg
 Kelvora/application/setElectLayer.dlg
+Kelvora/data/EDM_BURN_LIST.tpl
+Kelvora/data/EDM_JOB_INI.tpl
 Kelvora/data/config.dat
 Kelvora/startup/kelvora.dll
 Kelvora/startup/kelvora.men

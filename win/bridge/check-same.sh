@@ -20,7 +20,7 @@ KELVORA_WINE_RUNNER=$runner "$sim" run --plugin "$dll" "$scenario" --out "$out/d
 for run in linux dll; do
   while IFS= read -r -d '' f; do
     sed -i -E 's#[0-9]{4}/[0-9]{2}/[0-9]{2}#YYYY/MM/DD#g' "$f"
-  done < <(find "$out/$run" \( -path "*/sheets/*.svg" -o -path "*/parts/*.json" -o -name '*_EDM.html' \) -type f -print0)
+  done < <(find "$out/$run" \( -path "*/sheets/*.svg" -o -path "*/parts/*.json" -o -name '*_EDM.html' -o -name '*_EDM_JOB.ini' \) -type f -print0)
 done
 if diff -r "$out/linux" "$out/dll" >"$out/diff.txt"; then
   echo "the DLL's $(find "$out/dll" -type f | wc -l) output files are the Linux build's"

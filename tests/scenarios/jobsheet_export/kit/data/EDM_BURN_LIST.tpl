@@ -1,0 +1,1 @@
+../../../../../kit/data/EDM_BURN_LIST.tpl

@@ -1,0 +1,1 @@
+../../../../../kit/data/EDM_JOB_INI.tpl
