@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "drawing/dimension_refs.h"
+#include "drawing/measure.h"
 #include "electrode/electrode.h"
 #include "drawing/model_views.h"
 #include "drawing/wcs.h"

@@ -14,6 +14,7 @@
 #include "config/setting_values.h"
 #include "config/settings.h"
 #include "drawing/dimension_refs.h"
+#include "drawing/measure.h"
 #include "drawing/electrode_views.h"
 #include "drawing/job_export.h"
 #include "drawing/job_map.h"

@@ -11,7 +11,7 @@ cxx=${CLANGXX:-clang++}
   "$src/tests/fuzz/fuzz_settings.cpp" \
   "$src/src/config/settings.cpp" "$src/src/config/tool_folder.cpp" \
   "$src/src/config/kv_text.cpp" "$src/src/config/line_reader.cpp" \
-  "$src/src/electrode/comma_list.cpp" \
+  "$src/src/config/comma_list.cpp" \
   -o "$work/fuzz_settings"
 # Seeds: the shipped configuration and a few shapes of lines and lists.
 cp "$src/kit/data/config.dat" "$work/corpus/kit-config"

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "drawing/dimension_refs.h"
+#include "drawing/measure.h"
 #include "drawing/wcs.h"
 #include "refs_fixture.h"
 

@@ -8,6 +8,7 @@
 #include "create/electrode_part.h"
 #include "create_fixture.h"
 #include "drawing/dimension_refs.h"
+#include "drawing/measure.h"
 
 namespace {
 
