@@ -1,7 +1,6 @@
 // The electrode labels as a web page (GBK): A4 sheets of 3 x 8 labels of 70 x 37 mm, placed in
 // CSS millimetres so that a print at 100 % lands on the label stock; each label carries its
 // operation's ID as text and as a Code 128 barcode drawn as inline SVG.
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -34,17 +33,6 @@ const char kStyle[] =
     "@media screen { .label { outline: 0.2mm dashed #bbb; } }\n"
     "</style>\n";
 
-#if defined(__GNUC__)
-int put(FILE *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
-#endif
-int put(FILE *out, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    int n = vfprintf(out, format, args);
-    va_end(args);
-    return n < 0 ? -1 : 0;
-}
-
 int put_text(FILE *out, const char *text) { return put_html_text(out, text); }
 
 // The barcode of id: one path of the bars, in module units stretched to its width in mm.
@@ -54,7 +42,7 @@ int put_barcode(FILE *out, const char *id, char *bars) {
     int total = n + 2 * kQuietModules;
     double width = total * kModuleMm;
     if (width > kBarcodeMaxMm) width = kBarcodeMaxMm;
-    int rc = put(out,
+    int rc = put_format(out,
                  "<svg class=\"bc\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %d 10\" width=\"%.2fmm\" "
                  "height=\"%.1fmm\" preserveAspectRatio=\"none\" shape-rendering=\"crispEdges\">"
                  "<rect width=\"%d\" height=\"10\" fill=\"#fff\"/><path fill=\"#000\" d=\"",
@@ -66,35 +54,35 @@ int put_barcode(FILE *out, const char *id, char *bars) {
         }
         int w = 0;
         while (i + w < n && bars[i + w] == '1') ++w;
-        rc = put(out, "M%d 0h%dv10h-%dz", i + kQuietModules, w, w);
+        rc = put_format(out, "M%d 0h%dv10h-%dz", i + kQuietModules, w, w);
         i += w;
     }
-    return rc == 0 ? put(out, "\"/></svg>") : -1;
+    return rc == 0 ? put_format(out, "\"/></svg>") : -1;
 }
 
 // One line of a label: "<label> <value>" pairs, those with an empty value left out.
 int put_line(FILE *out, const char *const *pairs, int n) {
-    int rc = put(out, "<div class=\"l\">");
+    int rc = put_format(out, "<div class=\"l\">");
     const char *sep = "";
     for (int i = 0; i + 1 < n && rc == 0; i += 2) {
         if (!pairs[i + 1][0]) continue;
-        rc = put(out, "%s", sep);
+        rc = put_format(out, "%s", sep);
         if (rc == 0 && pairs[i][0]) rc = put_text(out, pairs[i]);
-        if (rc == 0 && pairs[i][0]) rc = put(out, " ");
+        if (rc == 0 && pairs[i][0]) rc = put_format(out, " ");
         if (rc == 0) rc = put_text(out, pairs[i + 1]);
         sep = " &middot; ";
     }
-    return rc == 0 ? put(out, "</div>") : -1;
+    return rc == 0 ? put_format(out, "</div>") : -1;
 }
 
 int put_label(FILE *out, const job_op *op, int slot, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE], char *bars) {
     const electrode_data *d = op->row->data;
     char gap[32];
     format_fixed3(op->gap, gap, sizeof gap);
-    int rc = put(out, "<div class=\"label\" style=\"left:%.0fmm;top:%.0fmm\"><div class=\"id\">", slot % kColumns * kLabelWidth,
+    int rc = put_format(out, "<div class=\"label\" style=\"left:%.0fmm;top:%.0fmm\"><div class=\"id\">", slot % kColumns * kLabelWidth,
                  slot / kColumns * kLabelHeight);
     if (rc == 0) rc = put_text(out, op->id);
-    if (rc == 0) rc = put(out, "</div>");
+    if (rc == 0) rc = put_format(out, "</div>");
     if (rc == 0) rc = put_barcode(out, op->id, bars);
     const char *stage[] = {"电极", d->electrode_name, "", stage_label(op->stage), "单边", gap};
     const char *stock[] = {"材料", cells[KV_JOB_COL_MATERIAL], "备料", cells[KV_JOB_COL_STOCK]};
@@ -105,7 +93,7 @@ int put_label(FILE *out, const job_op *op, int slot, char cells[KV_JOB_COLUMNS][
     if (rc == 0) rc = put_line(out, stock, 4);
     if (rc == 0) rc = put_line(out, mould, 2);
     if (rc == 0) rc = put_line(out, at, 10);
-    return rc == 0 ? put(out, "</div>\n") : -1;
+    return rc == 0 ? put_format(out, "</div>\n") : -1;
 }
 
 }  // namespace
@@ -115,19 +103,19 @@ int write_job_labels_html(FILE *out, const job_sheet *sheet) {
     char(*cells)[KV_JOB_CELL_SIZE] = (char(*)[KV_JOB_CELL_SIZE])malloc(sizeof(char[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]));
     char *bars = (char *)malloc(kBarsSize);
     int rc = cells && bars ? 0 : -1;
-    if (rc == 0) rc = put(out, "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"gbk\">\n<title>");
+    if (rc == 0) rc = put_format(out, "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"gbk\">\n<title>");
     if (rc == 0) rc = put_text(out, sheet->workpiece);
-    if (rc == 0) rc = put(out, " 电极标签</title>\n%s</head><body>\n", kStyle);
+    if (rc == 0) rc = put_format(out, " 电极标签</title>\n%s</head><body>\n", kStyle);
     const job_row *cells_of = NULL;
     for (int i = 0; i < sheet->op_count && rc == 0; ++i) {
         const job_op *op = &sheet->ops[i];
         if (op->row != cells_of) job_row_cells(sheet, op->row, cells);
         cells_of = op->row;
-        if (i % kPerPage == 0) rc = put(out, "%s<div class=\"page\">\n", i > 0 ? "</div>\n" : "");
+        if (i % kPerPage == 0) rc = put_format(out, "%s<div class=\"page\">\n", i > 0 ? "</div>\n" : "");
         if (rc == 0) rc = put_label(out, op, i % kPerPage, cells, bars);
     }
-    if (rc == 0 && sheet->op_count > 0) rc = put(out, "</div>\n");
-    if (rc == 0) rc = put(out, "</body></html>\n");
+    if (rc == 0 && sheet->op_count > 0) rc = put_format(out, "</div>\n");
+    if (rc == 0) rc = put_format(out, "</body></html>\n");
     free(cells);
     free(bars);
     return rc == 0 && !ferror(out) ? 0 : -1;

@@ -3,7 +3,6 @@
 #include "drawing/job_map.h"
 
 #include <math.h>
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -56,17 +55,6 @@ struct view {
     double px(double x) const { return tx + s * x; }
     double py(double y) const { return ty - s * y; }
 };
-
-#if defined(__GNUC__)
-int put(FILE *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
-#endif
-int put(FILE *out, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    int n = vfprintf(out, format, args);
-    va_end(args);
-    return n < 0 ? -1 : 0;
-}
 
 void footprint_of(const job_row *row, footprint *f) {
     memset(f, 0, sizeof *f);
@@ -179,11 +167,11 @@ void nearest_on(const rect &r, double x, double y, double *ox, double *oy) {
 }
 
 int put_title(FILE *out, const job_sheet *sheet) {
-    int rc = put(out, "<text x=\"6\" y=\"8\" font-size=\"5\" font-weight=\"bold\">装夹图 ");
+    int rc = put_format(out, "<text x=\"6\" y=\"8\" font-size=\"5\" font-weight=\"bold\">装夹图 ");
     if (rc == 0) rc = put_html_text(out, sheet->workpiece);
-    if (rc == 0) rc = put(out, "</text>\n<text x=\"6\" y=\"13\" font-size=\"3\">基准 XY 平面，从 +Z 看；基准：");
+    if (rc == 0) rc = put_format(out, "</text>\n<text x=\"6\" y=\"13\" font-size=\"3\">基准 XY 平面，从 +Z 看；基准：");
     if (rc == 0) rc = put_html_text(out, sheet->datum);
-    return rc == 0 ? put(out, "；单位 %s</text>\n", sheet->units) : -1;
+    return rc == 0 ? put_format(out, "；单位 %s</text>\n", sheet->units) : -1;
 }
 
 // value with three decimals into text, never "-0.000" (a coordinate measured a hair below zero
@@ -195,13 +183,13 @@ const char *fixed3(double value, char text[32]) {
 
 // A dash pattern given in page mm, in datum units ("none" for a solid line).
 int put_dashes(FILE *out, const char *dash, double scale) {
-    if (!dash[0]) return put(out, "none");
+    if (!dash[0]) return put_format(out, "none");
     const char *p = dash;
     int rc = 0;
     for (char *end; *p && rc == 0; p = end) {
         double d = strtod(p, &end);
         if (end == p) break;
-        rc = put(out, "%s%.4g", p == dash ? "" : " ", d / scale);
+        rc = put_format(out, "%s%.4g", p == dash ? "" : " ", d / scale);
     }
     return rc;
 }
@@ -209,11 +197,11 @@ int put_dashes(FILE *out, const char *dash, double scale) {
 // Bodies and footprints in datum coordinates; strokes and dashes are given in page mm divided by
 // the scale, as no viewer agrees on strokes that do not scale.
 int put_model(FILE *out, const job_sheet *sheet, const footprint *fps, const view &v) {
-    int rc = put(out, "<g id=\"model\" transform=\"matrix(%.6f 0 0 %.6f %.3f %.3f)\">\n", v.s, -v.s, v.tx, v.ty);
+    int rc = put_format(out, "<g id=\"model\" transform=\"matrix(%.6f 0 0 %.6f %.3f %.3f)\">\n", v.s, -v.s, v.tx, v.ty);
     for (int b = 0; b < sheet->body_count && rc == 0; ++b) {
         const double *box = sheet->bodies[b];
         char x[32], y[32], w[32], h[32];
-        rc = put(out,
+        rc = put_format(out,
                  "<rect class=\"body\" x=\"%s\" y=\"%s\" width=\"%s\" height=\"%s\" fill=\"#e8e8e8\" "
                  "stroke=\"#777\" stroke-width=\"%.4g\"/>\n",
                  fixed3(box[0], x), fixed3(box[1], y), fixed3(box[2] - box[0], w), fixed3(box[3] - box[1], h), 0.3 / v.s);
@@ -221,21 +209,21 @@ int put_model(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
     for (int r = 0; r < sheet->count && rc == 0; ++r) {
         if (!fps[r].has_box) continue;
         const kind_style *st = style_of(fps[r].row);
-        rc = put(out, "<polygon class=\"fp %s\" data-name=\"", st->cls);
+        rc = put_format(out, "<polygon class=\"fp %s\" data-name=\"", st->cls);
         if (rc == 0) rc = put_html_text(out, fps[r].row->data->electrode_name);
-        if (rc == 0) rc = put(out, "\" points=\"");
+        if (rc == 0) rc = put_format(out, "\" points=\"");
         for (int i = 0; i < 4 && rc == 0; ++i)
         {
             char x[32], y[32];
-            rc = put(out, "%s%s,%s", i ? " " : "", fixed3(fps[r].corners[i][0], x), fixed3(fps[r].corners[i][1], y));
+            rc = put_format(out, "%s%s,%s", i ? " " : "", fixed3(fps[r].corners[i][0], x), fixed3(fps[r].corners[i][1], y));
         }
         if (rc == 0)
-            rc = put(out, "\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" stroke-width=\"%.4g\" stroke-dasharray=\"", st->fill,
+            rc = put_format(out, "\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" stroke-width=\"%.4g\" stroke-dasharray=\"", st->fill,
                      st->stroke, (st->dash[0] ? 0.5 : 0.35) / v.s);
         if (rc == 0) rc = put_dashes(out, st->dash, v.s);
-        if (rc == 0) rc = put(out, "\"/>\n");
+        if (rc == 0) rc = put_format(out, "\"/>\n");
     }
-    return rc == 0 ? put(out, "</g>\n") : -1;
+    return rc == 0 ? put_format(out, "</g>\n") : -1;
 }
 
 // An arrow on the page from (x, y) along (dx, dy) (page length), its head a filled triangle.
@@ -243,7 +231,7 @@ int put_arrow(FILE *out, double x, double y, double dx, double dy, const char *c
     double len = hypot(dx, dy);
     if (len < 0.3) return 0;
     double ux = dx / len, uy = dy / len, hx = x + dx, hy = y + dy, bx = hx - 1.6 * ux, by = hy - 1.6 * uy;
-    return put(out,
+    return put_format(out,
                "<g class=\"%s\"><line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"%s\" stroke-width=\"0.35\"/>"
                "<polygon points=\"%.2f,%.2f %.2f,%.2f %.2f,%.2f\" fill=\"%s\"/></g>\n",
                cls, x, y, bx, by, colour, hx, hy, bx - 0.6 * uy, by + 0.6 * ux, bx + 0.6 * uy, by - 0.6 * ux, colour);
@@ -251,12 +239,12 @@ int put_arrow(FILE *out, double x, double y, double dx, double dy, const char *c
 
 int put_datum(FILE *out, const view &v) {
     double x = v.px(0), y = v.py(0);
-    int rc = put(out, "<g id=\"datum\"><circle cx=\"%.2f\" cy=\"%.2f\" r=\"1.2\" fill=\"none\" stroke=\"#000\" stroke-width=\"0.3\"/>"
+    int rc = put_format(out, "<g id=\"datum\"><circle cx=\"%.2f\" cy=\"%.2f\" r=\"1.2\" fill=\"none\" stroke=\"#000\" stroke-width=\"0.3\"/>"
                       "<circle cx=\"%.2f\" cy=\"%.2f\" r=\"0.4\"/></g>\n", x, y, x, y);
     if (rc == 0) rc = put_arrow(out, x, y, 14, 0, "#c00000", "axis");
     if (rc == 0) rc = put_arrow(out, x, y, 0, -14, "#008000", "axis");
-    if (rc == 0) rc = put(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"3\" fill=\"#c00000\">X</text>", x + 14.5, y + 1);
-    return rc == 0 ? put(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"3\" fill=\"#008000\">Y</text>\n", x - 1, y - 15) : -1;
+    if (rc == 0) rc = put_format(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"3\" fill=\"#c00000\">X</text>", x + 14.5, y + 1);
+    return rc == 0 ? put_format(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"3\" fill=\"#008000\">Y</text>\n", x - 1, y - 15) : -1;
 }
 
 // Each placed electrode's ECS X arrow, or a cross at its origin when it has no box.
@@ -269,7 +257,7 @@ int put_marks(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
         const kind_style *st = style_of(row);
         double ox = v.px(row->axes.origin[0]), oy = v.py(row->axes.origin[1]);
         if (!f->has_box) {
-            rc = put(out, "<path class=\"cross\" d=\"M%.2f %.2fl2 2m0 -2l-2 2\" stroke=\"#d00000\" stroke-width=\"0.4\"/>\n",
+            rc = put_format(out, "<path class=\"cross\" d=\"M%.2f %.2fl2 2m0 -2l-2 2\" stroke=\"#d00000\" stroke-width=\"0.4\"/>\n",
                      ox - 1, oy - 1);
             continue;
         }
@@ -282,19 +270,19 @@ int put_marks(FILE *out, const job_sheet *sheet, const footprint *fps, const vie
 // A name moved from its own place is tied back to its electrode by a leader line.
 int put_label(FILE *out, const footprint *f, const rect &r, int moved, const view &v) {
     double ax = v.px(f->anchor[0]), ay = v.py(f->anchor[1]);
-    int rc = put(out, "<g class=\"label\">");
+    int rc = put_format(out, "<g class=\"label\">");
     double lx, ly;
     nearest_on(r, ax, ay, &lx, &ly);
     if (rc == 0 && moved)
-        rc = put(out, "<line class=\"leader\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#555\" "
+        rc = put_format(out, "<line class=\"leader\" x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke=\"#555\" "
                       "stroke-width=\"0.2\"/><circle cx=\"%.2f\" cy=\"%.2f\" r=\"0.5\" fill=\"#555\"/>",
                  ax, ay, lx, ly, ax, ay);
     if (rc == 0)
-        rc = put(out, "<rect class=\"lbl\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"#fff\" "
+        rc = put_format(out, "<rect class=\"lbl\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"#fff\" "
                       "fill-opacity=\"0.8\"/><text x=\"%.2f\" y=\"%.2f\" font-size=\"%.1f\" fill=\"%s\">",
                  r.x, r.y, r.w, r.h, r.x + 0.4, r.y + r.h - 0.9, kFont, style_of(f->row)->stroke);
     if (rc == 0) rc = put_html_text(out, f->row->data->electrode_name);
-    return rc == 0 ? put(out, "</text></g>\n") : -1;
+    return rc == 0 ? put_format(out, "</text></g>\n") : -1;
 }
 
 int put_labels(FILE *out, const job_sheet *sheet, const footprint *fps, const view &v) {
@@ -316,11 +304,11 @@ int put_labels(FILE *out, const job_sheet *sheet, const footprint *fps, const vi
 }
 
 int put_legend_item(FILE *out, double y, const kind_style *st, const char *text) {
-    int rc = put(out, "<rect x=\"%.1f\" y=\"%.1f\" width=\"8\" height=\"4\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" "
+    int rc = put_format(out, "<rect x=\"%.1f\" y=\"%.1f\" width=\"8\" height=\"4\" fill=\"%s\" fill-opacity=\"0.15\" stroke=\"%s\" "
                       "stroke-width=\"0.4\" stroke-dasharray=\"%s\"/><text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">",
                  kLegendX, y, st->fill, st->stroke, st->dash[0] ? st->dash : "none", kLegendX + 10, y + 3.2);
     if (rc == 0) rc = put_html_text(out, text);
-    return rc == 0 ? put(out, "</text>\n") : -1;
+    return rc == 0 ? put_format(out, "</text>\n") : -1;
 }
 
 // The electrodes the map could not place: no coordinate system and no box.
@@ -328,35 +316,35 @@ int put_unplaced(FILE *out, const job_sheet *sheet, const footprint *fps, double
     int rc = 0, shown = 0;
     for (int r = 0; r < sheet->count && rc == 0; ++r) {
         if (fps[r].placed) continue;
-        if (shown == 0) rc = put(out, "<text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">未画出（无坐标系且无实体）：</text>\n", kLegendX, y);
+        if (shown == 0) rc = put_format(out, "<text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">未画出（无坐标系且无实体）：</text>\n", kLegendX, y);
         if (rc != 0) break;
         if (++shown > 12) {
-            rc = put(out, "<text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">……</text>\n", kLegendX + 2, y + 4.5 * shown);
+            rc = put_format(out, "<text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">……</text>\n", kLegendX + 2, y + 4.5 * shown);
             break;
         }
-        rc = put(out, "<text class=\"unplaced\" x=\"%.1f\" y=\"%.1f\" font-size=\"3\">", kLegendX + 2, y + 4.5 * shown);
+        rc = put_format(out, "<text class=\"unplaced\" x=\"%.1f\" y=\"%.1f\" font-size=\"3\">", kLegendX + 2, y + 4.5 * shown);
         if (rc == 0) rc = put_html_text(out, fps[r].row->data->electrode_name);
-        if (rc == 0) rc = put(out, "</text>\n");
+        if (rc == 0) rc = put_format(out, "</text>\n");
     }
     return rc;
 }
 
 int put_legend(FILE *out, const job_sheet *sheet, const footprint *fps) {
-    int rc = put(out, "<g id=\"legend\"><text x=\"%.1f\" y=\"20\" font-size=\"4\" font-weight=\"bold\">图例</text>\n", kLegendX);
+    int rc = put_format(out, "<g id=\"legend\"><text x=\"%.1f\" y=\"20\" font-size=\"4\" font-weight=\"bold\">图例</text>\n", kLegendX);
     double y = 24;
     for (int k = 0; k < 4 && rc == 0; ++k, y += 6) rc = put_legend_item(out, y, &kStyles[k], kStyles[k].legend);
     const kind_style body = {"body", "#777", "#777", "", "工件实体（外形框）"};
     if (rc == 0) rc = put_legend_item(out, y, &body, body.legend);
     y += 8;
     if (rc == 0) rc = put_arrow(out, kLegendX, y, 8, 0, "#1f4e9c", "legend");
-    if (rc == 0) rc = put(out, "<text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">电极坐标系 X 轴</text>\n", kLegendX + 10, y + 1);
+    if (rc == 0) rc = put_format(out, "<text x=\"%.1f\" y=\"%.1f\" font-size=\"3\">电极坐标系 X 轴</text>\n", kLegendX + 10, y + 1);
     y += 6;
     if (rc == 0)
-        rc = put(out, "<path d=\"M%.1f %.1fl2 2m0 -2l-2 2\" stroke=\"#d00000\" stroke-width=\"0.4\"/><text x=\"%.1f\" y=\"%.1f\" "
+        rc = put_format(out, "<path d=\"M%.1f %.1fl2 2m0 -2l-2 2\" stroke=\"#d00000\" stroke-width=\"0.4\"/><text x=\"%.1f\" y=\"%.1f\" "
                       "font-size=\"3\">无实体或 " KV_BOX_FAILED_FLAG "：电极原点</text>\n",
                  kLegendX + 3, y - 1, kLegendX + 10, y + 1);
     if (rc == 0) rc = put_unplaced(out, sheet, fps, y + 8);
-    return rc == 0 ? put(out, "</g>\n") : -1;
+    return rc == 0 ? put_format(out, "</g>\n") : -1;
 }
 
 // A bar of a round length (1, 2 or 5 times a power of ten) at most 60 mm long on the page.
@@ -365,10 +353,10 @@ int put_scale_bar(FILE *out, const view &v, const char *units) {
     if (length * 5 * v.s <= 60) length *= 5;
     else if (length * 2 * v.s <= 60) length *= 2;
     double w = length * v.s, x = kAreaX, y = kScaleY;
-    int rc = put(out, "<g id=\"scale\" data-length=\"%g\"><path d=\"M%.2f %.2fv-1.5M%.2f %.2fh%.3fM%.3f %.2fv-1.5\" stroke=\"#000\" "
+    int rc = put_format(out, "<g id=\"scale\" data-length=\"%g\"><path d=\"M%.2f %.2fv-1.5M%.2f %.2fh%.3fM%.3f %.2fv-1.5\" stroke=\"#000\" "
                       "stroke-width=\"0.4\" fill=\"none\"/>",
                  length, x, y, x, y, w, x + w, y);
-    if (rc == 0) rc = put(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"3\">%g %s（1 : %g）</text></g>\n", x + w + 2, y, length, units,
+    if (rc == 0) rc = put_format(out, "<text x=\"%.2f\" y=\"%.2f\" font-size=\"3\">%g %s（1 : %g）</text></g>\n", x + w + 2, y, length, units,
                           1 / v.s);
     return rc;
 }
@@ -381,7 +369,7 @@ int put_job_map(FILE *out, const job_sheet *sheet) {
     if (!fps) return -1;
     for (int r = 0; r < sheet->count; ++r) footprint_of(&sheet->rows[r], &fps[r]);
     view v = fit(sheet, fps);
-    int rc = put(out,
+    int rc = put_format(out,
                  "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"setup-map\" width=\"%dmm\" height=\"%dmm\" "
                  "viewBox=\"0 0 %d %d\" font-family=\"SimSun, 'WenQuanYi Zen Hei', sans-serif\">\n"
                  "<rect width=\"%d\" height=\"%d\" fill=\"#fff\"/>\n",
@@ -393,13 +381,13 @@ int put_job_map(FILE *out, const job_sheet *sheet) {
     if (rc == 0) rc = put_labels(out, sheet, fps, v);
     if (rc == 0) rc = put_legend(out, sheet, fps);
     if (rc == 0) rc = put_scale_bar(out, v, sheet->units);
-    if (rc == 0) rc = put(out, "</svg>\n");
+    if (rc == 0) rc = put_format(out, "</svg>\n");
     free(fps);
     return rc;
 }
 
 int write_job_map_svg(FILE *out, const job_sheet *sheet) {
     if (!out || !sheet) return -1;
-    if (put(out, "<?xml version=\"1.0\" encoding=\"GBK\"?>\n") != 0 || put_job_map(out, sheet) != 0) return -1;
+    if (put_format(out, "<?xml version=\"1.0\" encoding=\"GBK\"?>\n") != 0 || put_job_map(out, sheet) != 0) return -1;
     return ferror(out) ? -1 : 0;
 }

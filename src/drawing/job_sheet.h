@@ -109,6 +109,13 @@ int put_csv_field(FILE *out, const char *text);
 /* text to out with & < > " written as entities (HTML and SVG). 0, or -1 when the write failed. */
 int put_html_text(FILE *out, const char *text);
 
+/* fprintf to out for the job sheet's writers. 0, or -1 when the write failed. */
+#if defined(__GNUC__)
+int put_format(FILE *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
+#else
+int put_format(FILE *out, const char *format, ...);
+#endif
+
 /* Writers: the sheet to out. 0, or -1 when a write failed. */
 int write_job_csv(FILE *out, const job_sheet *sheet);
 int write_job_html(FILE *out, const job_sheet *sheet);

@@ -57,58 +57,47 @@ int numeric_column(int c) { return (c >= 1 && c <= 4) || (c >= 6 && c <= 11) || 
 // The flag column and a missing blank stand out.
 int warning_cell(int c, const char *text) { return c == 5 || (c == 28 && strcmp(text, KV_NO_STOCK_TEXT) == 0); }
 
-#if defined(__GNUC__)
-int put(FILE *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
-#endif
-int put(FILE *out, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    int n = vfprintf(out, format, args);
-    va_end(args);
-    return n < 0 ? -1 : 0;
-}
-
 int put_text(FILE *out, const char *text) { return put_html_text(out, text); }
 
 int put_cell(FILE *out, const char *tag, const char *cls, const char *text) {
-    int rc = put(out, "<%s%s%s%s>", tag, cls ? " class=\"" : "", cls ? cls : "", cls ? "\"" : "");
+    int rc = put_format(out, "<%s%s%s%s>", tag, cls ? " class=\"" : "", cls ? cls : "", cls ? "\"" : "");
     if (rc == 0) rc = put_text(out, text);
-    return rc == 0 ? put(out, "</%s>", tag) : -1;
+    return rc == 0 ? put_format(out, "</%s>", tag) : -1;
 }
 
 int put_header(FILE *out, const job_sheet *s) {
-    int rc = put(out, "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"gbk\">\n<title>");
+    int rc = put_format(out, "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"gbk\">\n<title>");
     if (rc == 0) rc = put_text(out, s->workpiece);
-    if (rc == 0) rc = put(out, " EDM加工单</title>\n%s</head><body>\n<h1>EDM加工单</h1>\n<table class=\"head\"><tr>", kStyle);
+    if (rc == 0) rc = put_format(out, " EDM加工单</title>\n%s</head><body>\n<h1>EDM加工单</h1>\n<table class=\"head\"><tr>", kStyle);
     const char *labels[5] = {"模号", "工件", "日期", "基准", "单位"};
     const char *values[5] = {s->mould_no, s->workpiece, s->date, s->datum, s->units};
     for (int i = 0; i < 5 && rc == 0; ++i) {
         rc = put_cell(out, "th", NULL, labels[i]);
         if (rc == 0) rc = put_cell(out, "td", NULL, values[i]);
     }
-    return rc == 0 ? put(out, "</tr></table>\n") : -1;
+    return rc == 0 ? put_format(out, "</tr></table>\n") : -1;
 }
 
 int put_table_head(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
-    int rc = put(out, "<table class=\"sheet\"><thead><tr>");
+    int rc = put_format(out, "<table class=\"sheet\"><thead><tr>");
     for (const group &g : kGroups) {
         if (rc != 0) break;
-        rc = g.span == 1 ? put(out, "<th rowspan=\"2\">") : put(out, "<th colspan=\"%d\">", g.span);
+        rc = g.span == 1 ? put_format(out, "<th rowspan=\"2\">") : put_format(out, "<th colspan=\"%d\">", g.span);
         if (rc == 0) rc = put_text(out, g.span == 1 ? cells[g.first] : g.label);
-        if (rc == 0) rc = put(out, "</th>");
+        if (rc == 0) rc = put_format(out, "</th>");
     }
-    if (rc == 0) rc = put(out, "</tr>\n<tr>");
+    if (rc == 0) rc = put_format(out, "</tr>\n<tr>");
     for (const group &g : kGroups)
         for (int c = g.first; g.span > 1 && c < g.first + g.span && rc == 0; ++c)
             rc = put_cell(out, "th", NULL, c >= 15 && c < 21 ? kGapHeads[c - 15] : cells[c]);
-    return rc == 0 ? put(out, "</tr></thead>\n<tbody>\n") : -1;
+    return rc == 0 ? put_format(out, "</tr></thead>\n<tbody>\n") : -1;
 }
 
 int put_row(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]) {
-    int rc = put(out, "<tr>");
+    int rc = put_format(out, "<tr>");
     for (int c = 0; c < KV_JOB_COLUMNS && rc == 0; ++c)
         rc = put_cell(out, "td", warning_cell(c, cells[c]) ? "f" : numeric_column(c) ? "n" : NULL, cells[c]);
-    return rc == 0 ? put(out, "</tr>\n") : -1;
+    return rc == 0 ? put_format(out, "</tr>\n") : -1;
 }
 
 // Cut-list lines: a blank of the list, those no blank fits, those whose box NX failed to measure.
@@ -135,32 +124,32 @@ int put_cut_line(FILE *out, const job_sheet *s, int index) {
         const double dims[3] = {s->stock.blanks[index].a, s->stock.blanks[index].b, s->stock.blanks[index].l};
         format_size(dims, label, sizeof label);
     }
-    int rc = put(out, "<tr>");
+    int rc = put_format(out, "<tr>");
     if (rc == 0) rc = put_cell(out, "td", index < 0 ? "f" : NULL, label);
-    if (rc == 0) rc = put(out, "<td class=\"n\">%d</td><td>", pieces);
+    if (rc == 0) rc = put_format(out, "<td class=\"n\">%d</td><td>", pieces);
     const char *sep = "";
     for (int r = 0; r < s->count && rc == 0; ++r) {
         const job_row *row = &s->rows[r];
         if (!on_cut_line(row, index)) continue;
-        rc = put(out, "%s", sep);
+        rc = put_format(out, "%s", sep);
         if (rc == 0) rc = put_text(out, row->data->electrode_name);
         sep = " ";
     }
-    return rc == 0 ? put(out, "</td></tr>\n") : -1;
+    return rc == 0 ? put_format(out, "</td></tr>\n") : -1;
 }
 
 int put_footer(FILE *out, const job_sheet *s) {
-    int rc = put(out, "</tbody></table>\n<div class=\"foot\"><table><tr><th>备料（mm）</th><th>数量</th><th>电极</th></tr>\n");
+    int rc = put_format(out, "</tbody></table>\n<div class=\"foot\"><table><tr><th>备料（mm）</th><th>数量</th><th>电极</th></tr>\n");
     for (int i = 0; i < s->stock.count && rc == 0; ++i) rc = put_cut_line(out, s, i);
     if (rc == 0) rc = put_cut_line(out, s, kNoBlank);
     if (rc == 0) rc = put_cut_line(out, s, kBoxFailed);
     int total = 0;
     for (int r = 0; r < s->count; ++r) total += job_row_pieces(&s->rows[r]);
-    if (rc == 0) rc = put(out, "</table>\n<p class=\"total\">电极总数：%d（%d 种）</p></div>\n", total, s->count);
+    if (rc == 0) rc = put_format(out, "</table>\n<p class=\"total\">电极总数：%d（%d 种）</p></div>\n", total, s->count);
     // The setup map on a page of its own, as the map file shows it.
-    if (rc == 0) rc = put(out, "<div class=\"map\">\n");
+    if (rc == 0) rc = put_format(out, "<div class=\"map\">\n");
     if (rc == 0) rc = put_job_map(out, s);
-    return rc == 0 ? put(out, "</div>\n</body></html>\n") : -1;
+    return rc == 0 ? put_format(out, "</div>\n</body></html>\n") : -1;
 }
 
 }  // namespace
@@ -179,4 +168,12 @@ int write_job_html(FILE *out, const job_sheet *sheet) {
     if (rc == 0) rc = put_footer(out, sheet);
     free(cells);
     return rc == 0 && !ferror(out) ? 0 : -1;
+}
+
+int put_format(FILE *out, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = vfprintf(out, format, args);
+    va_end(args);
+    return n < 0 ? -1 : 0;
 }

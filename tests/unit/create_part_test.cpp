@@ -42,6 +42,18 @@ protected:
         return rc;
     }
     std::string lacks_;  // what the last part made lacks
+    // A new A4 drawing of the core, shown; the null tag when NX refused.
+    static tag_t open_drawing(const char* name) {
+        UF_DRAW_info_t info{};
+        info.size_state = UF_DRAW_CUSTOM_SIZE;
+        info.size.custom_size[0] = 297;
+        info.size.custom_size[1] = 210;
+        info.drawing_scale = 1;
+        info.units = UF_PART_METRIC;
+        tag_t drawing = NULL_TAG;
+        if (UF_DRAW_create_drawing(name, &info, &drawing) != 0 || UF_DRAW_open_drawing(drawing) != 0) return NULL_TAG;
+        return drawing;
+    }
     tag_t loaded(const std::string& rel) { return UF_PART_ask_part_tag((tmp_ / rel).c_str()); }
     bool on_disk(const std::string& rel) {
         int status = 1;
@@ -156,15 +168,8 @@ TEST_F(ElectrodePart, TemplateObjectsOnAnElectrodeLayerAreNeverLinked) {
       { "id": 2, "type": "point", "coords": [5, 5, 0] },
       { "id": 3, "type": "note", "origin": [20, 20, 0], "text": ["TITLE"] } ] })");
     ASSERT_EQ(0, UF_LAYER_set_status(101, UF_LAYER_WORK_LAYER));
-    UF_DRAW_info_t info{};
-    info.size_state = UF_DRAW_CUSTOM_SIZE;
-    info.size.custom_size[0] = 297;
-    info.size.custom_size[1] = 210;
-    info.drawing_scale = 1;
-    info.units = UF_PART_METRIC;
-    tag_t drawing = NULL_TAG;
-    ASSERT_EQ(0, UF_DRAW_create_drawing("E01", &info, &drawing));
-    ASSERT_EQ(0, UF_DRAW_open_drawing(drawing));
+    tag_t drawing = open_drawing("E01");
+    ASSERT_NE(NULL_TAG, drawing);
     tag_t group = NULL_TAG;
     ASSERT_EQ(0, import_template(tpl.c_str(), &group));
     EXPECT_EQ("KV_SHEET_TEMPLATE", object(group).name);
@@ -190,15 +195,8 @@ TEST_F(ElectrodePart, ATemplateThatCannotBeMarkedIsTakenOffTheSheet) {
     std::string tpl = tmp_ / "template.prt";
     kv_test::write_file(tpl, R"({ "format": "nxsim-part", "version": 1, "objects": [
       { "id": 1, "type": "line", "start": [10, 10, 0], "end": [200, 10, 0] } ] })");
-    UF_DRAW_info_t info{};
-    info.size_state = UF_DRAW_CUSTOM_SIZE;
-    info.size.custom_size[0] = 297;
-    info.size.custom_size[1] = 210;
-    info.drawing_scale = 1;
-    info.units = UF_PART_METRIC;
-    tag_t drawing = NULL_TAG;
-    ASSERT_EQ(0, UF_DRAW_create_drawing("E01", &info, &drawing));
-    ASSERT_EQ(0, UF_DRAW_open_drawing(drawing));
+    tag_t drawing = open_drawing("E01");
+    ASSERT_NE(NULL_TAG, drawing);
     nxsim::fail("UF_OBJ_set_name", nxsim::FaultMode::Always);
     tag_t group = 99;
     EXPECT_EQ(-1, import_template(tpl.c_str(), &group));

@@ -9,17 +9,13 @@
 #include "config/kv_text.h"
 #include "drawing/process_listing.h"
 #include "drawing_fixture.h"
+#include "test_support.h"
 
 namespace {
 
 using kv_test::DrawingFixture;
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kv_test::read_file;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

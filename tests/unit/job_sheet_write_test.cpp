@@ -13,15 +13,11 @@
 
 #include "config_fixture.h"
 #include "drawing/job_sheet.h"
+#include "test_support.h"
 
 namespace {
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kv_test::read_file;
 
 bool exists(const std::string& path) {
     struct stat st;

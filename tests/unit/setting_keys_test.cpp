@@ -13,17 +13,12 @@
 
 namespace {
 
-std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kv_test::read_file;
 
 // The keys the header names (the macro is KV_KEY_ and the key).
 std::set<std::string> header_keys() {
     std::set<std::string> keys;
-    std::string text = read_all(kv_test::source_path("src/config/setting_keys.h"));
+    std::string text = read_file(kv_test::source_path("src/config/setting_keys.h"));
     std::regex define(R"re(#define KV_KEY_(\w+) "(\w+)")re");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), define); it != std::sregex_iterator(); ++it) {
         EXPECT_EQ((*it)[1].str(), (*it)[2].str()) << "a macro named after another key";
@@ -35,8 +30,8 @@ std::set<std::string> header_keys() {
 TEST(SettingKeys, EachKeyIsShippedDocumentedAndNamedOnlyInItsHeader) {
     std::set<std::string> keys = header_keys();
     ASSERT_GE(keys.size(), 45u);
-    std::string config = read_all(kv_test::source_path("kit/data/config.dat"));
-    std::string readme = read_all(kv_test::source_path("kit/README.md"));
+    std::string config = read_file(kv_test::source_path("kit/data/config.dat"));
+    std::string readme = read_file(kv_test::source_path("kit/README.md"));
     std::set<std::string> shipped;
     std::regex line(R"re((^|\n)#?[ \t]*([A-Z][A-Z0-9]*_[A-Z0-9_]+)[ \t]*=)re");  // comments name KEY, POSI, SIZE
     for (auto it = std::sregex_iterator(config.begin(), config.end(), line); it != std::sregex_iterator(); ++it)
@@ -52,7 +47,7 @@ TEST(SettingKeys, EachKeyIsShippedDocumentedAndNamedOnlyInItsHeader) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kv_test::source_path("src"))) {
         std::string path = entry.path().string();
         if (!entry.is_regular_file() || path.find("setting_keys.h") != std::string::npos) continue;
-        std::string text = read_all(path);
+        std::string text = read_file(path);
         for (const std::string& key : keys)
             EXPECT_EQ(std::string::npos, text.find("\"" + key + "\"")) << key << " spelled out in " << path;
     }

@@ -1,6 +1,8 @@
 // Helpers shared by the unit tests.
 #pragma once
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,14 @@
 namespace kv_test {
 
 inline std::string source_path(const std::string& rel) { return std::string(KV_SOURCE_DIR) + "/" + rel; }
+
+// The bytes of a file (empty when it cannot be read).
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 // Transcript lines are UTF-8; test literals are GBK like the plug-in's texts.
 inline std::vector<std::string> gbk_lines(const std::vector<std::string>& utf8) {
