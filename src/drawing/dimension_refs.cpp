@@ -12,7 +12,6 @@
 #include "drawing/model_list.h"
 #include "drawing/wcs.h"
 #include "electrode/electrode.h"
-#include "shell/late_calls.h"
 
 namespace {
 

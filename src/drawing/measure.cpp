@@ -9,7 +9,7 @@
 #include <string.h>
 
 #include "drawing/wcs.h"
-#include "shell/late_calls.h"
+#include "platform/late_calls.h"
 
 namespace {
 

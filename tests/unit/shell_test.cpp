@@ -11,7 +11,7 @@
 #include "layer/layer_dialog.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
-#include "shell/late_calls.h"
+#include "platform/late_calls.h"
 #include "shell/shell.h"
 #include "platform/win_services.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-#include "shell/late_calls.h"
+#include "platform/late_calls.h"
 
 #include "platform/win_services.h"
 
