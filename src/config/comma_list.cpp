@@ -46,14 +46,20 @@ int list_item_index(const char *list, const char *text) {
     return -1;
 }
 
+int list_item_whole(const char *list, int index, char *text, size_t size) {
+    if (!text || size == 0) return -1;
+    text[0] = '\0';
+    if (!list || index < 0 || index >= list_item_count(list)) return -1;
+    list_item(list, index, text, size);
+    // A lead byte just before the comma has lost its trail byte: it is no character.
+    kv_drop_split_char(text);
+    return 0;
+}
+
 int setting_list_item(const char *key, int index, char *text, size_t size) {
     if (!text || size == 0) return -1;
     text[0] = '\0';
     char list[KV_SETTING_BUFSIZE];
     read_setting(key, list, sizeof list);
-    if (index < 0 || index >= list_item_count(list)) return -1;
-    list_item(list, index, text, size);
-    // A lead byte just before the comma has lost its trail byte: it is no character.
-    kv_drop_split_char(text);
-    return 0;
+    return list_item_whole(list, index, text, size);
 }

@@ -16,6 +16,10 @@ int list_item(const char *list, int n, char *text, size_t size);
 /* The index of the first item equal to text (ASCII case ignored), or -1. */
 int list_item_index(const char *list, const char *text);
 
+/* Item index of list into text (size bytes), never ending in half a double-byte character (a
+ * list read cut may end inside one). 0; -1 and the empty text when the list has no such item. */
+int list_item_whole(const char *list, int index, char *text, size_t size);
+
 /* Item index of the comma list in setting key (read afresh) into text (size bytes), never
  * ending in half a double-byte character. 0; -1 and the empty text when the setting is missing
  * or has no such item. */

@@ -164,11 +164,25 @@ void measure_bodies(job_sheet *sheet, const job_frame *datum) {
     }
 }
 
+// The settings a row reads, read once per press.
+struct row_settings {
+    char material[KV_SETTING_BUFSIZE], method[KV_SETTING_BUFSIZE], machine[KV_SETTING_BUFSIZE];
+    double clearance, clamp;
+};
+
+void read_row_settings(row_settings *s) {
+    read_setting(KV_KEY_ELECTRODE_DRAFT_MATERIAL, s->material, sizeof s->material);
+    read_setting(KV_KEY_ELECTRODE_DRAFT_METHOD, s->method, sizeof s->method);
+    read_setting(KV_KEY_ELECTRODE_DRAFT_MACH, s->machine, sizeof s->machine);
+    s->clearance = setting_size(KV_KEY_ELECTRODE_STOCK_CLEARANCE, KV_DEFAULT_CLEARANCE);
+    s->clamp = setting_size(KV_KEY_ELECTRODE_STOCK_CLAMP, KV_DEFAULT_CLAMP);
+}
+
 // One row: texts, placement in datum, and when measure is 1 box and stock. 0; -1 (the user told,
 // the row left unfilled) when NX could not say whether the electrode has a coordinate system: the
 // row would read NO_ECS, measured in the datum's axes with a larger blank.
-int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, const job_sheet *sheet, double mm,
-             int measure) {
+int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, const job_sheet *sheet,
+             const row_settings *settings, double mm, int measure) {
     tag_t csys = NULL_TAG;
     if (find_electrode_csys(d->electrode_name, &csys) != 0) {
         char message[KV_RECORD_TEXT_SIZE + 64];
@@ -177,9 +191,9 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
         return -1;
     }
     row->data = d;
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MATERIAL, d->material_index, row->material, sizeof row->material);
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_METHOD, d->edm_method_index, row->method, sizeof row->method);
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MACH, d->machine_index, row->machine, sizeof row->machine);
+    list_item_whole(settings->material, d->material_index, row->material, sizeof row->material);
+    list_item_whole(settings->method, d->edm_method_index, row->method, sizeof row->method);
+    list_item_whole(settings->machine, d->machine_index, row->machine, sizeof row->machine);
     job_frame ecs;
     int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
                                         ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0);
@@ -191,8 +205,7 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
         row->box_failed = 1;  // the WCS could not be kept, so it was never turned to measure
     if (!row->has_box) return 0;
     const double size_mm[3] = {row->size[0] * mm, row->size[1] * mm, row->size[2] * mm};
-    choose_stock(&sheet->stock, size_mm, setting_size(KV_KEY_ELECTRODE_STOCK_CLEARANCE, KV_DEFAULT_CLEARANCE),
-                 setting_size(KV_KEY_ELECTRODE_STOCK_CLAMP, KV_DEFAULT_CLAMP), &row->stock);
+    choose_stock(&sheet->stock, size_mm, settings->clearance, settings->clamp, &row->stock);
     return 0;
 }
 
@@ -278,11 +291,13 @@ int gather_job_sheet(const electrode_record *head, job_sheet *sheet) {
         return -3;
     }
     work_part_name(sheet->part_name, sizeof sheet->part_name);
+    row_settings settings;
+    read_row_settings(&settings);
     saved_state saved;
     // Without the user's WCS in hand it is never moved: rows are then written without boxes.
     int keep = keep_state(&saved) == 0, rc = 0;
     for (const electrode_record *r = head; r && rc == 0; r = r->next, ++sheet->count)
-        rc = fill_row(&sheet->rows[sheet->count], &r->data, &datum, sheet, mm, keep);
+        rc = fill_row(&sheet->rows[sheet->count], &r->data, &datum, sheet, &settings, mm, keep);
     if (keep && rc == 0) measure_bodies(sheet, &datum);
     if (keep) give_back_state(&saved);
     if (rc != 0) {

@@ -155,9 +155,10 @@ int select_electrode_objects(void) {
 }
 
 int apply_layer_dialog(int dialog_id) {
-    // The range is taken as configured: with ELECTRODE_END_LAYER missing nothing passes.
-    int start = setting_int(KV_KEY_ELECTRODE_START_LAYER);
-    int end = setting_int(KV_KEY_ELECTRODE_END_LAYER);
+    // The range is taken as configured (within NX's layers): with ELECTRODE_END_LAYER missing
+    // nothing passes.
+    int start = 0, end = 0;
+    electrode_layer_range(&start, &end);
     int color_set = setting_int(KV_KEY_ELECTRODE_COLOR_SET);
     double rgb[3] = {setting_real(KV_KEY_ELECTRODE_COLOR_R), setting_real(KV_KEY_ELECTRODE_COLOR_G),
                      setting_real(KV_KEY_ELECTRODE_COLOR_B)};
@@ -165,7 +166,7 @@ int apply_layer_dialog(int dialog_id) {
     int layer = 0;
     ask_int_value(dialog_id, kLayerField, &layer);
     // A layer NX does not have would move nothing and make no category: refused as well.
-    if (layer < start || layer > end || layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) {
+    if (layer < start || layer > end) {
         show(KV_LAYER_RANGE_TEXT);
         return -1;
     }
