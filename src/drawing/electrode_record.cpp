@@ -13,54 +13,13 @@
 #include "config/settings.h"
 #include "electrode/electrode.h"
 #include "electrode/work_part.h"
+#include "drawing/process_fields.h"
 #include "ui/fields.h"
 
 electrode_record *electrode_list = NULL;
 electrode_data process_clipboard;  // zero at load: static storage
 
 namespace {
-
-// How a process field is shown in the dialog and kept in the record.
-enum FieldKind {
-    kText,    // a text field and the record's text
-    kChoice,  // an option menu and the index of its item
-    kReal,    // a real field
-    kInt,     // an integer field or a toggle
-    kPerson,  // an option menu and the text of its item
-};
-
-struct ProcessField {
-    const char *object;   // the dialog object
-    FieldKind kind;
-    size_t offset;        // of the field in electrode_data
-    const char *setting;  // option menus: the setting whose comma list holds the items
-};
-
-// The process fields, in the order the dialog is read and shown (option menus are loaded in
-// this order too). Texts are KV_RECORD_TEXT_SIZE bytes.
-const ProcessField kProcessFields[] = {
-    {"STR_0", kText, offsetof(electrode_data, mould_no), NULL},
-    {"WORKPIECE_STR", kText, offsetof(electrode_data, workpiece_name), NULL},
-    {"MATERIAL_OPTION", kChoice, offsetof(electrode_data, material_index), KV_KEY_ELECTRODE_DRAFT_MATERIAL},
-    {"METHOD_OPTION", kChoice, offsetof(electrode_data, edm_method_index), KV_KEY_ELECTRODE_DRAFT_METHOD},
-    {"MACHINE_OPTION", kChoice, offsetof(electrode_data, machine_index), KV_KEY_ELECTRODE_DRAFT_MACH},
-    {"COARSE_SIZE_REAL", kReal, offsetof(electrode_data, coarse_gap), NULL},
-    {"COARSE_NUM_INT", kInt, offsetof(electrode_data, coarse_count), NULL},
-    {"SUPR_CORASE_SZIE_REAL", kReal, offsetof(electrode_data, supr_coarse_gap), NULL},
-    {"SUPR_COARSE_NUM_INT", kInt, offsetof(electrode_data, supr_coarse_count), NULL},
-    {"FINE_SIZE_REAL", kReal, offsetof(electrode_data, fine_gap), NULL},
-    {"FINE_NUM_INT", kInt, offsetof(electrode_data, fine_count), NULL},
-    {"TOGGLE_20", kInt, offsetof(electrode_data, wire_cut), NULL},
-    {"TOGGLE_21", kInt, offsetof(electrode_data, relief), NULL},
-    {"TOGGLE_22", kInt, offsetof(electrode_data, clear_r_corner), NULL},
-    {"TOGGLE_23", kInt, offsetof(electrode_data, clear_square_corner), NULL},
-    {"DRAW_OPTION", kPerson, offsetof(electrode_data, drawn_by), KV_KEY_ELECTRODE_DRAFT_MAN},
-    {"SPLIT_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, split_by), KV_KEY_ELECTRODE_DRAFT_SPLIT},
-    {"CREATE_ELECTRODE_OPTION", kPerson, offsetof(electrode_data, electrode_by), KV_KEY_ELECTRODE_DRAFT_CREATE},
-};
-
-void *field_of(electrode_data *data, const ProcessField &f) { return (char *)data + f.offset; }
-const void *field_of(const electrode_data *data, const ProcessField &f) { return (const char *)data + f.offset; }
 
 // A person is stored as the item text of its setting list; the menu shows the item's index.
 void read_person(int dialog_id, const char *object, const char *setting, char *text, size_t size) {
@@ -186,8 +145,9 @@ int set_option_items(int dialog_id, const char *object, const char *list) {
 }
 
 void fill_option_lists(int dialog_id) {
-    for (const ProcessField &f : kProcessFields) {
-        if (!f.setting) continue;
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        const process_field &f = kv_process_fields[i];
+        if (!f.object || !f.setting) continue;
         char list[KV_SETTING_BUFSIZE];
         read_setting(f.setting, list, sizeof list);
         set_option_items(dialog_id, f.object, list);
@@ -197,43 +157,53 @@ void fill_option_lists(int dialog_id) {
 void read_process_fields(int dialog_id, electrode_data *data) {
     if (!data) return;
     memset(data, 0, sizeof *data);
-    for (const ProcessField &f : kProcessFields) {
-        void *field = field_of(data, f);
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        const process_field &f = kv_process_fields[i];
+        if (!f.object) continue;
+        void *field = process_field_value(data, &f);
         switch (f.kind) {
-            case kText: read_text(dialog_id, f.object, (char *)field, KV_RECORD_TEXT_SIZE); break;
-            case kChoice:
-            case kInt: ask_int_value(dialog_id, f.object, (int *)field); break;
-            case kReal: ask_real_value(dialog_id, f.object, (double *)field); break;
-            case kPerson: read_person(dialog_id, f.object, f.setting, (char *)field, KV_RECORD_TEXT_SIZE); break;
+            case KV_FIELD_TEXT: read_text(dialog_id, f.object, (char *)field, KV_RECORD_TEXT_SIZE); break;
+            case KV_FIELD_CHOICE:
+            case KV_FIELD_COUNT:
+            case KV_FIELD_FLAG: ask_int_value(dialog_id, f.object, (int *)field); break;
+            case KV_FIELD_REAL: ask_real_value(dialog_id, f.object, (double *)field); break;
+            case KV_FIELD_PERSON: read_person(dialog_id, f.object, f.setting, (char *)field, KV_RECORD_TEXT_SIZE); break;
         }
     }
 }
 
 void show_process_fields(int dialog_id, const electrode_data *data) {
     if (!data) return;
-    for (const ProcessField &f : kProcessFields) {
-        const void *field = field_of(data, f);
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        const process_field &f = kv_process_fields[i];
+        if (!f.object) continue;
+        const void *field = process_field_value(data, &f);
         switch (f.kind) {
-            case kText: set_string_value(dialog_id, f.object, (const char *)field); break;
-            case kChoice: set_choice(dialog_id, f.object, *(const int *)field); break;
-            case kInt: set_value(dialog_id, f.object, *(const int *)field); break;
-            case kReal: set_real_value(dialog_id, f.object, *(const double *)field); break;
-            case kPerson: show_person(dialog_id, f.object, f.setting, (const char *)field); break;
+            case KV_FIELD_TEXT: set_string_value(dialog_id, f.object, (const char *)field); break;
+            case KV_FIELD_CHOICE: set_choice(dialog_id, f.object, *(const int *)field); break;
+            case KV_FIELD_COUNT:
+            case KV_FIELD_FLAG: set_value(dialog_id, f.object, *(const int *)field); break;
+            case KV_FIELD_REAL: set_real_value(dialog_id, f.object, *(const double *)field); break;
+            case KV_FIELD_PERSON: show_person(dialog_id, f.object, f.setting, (const char *)field); break;
         }
     }
 }
 
 void paste_process_data(electrode_record *record, const electrode_data *source) {
     if (!record || !source || &record->data == source) return;
-    for (const ProcessField &f : kProcessFields) {
-        void *to = field_of(&record->data, f);
-        const void *from = field_of(source, f);
+    // What the dialog edits is process data; the name is the record's own.
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        const process_field &f = kv_process_fields[i];
+        if (!f.object) continue;
+        void *to = process_field_value(&record->data, &f);
+        const void *from = process_field_value(source, &f);
         switch (f.kind) {
-            case kText:
-            case kPerson: kv_copy((char *)to, KV_RECORD_TEXT_SIZE, (const char *)from); break;
-            case kChoice:
-            case kInt: *(int *)to = *(const int *)from; break;
-            case kReal: *(double *)to = *(const double *)from; break;
+            case KV_FIELD_TEXT:
+            case KV_FIELD_PERSON: kv_copy((char *)to, KV_RECORD_TEXT_SIZE, (const char *)from); break;
+            case KV_FIELD_CHOICE:
+            case KV_FIELD_COUNT:
+            case KV_FIELD_FLAG: *(int *)to = *(const int *)from; break;
+            case KV_FIELD_REAL: *(double *)to = *(const double *)from; break;
         }
     }
 }

@@ -20,6 +20,7 @@
 #include "drawing/job_map.h"
 #include "drawing/job_ops.h"
 #include "drawing/model_list.h"
+#include "drawing/process_fields.h"
 #include "drawing/wcs.h"
 #include "electrode/electrode.h"
 #include "electrode/work_part.h"
@@ -166,14 +167,12 @@ void measure_bodies(job_sheet *sheet, const job_frame *datum) {
 
 // The settings a row reads, read once per press.
 struct row_settings {
-    char material[KV_SETTING_BUFSIZE], method[KV_SETTING_BUFSIZE], machine[KV_SETTING_BUFSIZE];
+    process_choice_lists choices;
     double clearance, clamp;
 };
 
 void read_row_settings(row_settings *s) {
-    read_setting(KV_KEY_ELECTRODE_DRAFT_MATERIAL, s->material, sizeof s->material);
-    read_setting(KV_KEY_ELECTRODE_DRAFT_METHOD, s->method, sizeof s->method);
-    read_setting(KV_KEY_ELECTRODE_DRAFT_MACH, s->machine, sizeof s->machine);
+    read_process_choice_lists(&s->choices);
     s->clearance = setting_size(KV_KEY_ELECTRODE_STOCK_CLEARANCE, KV_DEFAULT_CLEARANCE);
     s->clamp = setting_size(KV_KEY_ELECTRODE_STOCK_CLAMP, KV_DEFAULT_CLAMP);
 }
@@ -191,9 +190,9 @@ int fill_row(job_row *row, const electrode_data *d, const job_frame *datum, cons
         return -1;
     }
     row->data = d;
-    list_item_whole(settings->material, d->material_index, row->material, sizeof row->material);
-    list_item_whole(settings->method, d->edm_method_index, row->method, sizeof row->method);
-    list_item_whole(settings->machine, d->machine_index, row->machine, sizeof row->machine);
+    process_choice_text(&settings->choices, KV_CHOICE_MATERIAL, d->material_index, row->material, sizeof row->material);
+    process_choice_text(&settings->choices, KV_CHOICE_METHOD, d->edm_method_index, row->method, sizeof row->method);
+    process_choice_text(&settings->choices, KV_CHOICE_MACHINE, d->machine_index, row->machine, sizeof row->machine);
     job_frame ecs;
     int have_ecs = csys != NULL_TAG && (ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0 ||
                                         ask_csys_frame(csys, ecs.origin, ecs.matrix) == 0);

@@ -6,6 +6,7 @@
 
 #include "config/kv_text.h"
 #include "drawing/job_sheet.h"
+#include "drawing/process_fields.h"
 
 namespace {
 
@@ -70,13 +71,16 @@ void job_row_cells(const job_sheet *sheet, const job_row *row, char cells[KV_JOB
     put_int(cells[kGaps + 3], d->supr_coarse_count);
     put_reals(cells + kGaps + 4, &d->fine_gap, 1);
     put_int(cells[kGaps + 5], d->fine_count);
-    kv_copy(cells[kFlags], KV_JOB_CELL_SIZE, yes_no(d->wire_cut));
-    kv_copy(cells[kFlags + 1], KV_JOB_CELL_SIZE, yes_no(d->relief));
-    kv_copy(cells[kFlags + 2], KV_JOB_CELL_SIZE, yes_no(d->clear_r_corner));
-    kv_copy(cells[kFlags + 3], KV_JOB_CELL_SIZE, yes_no(d->clear_square_corner));
-    kv_copy(cells[kPeople], KV_JOB_CELL_SIZE, d->drawn_by);
-    kv_copy(cells[kPeople + 1], KV_JOB_CELL_SIZE, d->split_by);
-    kv_copy(cells[kPeople + 2], KV_JOB_CELL_SIZE, d->electrode_by);
+    // Flags and people in the order of the process fields.
+    int flag = kFlags, person = kPeople;
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        const process_field *f = &kv_process_fields[i];
+        const void *value = process_field_value(d, f);
+        if (f->kind == KV_FIELD_FLAG && flag < kPeople)
+            kv_copy(cells[flag++], KV_JOB_CELL_SIZE, yes_no(*(const int *)value));
+        else if (f->kind == KV_FIELD_PERSON && person < kStock)
+            kv_copy(cells[person++], KV_JOB_CELL_SIZE, (const char *)value);
+    }
     stock_cells(sheet, row, cells);
 }
 

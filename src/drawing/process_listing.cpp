@@ -7,7 +7,7 @@
 
 #include "config/comma_list.h"
 #include "config/kv_text.h"
-#include "config/setting_keys.h"
+#include "drawing/process_fields.h"
 
 namespace {
 
@@ -28,35 +28,32 @@ void write_piece(const char *format, ...) {
 
 const char *yes_no(int flag) { return flag ? "Yes" : "No"; }
 
-void write_block(const electrode_data *d) {
-    char material[KV_LIST_ITEM_SIZE], method[KV_LIST_ITEM_SIZE], machine[KV_LIST_ITEM_SIZE];
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MATERIAL, d->material_index, material, sizeof material);
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_METHOD, d->edm_method_index, method, sizeof method);
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MACH, d->machine_index, machine, sizeof machine);
+// One piece a field: texts in 15 columns, gaps with three decimals and counts and flags in 10,
+// each after its label; a field that ends its line carries the line break.
+void write_field(const process_field *f, const electrode_data *d, const process_choice_lists *lists) {
+    const char *end = f->listing_ends_line ? "\n" : "";
+    const void *value = process_field_value(d, f);
+    char text[KV_LIST_ITEM_SIZE];
+    switch (f->kind) {
+        case KV_FIELD_TEXT:
+        case KV_FIELD_PERSON: write_piece("%8s%-15s%s", f->listing_label, (const char *)value, end); break;
+        case KV_FIELD_CHOICE:
+            process_field_text(f, d, lists, text, sizeof text);
+            write_piece("%8s%-15s%s", f->listing_label, text, end);
+            break;
+        case KV_FIELD_REAL: write_piece("%8s%-10.3f%s", f->listing_label, *(const double *)value, end); break;
+        case KV_FIELD_COUNT: write_piece("%8s%-10d%s", f->listing_label, *(const int *)value, end); break;
+        case KV_FIELD_FLAG: write_piece("%8s%-10s%s", f->listing_label, yes_no(*(const int *)value), end); break;
+    }
+}
 
+void write_block(const electrode_data *d, const process_choice_lists *lists) {
     write_piece("%s", "=============================================================\n");
-    write_piece("%8s%-15s", "电极名：", d->electrode_name);
-    write_piece("%8s%-15s", "模 号：", d->mould_no);
-    write_piece("%8s%-15s", "工件名：", d->workpiece_name);
-    write_piece("%s", "\n");
-    write_piece("%8s%-15s", "材料：", material);
-    write_piece("%8s%-15s", "方式：", method);
-    write_piece("%8s%-15s\n", "        加工中心：", machine);
-    write_piece("%s", "火花位置:\n");
-    write_piece("%8s%-10.3f", "粗：", d->supr_coarse_gap);
-    write_piece("%8s%-10d\n", "数量：", d->supr_coarse_count);
-    write_piece("%8s%-10.3f", "特粗：", d->coarse_gap);
-    write_piece("%8s%-10d\n", "数量：", d->coarse_count);
-    write_piece("%8s%-10.3f", "精：", d->fine_gap);
-    write_piece("%8s%-10d\n", "数量：", d->fine_count);
-    write_piece("%8s%-10s", "线割：", yes_no(d->wire_cut));
-    write_piece("%8s%-10s", "避空：", yes_no(d->relief));
-    write_piece("%8s%-10s", "清R角：", yes_no(d->clear_r_corner));
-    write_piece("%8s%-10s\n", "清直角：", yes_no(d->clear_square_corner));
-    write_piece("%s", "人员:\n");
-    write_piece("%8s%-15s", "画图:", d->drawn_by);
-    write_piece("%8s%-15s", "      拆电极:", d->split_by);
-    write_piece("%8s%-15s\n", "      编电极:", d->electrode_by);
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        const process_field *f = &kv_process_fields[i];
+        if (f->listing_before) write_piece("%s", f->listing_before);
+        write_field(f, d, lists);
+    }
 }
 
 }  // namespace
@@ -66,7 +63,9 @@ void write_process_report(const electrode_record *head) {
     UF_UI_is_listing_window_open(&open);
     if (!open) UF_UI_open_listing_window();
     write_piece("%s", "                               EDM工艺信息\n");
-    for (const electrode_record *r = head; r; r = r->next) write_block(&r->data);
+    process_choice_lists lists;
+    read_process_choice_lists(&lists);
+    for (const electrode_record *r = head; r; r = r->next) write_block(&r->data, &lists);
 }
 
 int write_process_listing(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {

@@ -20,33 +20,7 @@ void put_field(tag_t group, const char *field, const char *text) {
     if (note != NULL_TAG) set_note_text(note, text);
 }
 
-const char *mark(int flag) { return flag ? "x" : " "; }
-
 }  // namespace
-
-int trim_real_text(char *text) {
-    if (!text) return -1;
-    const char *point = strrchr(text, '.');
-    if (!point || point == text) return 0;
-    // Only decimals are trimmed: the zeros of an exponent ("1.5e+10") are no decimals.
-    for (const char *c = point + 1; *c; ++c)
-        if (*c < '0' || *c > '9') return 0;
-    size_t len = strlen(text);
-    while (len > 0 && text[len - 1] == '0') text[--len] = '\0';
-    if (len > 0 && text[len - 1] == '.') text[--len] = '\0';
-    return 0;
-}
-
-int format_gap(double value, char *text, size_t size) {
-    if (!text || size == 0) return -1;
-    int n = snprintf(text, size, "%f", value);
-    if (n < 0 || (size_t)n >= size) {
-        // A cut "%f" would show another number: the short form instead.
-        snprintf(text, size, "%g", value);
-        return 0;
-    }
-    return trim_real_text(text);
-}
 
 int format_date(int year, int month, int day, char *text, size_t size) {
     if (!text || size == 0) return -1;
@@ -66,51 +40,16 @@ int format_today(char *text, size_t size) {
 
 int fill_title_block(tag_t group, electrode_data data) {
     if (group == NULL_TAG) return -1;
-    char text[KV_FIELD_TEXT_SIZE];
-
-    kv_copy(text, sizeof text, data.mould_no);
-    put_field(group, "MOLDNO", text);
-    kv_copy(text, sizeof text, data.electrode_name);
-    put_field(group, "ELECTRODENAME", text);
-    kv_copy(text, sizeof text, data.workpiece_name);
-    put_field(group, "PARTNAME", text);
-
     // The choice lists are read again for every drawing: an index beyond a list shows nothing.
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MATERIAL, data.material_index, text, sizeof text);
-    put_field(group, "MATERIAL", text);
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_METHOD, data.edm_method_index, text, sizeof text);
-    put_field(group, "METHOD", text);
-    setting_list_item(KV_KEY_ELECTRODE_DRAFT_MACH, data.machine_index, text, sizeof text);
-    put_field(group, "MACHINE", text);
-
-    format_gap(data.supr_coarse_gap, text, sizeof text);
-    put_field(group, "POSITION1", text);
-    format_gap(data.coarse_gap, text, sizeof text);
-    put_field(group, "POSITION2", text);
-    format_gap(data.fine_gap, text, sizeof text);
-    put_field(group, "POSITION3", text);
-
-    snprintf(text, sizeof text, "%d", data.supr_coarse_count);
-    put_field(group, "POSITIONNUM1", text);
-    snprintf(text, sizeof text, "%d", data.coarse_count);
-    put_field(group, "POSITIONNUM2", text);
-    snprintf(text, sizeof text, "%d", data.fine_count);
-    put_field(group, "POSITIONNUM3", text);
-
+    process_choice_lists lists;
+    read_process_choice_lists(&lists);
+    char text[KV_FIELD_TEXT_SIZE];
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        process_field_text(&kv_process_fields[i], &data, &lists, text, sizeof text);
+        put_field(group, kv_process_fields[i].note, text);
+    }
     format_today(text, sizeof text);
     put_field(group, "DATE", text);
-
-    put_field(group, "METH1", mark(data.wire_cut));
-    put_field(group, "METH2", mark(data.relief));
-    put_field(group, "METH3", mark(data.clear_r_corner));
-    put_field(group, "METH4", mark(data.clear_square_corner));
-
-    kv_copy(text, sizeof text, data.drawn_by);
-    put_field(group, "CREATE", text);
-    kv_copy(text, sizeof text, data.split_by);
-    put_field(group, "SPLIT", text);
-    kv_copy(text, sizeof text, data.electrode_by);
-    put_field(group, "CREATELECT", text);
     return 0;
 }
 

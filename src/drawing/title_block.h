@@ -7,15 +7,17 @@
 
 #include "nx.h"
 #include "drawing/electrode_record.h"
+#include "drawing/process_fields.h"
 
 /* Field texts: 255 characters and the terminator. */
 #define KV_FIELD_TEXT_SIZE 256
 /* A date as the title block shows it: "2026/12/07". */
 #define KV_DATE_SIZE 32
 
-/* Gives each of the twenty named notes of the template group its text from data, in a fixed
- * order; notes the template does not have are skipped. 0, or -1 for the null group (nothing
- * written). */
+/* Gives each note of the template group named after a process field that field's text from
+ * data (the process field table's text form), and the note DATE today's date; notes the template
+ * does not have are skipped. The choice lists are read afresh for every call. 0, or -1 for the
+ * null group (nothing written). */
 int fill_title_block(tag_t group, electrode_data data);
 
 /* Fills the notes named in ELECTRODE_USER_DEFINE_INFO with the body's texts for the attribute
@@ -29,14 +31,5 @@ int format_today(char *text, size_t size);
 
 /* The date form of format_today for the given day. 0, or -1 when text is null. */
 int format_date(int year, int month, int day, char *text, size_t size);
-
-/* Drops the zeros after the last decimal point of a number's text, and the point when nothing
- * follows it ("0.300000" -> "0.3", "2.000000" -> "2"). A text without a point, whose last point
- * comes first, or with anything but digits after it (an exponent) stays. 0, or -1 for a null
- * text. */
-int trim_real_text(char *text);
-
-/* A gap's text: "%f" of value, trimmed. 0, or -1 when text is null. */
-int format_gap(double value, char *text, size_t size);
 
 #endif

@@ -2,8 +2,11 @@
 // user-defined fields from the electrode body's attributes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 
+#include "config/kv_text.h"
+#include "config/setting_keys.h"
 #include "drawing/title_block.h"
 #include "electrode/text_source.h"
 #include "sheet_fixture.h"
@@ -196,10 +199,39 @@ TEST_F(Title, TheKitTemplateCarriesEveryField) {
     modes.group_mode = 1;
     std::string path = tool_ + "/template/edmDraft.prt";
     ASSERT_EQ(0, UF_PART_import(path.c_str(), &modes, x, at, 1.0, &group));
-    for (const char* f : {"MOLDNO", "ELECTRODENAME", "PARTNAME", "MATERIAL", "METHOD", "MACHINE", "POSITION1",
-                          "POSITION2", "POSITION3", "POSITIONNUM1", "POSITIONNUM2", "POSITIONNUM3", "DATE", "METH1",
-                          "METH2", "METH3", "METH4", "CREATE", "SPLIT", "CREATELECT", "FILENAME", "PROJECT", "REMARK"})
+    // A process field added without its note in the template would never show on a drawing.
+    for (int i = 0; i < kv_process_field_count; ++i)
+        EXPECT_NE(NULL_TAG, find_named_note(group, kv_process_fields[i].note)) << kv_process_fields[i].note;
+    for (const char* f : {"DATE", "FILENAME", "PROJECT", "REMARK"})
         EXPECT_NE(NULL_TAG, find_named_note(group, f)) << f;
+}
+
+// The choice numbers the job sheet asks by are the table's choice fields in order, and each
+// reads its own setting.
+TEST(ProcessFieldTable, ChoiceNumbersNameTheirOwnLists) {
+    const char* keys[KV_CHOICE_COUNT] = {};
+    keys[KV_CHOICE_MATERIAL] = KV_KEY_ELECTRODE_DRAFT_MATERIAL;
+    keys[KV_CHOICE_METHOD] = KV_KEY_ELECTRODE_DRAFT_METHOD;
+    keys[KV_CHOICE_MACHINE] = KV_KEY_ELECTRODE_DRAFT_MACH;
+    int choice = 0;
+    for (int i = 0; i < kv_process_field_count; ++i) {
+        if (kv_process_fields[i].kind != KV_FIELD_CHOICE) continue;
+        ASSERT_LT(choice, KV_CHOICE_COUNT);
+        EXPECT_STREQ(keys[choice], kv_process_fields[i].setting) << i;
+        ++choice;
+    }
+    EXPECT_EQ(KV_CHOICE_COUNT, choice);
+    process_choice_lists lists;
+    memset(&lists, 0, sizeof lists);
+    kv_copy(lists.list[KV_CHOICE_METHOD], sizeof lists.list[0], "A,B,C,");  // an item ends at its comma
+    char text[8] = "junk";
+    EXPECT_EQ(0, process_choice_text(&lists, KV_CHOICE_METHOD, 2, text, sizeof text));
+    EXPECT_STREQ("C", text);
+    EXPECT_EQ(0, process_choice_text(&lists, KV_CHOICE_METHOD, 3, text, sizeof text));
+    EXPECT_STREQ("", text);
+    strcpy(text, "junk");
+    EXPECT_EQ(-1, process_choice_text(&lists, KV_CHOICE_COUNT, 0, text, sizeof text));
+    EXPECT_STREQ("", text);
 }
 
 }  // namespace
