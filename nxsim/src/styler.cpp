@@ -247,6 +247,7 @@ struct Running {
     Dialog* d;
     UF_STYLER_callback_info_t* cbs;
     int n;
+    void* client_data;  // handed to every callback as it was given, as NX does
     bool closed = false;
     int response = UF_UI_CANCEL;
 };
@@ -264,7 +265,7 @@ int fire(Running& r, const std::string& object, int type, int subitem) {
         data.count = 1;
         data.item_attr = UF_STYLER_VALUE;
         data.indicator = UF_STYLER_NO_VALUE;
-        return row.callback_proc(r.d->id, nullptr, &data);
+        return row.callback_proc(r.d->id, r.client_data, &data);
     }
     return 0;
 }
@@ -723,10 +724,10 @@ int check_callbacks(Dialog& d, const std::string& path, const UF_STYLER_callback
 
 extern "C" {
 
-// Runs the dialog of the .dlg file, played by the scripted events; 0 with the response, or NX's error code.
+// Runs the dialog of the .dlg file, played by the scripted events, handing client_data to every
+// callback; 0 with the response, or NX's error code.
 int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
                             int number_of_cbs, void* client_data, int* response) {
-    (void)client_data;
     if (int rc = enter("UF_STYLER_create_dialog")) return rc;
     Session& s = S();
     if (!dialog_file || !cbs || number_of_cbs < 1) return ERR_BAD_ARG;
@@ -746,7 +747,7 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
     }
     if (int rc = check_callbacks(*d, path, cbs, number_of_cbs)) return rc;
 
-    Running r{d.get(), cbs, number_of_cbs - 1};
+    Running r{d.get(), cbs, number_of_cbs - 1, client_data};
     s.dialogs.push_back(std::move(d));
     s.transcript.push_back("dialog: open " + file);
     if (fire(r, UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, -1) == UF_UI_CB_EXIT_DIALOG)

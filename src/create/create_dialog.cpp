@@ -32,10 +32,6 @@ UF_STYLER_callback_info_t g_table[CREATE_DIALOG_ROWS] = {
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
 
-// Where the part files go: emptied by every new dialog and by the folder button; the work
-// part's folder when OK or Apply finds it empty.
-char g_folder[1024] = "";
-
 // NX's message line: 132 characters.
 const size_t kMessageLineMax = KV_MESSAGE_BUFSIZE - 1;
 
@@ -80,10 +76,10 @@ int list_electrodes(int dialog_id, tag_t part) {
 
 // The electrodes whose files one OK or Apply made, for the message when it has to stop. An
 // electrode is a category: never more than there are layers.
-char g_made[UF_LAYER_MAX_LAYER][KV_CATEGORY_NAME_BUFSIZE + 1];
+typedef char made_names[UF_LAYER_MAX_LAYER][KV_CATEGORY_NAME_BUFSIZE + 1];
 
 // Tells that the batch stopped and which files it made, as many names a message as fit.
-void tell_stopped(int made) {
+void tell_stopped(const made_names &names, int made) {
     char message[KV_MESSAGE_BUFSIZE];
     kv_copy(message, sizeof message, KV_PARTS_STOPPED_TEXT);
     if (made == 0) {
@@ -96,13 +92,13 @@ void tell_stopped(int made) {
     for (int i = 0; i < made; ++i) {
         size_t len = strlen(message);
         // A line no longer than NX's message line (132): what does not fit goes to the next.
-        if (len > label && len + 1 + strlen(g_made[i]) > kMessageLineMax) {
+        if (len > label && len + 1 + strlen(names[i]) > kMessageLineMax) {
             uc1601(message, 1);
             kv_copy(message, sizeof message, KV_PARTS_MADE_TEXT);
             label = len = strlen(message);
         }
         if (len > label) append_text(message, sizeof message, " ");
-        append_text(message, sizeof message, g_made[i]);
+        append_text(message, sizeof message, names[i]);
     }
     uc1601(message, 1);
 }
@@ -111,8 +107,9 @@ void tell_stopped(int made) {
 // made short is named at the end with what it lacks. When the user's part cannot be made the work part again
 // the batch stops: a further file would be named after, and made from, the electrode part.
 // 0; -1 (told, nothing made) when the list's selection could not be read.
-int create_selected(int dialog_id) {
-    if (g_folder[0] == '\0') work_part_folder(g_folder, sizeof g_folder);
+int create_selected(int dialog_id, create_dialog_state *state) {
+    char *folder = state->folder;
+    if (folder[0] == '\0') work_part_folder(folder, sizeof state->folder);
     // The selected names, read once: an electrode NX could not say was picked would be left out
     // without a word.
     list_selection selection;
@@ -124,6 +121,7 @@ int create_selected(int dialog_id) {
     const UF_STYLER_item_value_type_t &picked = selection.value;
     int count = picked.indicator == UF_STYLER_STRING_PTR_VALUE && picked.value.strings ? picked.count : 0;
     int made = 0;
+    made_names names;
     // The drawings' template objects, read once for the batch: no drawing is made meanwhile.
     template_objects templates;
     read_template_objects(UF_ASSEM_ask_work_part(), &templates);
@@ -135,16 +133,16 @@ int create_selected(int dialog_id) {
         kv_copy(name, sizeof name, picked.value.strings[i] ? picked.value.strings[i] : "");
         if (name[0] == '\0') continue;
         char lacks[KV_LACK_BUFSIZE];
-        int rc = create_electrode_part(g_folder, name, &templates, lacks, sizeof lacks);
+        int rc = create_electrode_part(folder, name, &templates, lacks, sizeof lacks);
         if (rc == -2) {
-            tell_stopped(made);
+            tell_stopped(names, made);
             break;
         }
         if (rc == 1 && short_count < UF_LAYER_MAX_LAYER) {
             snprintf(short_of[short_count], sizeof short_of[0], KV_PART_SHORT_TEXT, name, lacks);
             kv_drop_split_char(short_of[short_count++]);
         }
-        if ((rc == 0 || rc == 1) && made < UF_LAYER_MAX_LAYER) kv_copy(g_made[made++], sizeof g_made[0], name);
+        if ((rc == 0 || rc == 1) && made < UF_LAYER_MAX_LAYER) kv_copy(names[made++], sizeof names[0], name);
     }
     release_list_selection(&selection);
     release_template_objects(&templates);
@@ -155,14 +153,15 @@ int create_selected(int dialog_id) {
 }  // namespace
 
 int launch_create_dialog(int *response) {
-    return launch_dialog(CREATE_DIALOG_FILE, g_table, CREATE_DIALOG_ROWS, response);
+    create_dialog_state state;
+    memset(&state, 0, sizeof state);
+    return launch_dialog(CREATE_DIALOG_FILE, g_table, CREATE_DIALOG_ROWS, &state, response);
 }
 
-const char *create_target_folder(void) { return g_folder; }
-
-int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    g_folder[0] = '\0';
+int create_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    create_dialog_state *state = (create_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    state->folder[0] = '\0';
     tag_t work = UF_ASSEM_ask_work_part();
     list_clear(dialog_id, kList);
     // The actions run only with a work part: one NX cannot name now is a failure.
@@ -174,17 +173,19 @@ int create_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int create_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int create_ok_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    create_dialog_state *state = (create_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // A selection that could not be read keeps the dialog open for another try.
-    int ran = create_selected(dialog_id);
+    int ran = create_selected(dialog_id, state);
     UF_terminate();
     return ran == 0 ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int create_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    create_selected(dialog_id);
+int create_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    create_dialog_state *state = (create_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    create_selected(dialog_id, state);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
@@ -211,10 +212,11 @@ int create_invert_selection_cb(int dialog_id, void *, UF_STYLER_item_value_type_
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int create_choose_folder_cb(int, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    g_folder[0] = '\0';
-    if (ws_browse_folder(KV_FOLDER_TITLE, g_folder) == -2) {
+int create_choose_folder_cb(int, void *client_data, UF_STYLER_item_value_type_p_t) {
+    create_dialog_state *state = (create_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    state->folder[0] = '\0';
+    if (ws_browse_folder(KV_FOLDER_TITLE, state->folder) == -2) {
         char text[] = KV_FOLDER_FAILED_TEXT;
         uc1601(text, 1);
     }

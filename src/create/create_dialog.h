@@ -21,14 +21,19 @@
 /* OK or Apply when the list's selection cannot be read: no file is made. */
 #define KV_LIST_UNREAD_TEXT "无法读取电极列表的选择，未创建电极文件！"
 
-/* Opens the dialog; returns launch_dialog's result. */
+/* What the dialog holds between its callbacks. */
+typedef struct create_dialog_state_s {
+    /* Where the part files go: emptied by the constructor and by the folder button; the work
+     * part's folder when OK or Apply finds it empty. */
+    char folder[1024];
+} create_dialog_state;
+
+/* Opens the dialog with a fresh state; returns launch_dialog's result. */
 int launch_create_dialog(int *response);
 
-/* The target folder the dialog holds (1024 bytes; empty until chosen or defaulted). */
-const char *create_target_folder(void);
-
-/* The callbacks. Each keeps the dialog open (0) unless said otherwise, and does nothing when
- * the API cannot be initialised. */
+/* The callbacks, whose client_data is the dialog's create_dialog_state. Each keeps the dialog
+ * open (0) unless said otherwise, and does nothing when the API cannot be initialised or
+ * without a state. */
 
 /* Empties the target folder and lists the work part's electrodes. */
 int create_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);

@@ -153,7 +153,7 @@ void make_all_layers_selectable(void) {
     for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) UF_LAYER_set_status(l, UF_LAYER_ACTIVE_LAYER);
 }
 
-int run_drawing_batch(int dialog_id) {
+int run_drawing_batch(int dialog_id, electrode_record *head) {
     tag_t current = NULL_TAG;
     UF_DRAW_ask_current_drawing(&current);
     if (current != NULL_TAG) {
@@ -162,22 +162,22 @@ int run_drawing_batch(int dialog_id) {
         return 0;
     }
     // Without the selection in hand nothing is drawn and the dialog stays open for another try.
-    if (refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT) != 0) {
+    if (refresh_selected_flags(head, dialog_id, KV_ELECTRODE_LIST_OBJECT) != 0) {
         char text[] = KV_SELECTION_UNREAD_TEXT;
         uc1601(text, 1);
         return 0;
     }
     // An electrode whose coordinate system NX cannot look up is left out, and the user told: its
     // views would come out in the absolute orientation.
-    for (electrode_record *r = electrode_list; r; r = r->next) {
+    for (electrode_record *r = head; r; r = r->next) {
         if (r->selected != 1 || find_electrode_csys(r->data.electrode_name, &r->data.ecs_tag) == 0) continue;
         r->selected = 0;
         char text[KV_MESSAGE_BUFSIZE];
         snprintf(text, sizeof text, KV_ECS_UNREAD_TEXT, r->data.electrode_name);
         uc1601(text, 1);
     }
-    prepare_electrode_views(electrode_list);
-    drawing_pass(electrode_list);
+    prepare_electrode_views(head);
+    drawing_pass(head);
     make_all_layers_selectable();
     return 1;
 }

@@ -23,10 +23,10 @@
 /* The list object of the drawing dialog. */
 #define KV_ELECTRODE_LIST_OBJECT "ELEC_MLIST"
 
-/* Makes the drawings of the electrodes selected in the dialog's list (electrode_list). 1 when
- * the batch ran, 0 when it was refused because a drawing is current or the list's selection
- * cannot be read (the user is told either way). */
-int run_drawing_batch(int dialog_id);
+/* Makes the drawings of the records of head selected in the dialog's list. 1 when the batch
+ * ran, 0 when it was refused because a drawing is current or the list's selection cannot be read
+ * (the user is told either way). */
+int run_drawing_batch(int dialog_id, electrode_record *head);
 
 /* For each selected electrode of the list: asks before replacing an existing drawing, then makes
  * its drawing. The electrodes NX left without a drawing, or with fewer than its three views, are

@@ -36,18 +36,23 @@ bool drawing_is_current() {
 }  // namespace
 
 int launch_drawing_dialog(int *response) {
-    return launch_dialog(DRAWING_DIALOG_FILE, g_table, DRAWING_DIALOG_ROWS, response);
+    drawing_dialog_state state = {NULL};
+    int rc = launch_dialog(DRAWING_DIALOG_FILE, g_table, DRAWING_DIALOG_ROWS, &state, response);
+    // The destructor releases the records; a dialog NX never destroyed leaves them here.
+    free_electrode_list(state.list);
+    return rc;
 }
 
-int drawing_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    // A list left by a dialog that was never destroyed would be lost here.
-    free_electrode_list(electrode_list);
-    electrode_list = build_electrode_list();
-    if (electrode_list) {
-        fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, electrode_list);
+int drawing_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    // A list left by a constructor called twice would be lost here.
+    free_electrode_list(state->list);
+    state->list = build_electrode_list();
+    if (state->list) {
+        fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, state->list);
         fill_option_lists(dialog_id);
-        show_process_fields(dialog_id, &electrode_list->data);
+        show_process_fields(dialog_id, &state->list->data);
     }
     set_ok_sensitive(dialog_id, 0);
     set_apply_sensitive(dialog_id, 0);
@@ -55,38 +60,42 @@ int drawing_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t)
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int drawing_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    free_electrode_list(electrode_list);
-    electrode_list = NULL;
+int drawing_destructor_cb(int, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    free_electrode_list(state->list);
+    state->list = NULL;
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int drawing_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    int ran = run_drawing_batch(dialog_id);
+int drawing_ok_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    int ran = run_drawing_batch(dialog_id, state->list);
     UF_terminate();
     return ran ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int drawing_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    run_drawing_batch(dialog_id);
+int drawing_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    run_drawing_batch(dialog_id, state->list);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int electrode_list_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // The layers belong to the model: on a drawing sheet the selection changes nothing.
     // A selection that cannot be read changes nothing shown: the next click reads it again.
-    if (!drawing_is_current() && refresh_selected_flags(electrode_list, dialog_id, KV_ELECTRODE_LIST_OBJECT) == 0) {
-        show_selected_electrode_layers(electrode_list);
+    if (!drawing_is_current() && refresh_selected_flags(state->list, dialog_id, KV_ELECTRODE_LIST_OBJECT) == 0) {
+        show_selected_electrode_layers(state->list);
         char work_view[] = "";  // NX4 to NX7.5 take the view name as char *
         uc6432(work_view, 1);
         UF_DISP_refresh();
-        for (electrode_record *r = electrode_list; r; r = r->next) {
+        for (electrode_record *r = state->list; r; r = r->next) {
             if (r->selected == 1) {
                 show_process_fields(dialog_id, &r->data);
                 break;
@@ -97,14 +106,15 @@ int electrode_list_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int apply_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int apply_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     electrode_data shown;
     read_process_fields(dialog_id, &shown);
     int applied = 0;
     list_selection selection;
     read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
-    for (electrode_record *r = electrode_list; r; r = r->next) {
+    for (electrode_record *r = state->list; r; r = r->next) {
         if (!selection_has_text(&selection, r->data.electrode_name)) continue;
         paste_process_data(r, &shown);
         ++applied;
@@ -120,19 +130,21 @@ int apply_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) 
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int copy_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int copy_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     read_process_fields(dialog_id, &process_clipboard);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int paste_process_data_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int paste_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    drawing_dialog_state *state = (drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     int pasted = 0;
     list_selection selection;
     read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
-    for (electrode_record *r = electrode_list; r; r = r->next) {
+    for (electrode_record *r = state->list; r; r = r->next) {
         if (!selection_has_text(&selection, r->data.electrode_name)) continue;
         paste_process_data(r, &process_clipboard);
         if (++pasted == 1) show_process_fields(dialog_id, &process_clipboard);

@@ -10,11 +10,12 @@
 /* Shown when the process data buttons find no electrode selected, GBK. */
 #define KV_NO_ELECTRODE_SELECTED_TEXT "没有选择电极"
 
-/* Opens the dialog; returns launch_dialog's result. */
+/* Opens the dialog with a fresh drawing_dialog_state; returns launch_dialog's result. */
 int launch_drawing_dialog(int *response);
 
-/* Every callback returns 0 (the dialog stays open) unless said otherwise, and does nothing when
- * the API cannot be initialised. */
+/* The callbacks, whose client_data is the dialog's drawing_dialog_state. Every callback returns 0
+ * (the dialog stays open) unless said otherwise, and does nothing without a state or when the
+ * API cannot be initialised. */
 
 /* Builds the electrode records, shows the first electrode and greys OK and Apply. */
 int drawing_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);

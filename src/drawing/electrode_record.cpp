@@ -16,7 +16,6 @@
 #include "drawing/process_fields.h"
 #include "ui/fields.h"
 
-electrode_record *electrode_list = NULL;
 electrode_data process_clipboard;  // zero at load: static storage
 
 namespace {

@@ -46,10 +46,14 @@ typedef struct electrode_record_s {
     struct electrode_record_s *next;
 } electrode_record;
 
-/* The drawing dialog's records (null while the dialog is closed or without electrodes), and the
- * process data copied with Copy; the clipboard is all zero when the library is loaded and keeps
- * its content from one opening of the dialog to the next. */
-extern electrode_record *electrode_list;
+/* What the drawing dialog holds between its callbacks (their client_data): its records, built by
+ * the constructor and released by the destructor (null without electrodes). */
+typedef struct drawing_dialog_state_s {
+    electrode_record *list;
+} drawing_dialog_state;
+
+/* The process data copied with Copy: all zero when the library is loaded, it keeps its content
+ * from one opening of the dialog to the next, so it is the one record outside a dialog's state. */
 extern electrode_data process_clipboard;
 
 /* One record per electrode category of the work part, in NX's order, with the defaults of

@@ -445,14 +445,15 @@ int write_job_sheet(const electrode_record *head, const char *folder) {
     return 0;
 }
 
-int job_sheet_cb(int, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int job_sheet_cb(int, void *client_data, UF_STYLER_item_value_type_p_t) {
+    const drawing_dialog_state *state = (const drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     char start[KV_SETTING_BUFSIZE] = "", folder[1024] = "";
     // The browser opens on the work part's folder; a cancelled browser writes nothing.
     work_part_folder(start, sizeof start);
     int chosen = ws_browse_folder_at(KV_JOB_FOLDER_TITLE, start, folder);
     if (chosen == 0)
-        write_job_sheet(electrode_list, folder);
+        write_job_sheet(state->list, folder);
     else if (chosen == -2)
         ws_message_box(KV_JOB_FOLDER_FAILED_TEXT);
     UF_terminate();

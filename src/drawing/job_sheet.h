@@ -9,6 +9,7 @@
 
 #include <stdio.h>
 
+#include "config/file_replace.h"
 #include "config/setting_keys.h"
 #include "nx.h"
 #include "drawing/electrode_record.h"
@@ -128,22 +129,9 @@ void job_row_flags(const job_row *row, char cell[KV_JOB_CELL_SIZE]);
 /* The most files one press writes together. */
 #define KV_JOB_MAX_FILES 5
 
-/* Writes n files (paths[i] through writers[i]) all or nothing. Each goes to a temporary file
- * beside its target ("<path>.<k>.tmp", the first name free), committed to the disk; only when
- * every one is written do they take their targets' places, each earlier file kept aside until
- * all are placed. A folder or a read-only file in a target's place is never touched. On any
- * failure every target is as it was and no temporary file is left. 0 all written; -1 a file
- * could not be written (disk full, folder not writable); -2 a target could not be replaced;
- * -3 a target is a read-only file; -4 a folder (or anything but a file) stands in a target's
- * place. *failed (when given) names the path concerned, NULL on success. */
+/* replace_files of n files, each writer writing from sheet. */
 int write_all_replacing(int n, const char *const paths[], const job_writer writers[], const job_sheet *sheet,
                         const char **failed);
-
-/* Any file's writer: context is what it writes from. 0, or -1 when a write failed. */
-typedef int (*file_writer)(FILE *out, const void *context);
-
-/* write_all_replacing of the one file writer writes from context. */
-int write_file_replacing(const char *path, file_writer writer, const void *context, const char **failed);
 
 /* write_all_replacing of one file. */
 int write_replacing(const char *path, job_writer writer, const job_sheet *sheet);
@@ -172,8 +160,8 @@ void free_job_sheet(job_sheet *sheet);
 int write_job_sheet(const electrode_record *head, const char *folder);
 
 /* The JOB_SHEET_ACTION button: asks for the folder with the browser opened on the work part's
- * folder, then write_job_sheet of the list; a cancelled browser writes nothing. Always 0 (the
- * dialog stays open). */
+ * folder, then write_job_sheet of the dialog's records (client_data: its drawing_dialog_state);
+ * a cancelled browser writes nothing. Always 0 (the dialog stays open). */
 int job_sheet_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 
 #endif

@@ -70,10 +70,10 @@ void write_process_report(const electrode_record *head) {
 
 int write_process_listing(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb) {
     (void)dialog_id;
-    (void)client_data;
     (void)cb;
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    write_process_report(electrode_list);
+    const drawing_dialog_state *state = (const drawing_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    write_process_report(state->list);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

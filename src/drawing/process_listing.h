@@ -9,8 +9,9 @@
 /* Each piece of the report is formatted into a line buffer of this size. */
 #define KV_LISTING_LINE_SIZE 1024
 
-/* The INFO_ACTION callback: appends the report of electrode_list (the records as stored, selected
- * or not) to the listing window, opening it when needed. Always 0 (the dialog stays open). */
+/* The INFO_ACTION callback: appends the report of the dialog's records (client_data: its
+ * drawing_dialog_state), as stored, selected or not, to the listing window, opening it when
+ * needed. Always 0 (the dialog stays open). */
 int write_process_listing(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);
 
 /* Writes the report of the list (title and one block per record). The API must be initialised. */

@@ -1,5 +1,4 @@
-// The electrode layer dialog: its callback table and launch, the picked objects it holds
-// between callbacks, and the work of OK and Apply.
+// The electrode layer dialog: its callback table and launch, and the work of OK and Apply.
 #include "layer/layer_dialog.h"
 
 #include <stdio.h>
@@ -28,16 +27,11 @@ UF_STYLER_callback_info_t g_table[LAYER_DIALOG_ROWS] = {
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
 
-// The objects picked with ACTION_2, as NX handed them over (released with UF_free). They live
-// from the pick to OK, Apply or the destructor.
-int g_count = 0;
-tag_t *g_objects = nullptr;
-
 // Frees the held array (an empty one too) and forgets the count.
-void release_layer_selection(void) {
-    if (g_objects) UF_free(g_objects);
-    g_objects = nullptr;
-    g_count = 0;
+void release_layer_selection(layer_dialog_state *state) {
+    if (state->objects) UF_free(state->objects);
+    state->objects = nullptr;
+    state->count = 0;
 }
 
 void show(const char *text) {
@@ -80,18 +74,19 @@ int move_object(tag_t object, int layer, const char *name, int color_set, const 
 // electrode's views show: then what was moved goes back (by an undo mark) and the electrode is
 // not made. 0 all moved; -4 (told) when one was not. When nothing could be taken back the
 // electrode is made with what was moved, so that its layer is not taken for another's.
-int move_selection(int layer, const char *name, int color_set, const double rgb[3]) {
+int move_selection(const layer_dialog_state *state, int layer, const char *name, int color_set, const double rgb[3]) {
+    const int count = state->count;
     UF_UNDO_mark_id_t mark = 0;
     int have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &mark) == 0;
     int moved = 0, failure = 0;
-    while (moved < g_count && (failure = move_object(g_objects[moved], layer, name, color_set, rgb)) == 0) ++moved;
+    while (moved < count && (failure = move_object(state->objects[moved], layer, name, color_set, rgb)) == 0) ++moved;
     // An ECS that could not be named was moved all the same: it is taken back with the rest.
     int changed = moved > 0 || failure == -2;
     int undone = !changed;
-    if (moved < g_count && changed && have_mark)
+    if (moved < count && changed && have_mark)
         undone = UF_UNDO_undo_to_mark(mark, NULL) == 0 || UF_UNDO_undo_to_mark(mark, NULL) == 0;
     if (have_mark && UF_UNDO_delete_mark(mark, NULL) != 0) UF_UNDO_delete_mark(mark, NULL);
-    if (moved == g_count) return 0;
+    if (moved == count) return 0;
     char message[KV_MESSAGE_BUFSIZE];
     if (failure == -2 && undone)
         snprintf(message, sizeof message, KV_ECS_NOT_NAMED_TEXT, name);
@@ -123,10 +118,12 @@ int refuse_taken_layer(int layer, const char *name) {
 }  // namespace
 
 int launch_layer_dialog(int *response) {
-    return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, response);
+    layer_dialog_state state = {0, nullptr};
+    return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, &state, response);
 }
 
-int select_electrode_objects(void) {
+int select_electrode_objects(layer_dialog_state *state) {
+    if (!state) return -1;
     UF_UI_mask_t masks[] = {
         {UF_solid_type, UF_solid_body_subtype, 0},
         {UF_coordinate_system_type, 0, 0},
@@ -148,13 +145,13 @@ int select_electrode_objects(void) {
     if (!objects || count < 0) count = 0;
     for (int i = 0; i < count; ++i) UF_DISP_set_highlight(objects[i], 0);
     // Whatever NX hands back is the selection (a cancel empties it); the old array is freed.
-    release_layer_selection();
-    g_count = count;
-    g_objects = objects;
+    release_layer_selection(state);
+    state->count = count;
+    state->objects = objects;
     return 0;
 }
 
-int apply_layer_dialog(int dialog_id) {
+int apply_layer_dialog(int dialog_id, const layer_dialog_state *state) {
     // The range is taken as configured (within NX's layers): with ELECTRODE_END_LAYER missing
     // nothing passes.
     int start = 0, end = 0;
@@ -183,54 +180,60 @@ int apply_layer_dialog(int dialog_id) {
         uc1601(message, 1);
         return -2;
     }
-    if (g_count <= 0 || !g_objects) return 0;
+    if (!state || state->count <= 0 || !state->objects) return 0;
     if (refuse_taken_layer(layer, name) != 0) return -3;
-    if (move_selection(layer, name, color_set, rgb) != 0) return -4;
+    if (move_selection(state, layer, name, color_set, rgb) != 0) return -4;
     create_electrode_category(name, layer);
     UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);
     return 0;
 }
 
-int layer_constructor_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    release_layer_selection();
+int layer_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    layer_dialog_state *state = (layer_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    release_layer_selection(state);
     propose(dialog_id);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int layer_destructor_cb(int, void *, UF_STYLER_item_value_type_p_t) {
+int layer_destructor_cb(int, void *client_data, UF_STYLER_item_value_type_p_t) {
+    layer_dialog_state *state = (layer_dialog_state *)client_data;
+    if (!state) return UF_UI_CB_CONTINUE_DIALOG;
     // UF_free needs no initialised API: the dialog's last chance to release is always taken.
     int ready = UF_initialize() == 0;
-    release_layer_selection();
+    release_layer_selection(state);
     if (ready) UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int layer_ok_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    int rc = apply_layer_dialog(dialog_id);
-    if (rc == 0) release_layer_selection();
+int layer_ok_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    layer_dialog_state *state = (layer_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    int rc = apply_layer_dialog(dialog_id, state);
+    if (rc == 0) release_layer_selection(state);
     UF_terminate();
     return rc == 0 ? UF_UI_CB_EXIT_DIALOG : UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int layer_apply_cb(int dialog_id, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+int layer_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
+    layer_dialog_state *state = (layer_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // The categories the apply read serve the next proposal; not beyond this callback.
     keep_proposal(1);
-    if (apply_layer_dialog(dialog_id) == 0) {
+    if (apply_layer_dialog(dialog_id, state) == 0) {
         propose(dialog_id);
-        release_layer_selection();
+        release_layer_selection(state);
     }
     keep_proposal(0);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
 
-int layer_select_cb(int, void *, UF_STYLER_item_value_type_p_t) {
-    if (UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    select_electrode_objects();
+int layer_select_cb(int, void *client_data, UF_STYLER_item_value_type_p_t) {
+    layer_dialog_state *state = (layer_dialog_state *)client_data;
+    if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
+    select_electrode_objects(state);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

@@ -23,12 +23,19 @@
 #define KV_SELECT_CUE "Select Electrode And ECS"
 #define KV_ECS_NAME_FORMAT "%s_CSYS"
 
-/* Opens the dialog; returns launch_dialog's result. */
+/* What the dialog holds between its callbacks: the objects picked with ACTION_2, as NX handed
+ * them over (released with UF_free). They live from the pick to OK, Apply or the destructor. */
+typedef struct layer_dialog_state_s {
+    int    count;
+    tag_t *objects;
+} layer_dialog_state;
+
+/* Opens the dialog with a fresh state; returns launch_dialog's result. */
 int launch_layer_dialog(int *response);
 
-/* Asks the user for the electrode's objects; they replace the held selection. 0, or -1 when
- * NX's selection failed (the held selection stays). */
-int select_electrode_objects(void);
+/* Asks the user for the electrode's objects; they replace the selection state holds. 0, or -1
+ * when NX's selection failed (the held selection stays). */
+int select_electrode_objects(layer_dialog_state *state);
 
 /* The work of OK and Apply: checks INT_1 and STR_0, then moves the held objects, colours and
  * names the ECS when configured and makes the category. 0 done (also with nothing held);
@@ -36,10 +43,11 @@ int select_electrode_objects(void);
  * layer holds another electrode, none of the range is free, or the part's categories could not
  * be read (told; nothing is changed); -4 an object could not be moved (told; what was moved is
  * taken back, or when that fails the electrode is made with it). */
-int apply_layer_dialog(int dialog_id);
+int apply_layer_dialog(int dialog_id, const layer_dialog_state *state);
 
-/* The callbacks. Each keeps the dialog open (0) unless said otherwise, and does nothing when
- * the API cannot be initialised (but for the destructor's release). */
+/* The callbacks, whose client_data is the dialog's layer_dialog_state. Each keeps the dialog
+ * open (0) unless said otherwise, and does nothing without a state or when the API cannot be
+ * initialised (but for the destructor's release). */
 
 /* Forgets any held selection and proposes the next electrode's name and layer. */
 int layer_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t cb);

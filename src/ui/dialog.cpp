@@ -3,12 +3,12 @@
 
 #include <stdio.h>
 
-int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int rows, int *response) {
+int launch_dialog(const char *dlg_file, UF_STYLER_callback_info_t *table, int rows, void *state, int *response) {
     if (UF_initialize() != 0) return 0;
     // The 32-bit releases take the file name as a writable text.
     char file[KV_FSPEC_BUFSIZE];
     snprintf(file, sizeof file, "%s", dlg_file ? dlg_file : "");
-    int rc = UF_STYLER_create_dialog(file, table, rows, NULL, response);
+    int rc = UF_STYLER_create_dialog(file, table, rows, state, response);
     if (rc != 0) {
         char message[KV_LINE_BUFSIZE] = "";  // 133 bytes in the old releases, more from NX9
         if (UF_get_fail_message(rc, message) != 0) snprintf(message, sizeof message, "NX error %d", rc);

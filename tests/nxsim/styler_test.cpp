@@ -13,17 +13,19 @@ namespace {
 
 std::function<int(int)> g_on_press;  // what GO_ACTION does, given the dialog id
 std::vector<std::string> g_calls;
+std::vector<void*> g_client_data;  // what each callback was handed
 
-int record(int type, int id) {
+int record(int type, int id, void* client_data) {
     g_calls.push_back(std::to_string(type));
+    g_client_data.push_back(client_data);
     if (type == UF_STYLER_ACTIVATE_CB && g_on_press) return g_on_press(id);
     return 0;
 }
-int ctor(int id, void*, UF_STYLER_item_value_type_p_t) { return record(8, id); }
-int dtor(int id, void*, UF_STYLER_item_value_type_p_t) { return record(9, id); }
-int ok(int id, void*, UF_STYLER_item_value_type_p_t) { return record(4, id) + 1; }
-int apply(int id, void*, UF_STYLER_item_value_type_p_t) { return record(5, id); }
-int press(int id, void*, UF_STYLER_item_value_type_p_t) { return record(0, id); }
+int ctor(int id, void* cd, UF_STYLER_item_value_type_p_t) { return record(8, id, cd); }
+int dtor(int id, void* cd, UF_STYLER_item_value_type_p_t) { return record(9, id, cd); }
+int ok(int id, void* cd, UF_STYLER_item_value_type_p_t) { return record(4, id, cd) + 1; }
+int apply(int id, void* cd, UF_STYLER_item_value_type_p_t) { return record(5, id, cd); }
+int press(int id, void* cd, UF_STYLER_item_value_type_p_t) { return record(0, id, cd); }
 
 UF_STYLER_callback_info_t kTable[] = {
     {(char*)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, ctor},
@@ -48,6 +50,7 @@ protected:
         nxsim::reset();
         nxsim::set_dialog_folder(kv_test::source_path("tests/unit/data"));
         g_calls.clear();
+        g_client_data.clear();
         g_on_press = nullptr;
         UF_initialize();
     }
@@ -55,10 +58,10 @@ protected:
         UF_terminate();
         EXPECT_TRUE(nxsim::leaks().empty()) << nxsim::leaks().front();
     }
-    int run(std::vector<nxsim::DialogEvent> events, int* response = nullptr) {
+    int run(std::vector<nxsim::DialogEvent> events, int* response = nullptr, void* client_data = nullptr) {
         nxsim::queue_events(events);
         int r = 0;
-        int rc = UF_STYLER_create_dialog((char*)"test.dlg", kTable, 6, nullptr, &r);
+        int rc = UF_STYLER_create_dialog((char*)"test.dlg", kTable, 6, client_data, &r);
         if (response) *response = r;
         return rc;
     }
@@ -71,6 +74,24 @@ TEST_F(Styler, CallbacksFireInNxOrderAndOkClosesOnOne) {
                      &response));
     EXPECT_EQ((std::vector<std::string>{"8", "0", "5", "4", "9"}), g_calls);
     EXPECT_EQ(UF_UI_OK, response);
+    EXPECT_TRUE(nxsim::errors().empty());
+}
+
+// A dialog keeps its state in what it gave NX: every callback, from the constructor to the
+// destructor, gets that pointer, and a dialog opened from a callback gets its own.
+TEST_F(Styler, EveryCallbackIsHandedItsDialogsClientData) {
+    int outer = 0, inner = 0;
+    g_on_press = [&](int) {
+        if (g_calls.size() > 2) return 0;  // one nested dialog, opened from the first press
+        int r = 0;  // it takes the next event, OK
+        EXPECT_EQ(0, UF_STYLER_create_dialog((char*)"test.dlg", kTable, 6, &inner, &r));
+        return 0;
+    };
+    ASSERT_EQ(0, run({ev(nxsim::DialogEvent::Press, "GO_ACTION"), ev(nxsim::DialogEvent::Ok),
+                      ev(nxsim::DialogEvent::Apply), ev(nxsim::DialogEvent::Ok)},
+                     nullptr, &outer));
+    ASSERT_EQ((std::vector<std::string>{"8", "0", "8", "4", "9", "5", "4", "9"}), g_calls);
+    EXPECT_EQ((std::vector<void*>{&outer, &outer, &inner, &inner, &inner, &outer, &outer, &outer}), g_client_data);
     EXPECT_TRUE(nxsim::errors().empty());
 }
 

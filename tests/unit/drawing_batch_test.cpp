@@ -124,7 +124,8 @@ TEST_F(Batch, OkThatCannotReadTheSelectionDrawsNothingSaysSoAndKeepsTheDialog) {
         fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, electrode_list);
         item(KV_ELECTRODE_LIST_OBJECT).selected = {0};
         nxsim::fail("UF_STYLER_ask_value", nxsim::FaultMode::Once);
-        response = drawing_ok_cb(dialog_id, nullptr, nullptr);
+        drawing_dialog_state state = {electrode_list};
+        response = drawing_ok_cb(dialog_id, &state, nullptr);
     });
     EXPECT_EQ(UF_UI_CB_CONTINUE_DIALOG, response);
     EXPECT_TRUE(drawings().empty());
@@ -143,7 +144,7 @@ TEST_F(Batch, AnElectrodeWhoseEcsCannotBeLookedUpIsLeftOutAndNamed) {
         fill_electrode_list_box(dialog_id, KV_ELECTRODE_LIST_OBJECT, electrode_list);
         item(KV_ELECTRODE_LIST_OBJECT).selected = {0, 1};
         nxsim::fail("UF_LAYER_cycle_by_layer", nxsim::FaultMode::Once);
-        EXPECT_EQ(1, run_drawing_batch(dialog_id));
+        EXPECT_EQ(1, run_drawing_batch(dialog_id, electrode_list));
     });
     std::vector<std::string> told;
     for (const std::string& line : seen())

@@ -48,6 +48,8 @@ public:
     }
 
 protected:
+    electrode_record* electrode_list = nullptr;  // the records a test builds, released after it
+
     void SetUp() override {
         SettingsHost::SetUp();
         nxsim::set_dialog_folder(source_path("kit/application"));

@@ -119,11 +119,12 @@ TEST_F(LayerDialog, CallbacksDoNothingWithoutTheApi) {
     UF_terminate();
     nxsim::fail("UF_initialize", nxsim::FaultMode::Always);
     size_t calls = nxsim::call_log().size();
-    EXPECT_EQ(0, layer_constructor_cb(1, nullptr, nullptr));
-    EXPECT_EQ(0, layer_select_cb(1, nullptr, nullptr));
-    EXPECT_EQ(0, layer_ok_cb(1, nullptr, nullptr));
-    EXPECT_EQ(0, layer_apply_cb(1, nullptr, nullptr));
-    EXPECT_EQ(0, layer_destructor_cb(1, nullptr, nullptr));
+    layer_dialog_state state = {0, nullptr};
+    EXPECT_EQ(0, layer_constructor_cb(1, &state, nullptr));
+    EXPECT_EQ(0, layer_select_cb(1, &state, nullptr));
+    EXPECT_EQ(0, layer_ok_cb(1, &state, nullptr));
+    EXPECT_EQ(0, layer_apply_cb(1, &state, nullptr));
+    EXPECT_EQ(0, layer_destructor_cb(1, &state, nullptr));
     for (size_t i = calls; i < nxsim::call_log().size(); ++i)
         EXPECT_EQ(0u, nxsim::call_log()[i].rfind("UF_initialize", 0)) << nxsim::call_log()[i];
     nxsim::clear_faults();
