@@ -14,6 +14,7 @@
 
 #include "drawing/job_export.h"
 #include "drawing/job_map.h"
+#include "drawing/job_labels.h"
 #include "drawing/job_ops.h"
 #include "drawing/job_sheet.h"
 #include "nx.h"

@@ -19,7 +19,7 @@
 
 #include "drawing/drawing_batch.h"
 #include "drawing/electrode_record.h"
-#include "drawing/electrode_views.h"
+#include "drawing/model_views.h"
 #include "nx.h"
 #include "nxsim/nxsim.h"
 

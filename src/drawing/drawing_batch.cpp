@@ -10,7 +10,7 @@
 #include "config/setting_keys.h"
 #include "config/setting_values.h"
 #include "drawing/electrode_drawing.h"
-#include "drawing/electrode_views.h"
+#include "drawing/model_views.h"
 #include "drawing/ordinate_dims.h"
 #include "electrode/electrode.h"
 

@@ -15,7 +15,7 @@
 #include <stddef.h>
 #include <stdio.h>
 
-#include "drawing/job_sheet.h"
+#include "drawing/job_sheet_writers.h"
 
 /* Templates read from the setting; further items are ignored. */
 #define KV_EXPORT_MAX_TEMPLATES 16

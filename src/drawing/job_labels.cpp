@@ -1,12 +1,13 @@
 // The electrode labels as a web page (GBK): A4 sheets of 3 x 8 labels of 70 x 37 mm, placed in
 // CSS millimetres so that a print at 100 % lands on the label stock; each label carries its
 // operation's ID as text and as a Code 128 barcode drawn as inline SVG.
+#include "drawing/job_labels.h"
+
 #include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
 #include "drawing/code128.h"
-#include "drawing/job_ops.h"
 
 namespace {
 

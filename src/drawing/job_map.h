@@ -11,7 +11,7 @@
 
 #include <stdio.h>
 
-#include "drawing/job_sheet.h"
+#include "drawing/job_sheet_writers.h"
 
 /* The map's size in mm: A4 landscape inside the job sheet's margins. */
 #define KV_MAP_WIDTH_MM 277

@@ -6,7 +6,7 @@
 
 #include <stdio.h>
 
-#include "drawing/job_sheet.h"
+#include "drawing/job_sheet_writers.h"
 
 /* The stages in the title block's order, and their labels there (GBK). */
 #define KV_STAGE_EXTRA_ROUGH 0 /* 特粗: COARSE_SIZE_REAL */
@@ -62,9 +62,5 @@ int make_job_ops(job_sheet *sheet, char *message, size_t size);
 
 /* The operations list of sheet->ops, header line first. 0, or -1 when a write failed. */
 int write_job_ops_csv(FILE *out, const job_sheet *sheet);
-
-/* The labels (job_labels.cpp): A4 sheets of 3 x 8 labels of 70 x 37 mm, one per operation,
- * each with its ID as text and as a Code 128 barcode. 0, or -1 when a write failed. */
-int write_job_labels_html(FILE *out, const job_sheet *sheet);
 
 #endif

@@ -1,11 +1,12 @@
 // The cells of the job sheet's rows, shared by the CSV and HTML writers so that both files say
 // the same. Gaps and counts follow the title block's order and labels (特粗, 粗, 精); flags and
 // people the process listing's.
+#include "drawing/job_sheet_table.h"
+
 #include <stdio.h>
 #include <string.h>
 
 #include "config/kv_text.h"
-#include "drawing/job_sheet.h"
 #include "drawing/process_fields.h"
 
 namespace {

@@ -1,17 +1,27 @@
-/* The electrodes' views in the model: the top view aligned with an electrode's coordinate system
- * ("<name>_TOP") and the isometric view. find_electrode_csys and prepare_electrode_views, which
- * the drawing batch calls, are declared in electrode_views.h. */
+/* The electrodes' views in the model: the electrode coordinate system looked up by name, the top
+ * view aligned with it ("<name>_TOP") and the isometric view, from which each selected
+ * electrode's drawing is made. */
 #ifndef KELVORA_MODEL_VIEWS_H
 #define KELVORA_MODEL_VIEWS_H
 
 #include "nx.h"
-#include "drawing/electrode_views.h"
+#include "drawing/electrode_record.h"
 
 /* Model view names: 31 characters and the terminator. */
 #define KV_VIEW_NAME_SIZE 32
 /* NX's standard views the electrode views are made with. */
 #define KV_TOP_VIEW "TOP"
 #define KV_ISO_VIEW "TFR-ISO"
+
+/* The coordinate system named "<name>_CSYS" (letter case ignored) on the electrode's first
+ * layer into *csys, the null tag when there is none. 0; -1 (*csys null) when NX could not say:
+ * the layer's objects, an object's type or a system's name could not be read. */
+int find_electrode_csys(const char *name, tag_t *csys);
+
+/* Prepares every selected record of the list in the model: its layers shown, the top and
+ * isometric model views made in its coordinate system (their tags go into the record; the WCS
+ * is given back), and the reference geometry of its dimensions. */
+void prepare_electrode_views(electrode_record *head);
 
 /* Fits and orients the work view to ecs (to the WCS for the null tag) and saves it as
  * "<name>_TOP", which then takes the work view's place in the layout. The view's tag, or the

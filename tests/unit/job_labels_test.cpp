@@ -17,6 +17,7 @@
 
 #include "config_fixture.h"
 #include "drawing/code128.h"
+#include "drawing/job_labels.h"
 #include "drawing/job_ops.h"
 
 namespace {

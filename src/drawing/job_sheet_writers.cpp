@@ -1,12 +1,60 @@
-// The job sheet as a web page (GBK) printable on A4 landscape: a header, the electrode table,
-// the stock cut list, the number of electrodes to make and the setup map.
+// The job sheet's own files and the writes every file of a press shares: the CSV, the web page,
+// and the all-or-nothing replacement of a press's files.
+#include "drawing/job_sheet_writers.h"
+
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
 #include "drawing/job_map.h"
-#include "drawing/job_sheet.h"
+
+// The job sheet as comma-separated values, GBK, CRLF line ends as spreadsheets on Windows
+// expect. GBK trail bytes are never ',' '"' CR or LF, so quoting can look at single bytes.
+
+int put_csv_field(FILE *out, const char *text) {
+    if (!strpbrk(text, ",\"\r\n")) return fputs(text, out) < 0 ? -1 : 0;
+    if (fputc('"', out) == EOF) return -1;
+    for (const char *p = text; *p; ++p) {
+        if (*p == '"' && fputc('"', out) == EOF) return -1;
+        if (fputc(*p, out) == EOF) return -1;
+    }
+    return fputc('"', out) == EOF ? -1 : 0;
+}
+
+namespace {
+
+// The row's cells, then datum: the frame on every line, so that a spreadsheet reads one table
+// and a sheet measured from the absolute frame says so in each row.
+int put_line(FILE *out, char cells[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE], const char *datum) {
+    for (int i = 0; i < KV_JOB_COLUMNS; ++i) {
+        if (i > 0 && fputc(',', out) == EOF) return -1;
+        if (put_csv_field(out, cells[i]) != 0) return -1;
+    }
+    if (fputc(',', out) == EOF || put_csv_field(out, datum) != 0) return -1;
+    return fputs("\r\n", out) < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+int write_job_csv(FILE *out, const job_sheet *sheet) {
+    if (!out || !sheet) return -1;
+    // A row's cells are too big for the stack of every host thread: one heap block.
+    char(*cells)[KV_JOB_CELL_SIZE] = (char(*)[KV_JOB_CELL_SIZE])malloc(sizeof(char[KV_JOB_COLUMNS][KV_JOB_CELL_SIZE]));
+    if (!cells) return -1;
+    job_row_cells(sheet, NULL, cells);
+    int rc = put_line(out, cells, KV_JOB_DATUM_HEADER);
+    for (int r = 0; r < sheet->count && rc == 0; ++r) {
+        job_row_cells(sheet, &sheet->rows[r], cells);
+        rc = put_line(out, cells, sheet->datum);
+    }
+    free(cells);
+    return rc == 0 && !ferror(out) ? 0 : -1;
+}
+
+// The job sheet as a web page (GBK) printable on A4 landscape: a header, the electrode table,
+// the stock cut list, the number of electrodes to make and the setup map.
 
 // GBK pairs pass whole: their trail bytes are never one of & < > ".
 int put_html_text(FILE *out, const char *text) {
@@ -176,4 +224,42 @@ int put_format(FILE *out, const char *format, ...) {
     int n = vfprintf(out, format, args);
     va_end(args);
     return n < 0 ? -1 : 0;
+}
+
+// The job sheet's files of one press, written all or nothing through the shared file
+// replacement.
+
+namespace {
+
+// A job sheet writer and its sheet, as a file_writer's context.
+struct sheet_writer {
+    job_writer writer;
+    const job_sheet *sheet;
+};
+
+int call_sheet_writer(FILE *out, const void *context) {
+    const sheet_writer *w = (const sheet_writer *)context;
+    return w->writer(out, w->sheet);
+}
+
+}  // namespace
+
+int write_all_replacing(int n, const char *const paths[], const job_writer writers[], const job_sheet *sheet,
+                        const char **failed) {
+    if (failed) *failed = NULL;
+    if (n <= 0 || n > KV_JOB_MAX_FILES || !paths || !writers || !sheet) return -1;
+    sheet_writer each[KV_JOB_MAX_FILES];
+    file_writer calls[KV_JOB_MAX_FILES];
+    const void *contexts[KV_JOB_MAX_FILES];
+    for (int i = 0; i < n; ++i) {
+        each[i].writer = writers[i];
+        each[i].sheet = sheet;
+        calls[i] = writers[i] ? call_sheet_writer : NULL;
+        contexts[i] = &each[i];
+    }
+    return replace_files(n, paths, calls, contexts, failed);
+}
+
+int write_replacing(const char *path, job_writer writer, const job_sheet *sheet) {
+    return write_all_replacing(1, &path, &writer, sheet, NULL);
 }
