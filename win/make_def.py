@@ -89,6 +89,31 @@ def declared_calls(text):
     return _names(_call_section(text))
 
 
+MARK = re.compile(r"/\* kv: (.*?) \*/")
+MARK_ITEM = re.compile(r"^([a-z0-9-]+)(?:\(([^()]*)\))?$")
+KNOWN_MARKS = ("by-hand", "out-array", "const-from-nx10")
+
+
+def call_marks(text):
+    """{call: {mark: [arguments]}} of the "/* kv: ... */" comments nx.h writes right after a
+    declaration of its call section, marks separated by ';' (e.g. "by-hand; const-from-nx10(cp1)").
+    An unknown mark, or one that follows no declaration, raises TableError."""
+    section = _call_section(text)
+    # Other comments go first, so that no word of theirs is taken for a call's name.
+    section = re.sub(r"/\*(?! kv: ).*?\*/", "", section, flags=re.S)
+    marks = {}
+    for m in re.finditer(r"(\w+)\s*\([^;]*?\)\s*;[ \t]*/\* kv: (.*?) \*/", section, flags=re.S):
+        for item in (i.strip() for i in m.group(2).split(";")):
+            im = MARK_ITEM.match(item)
+            if not im or im.group(1) not in KNOWN_MARKS:
+                raise TableError("nx.h: %s: unknown mark %r" % (m.group(1), item))
+            args = [a.strip() for a in (im.group(2) or "").split(",") if a.strip()]
+            marks.setdefault(m.group(1), {})[im.group(1)] = args
+    if len(MARK.findall(section)) != sum(1 for _ in re.finditer(r"\)\s*;[ \t]*/\* kv: ", section)):
+        raise TableError("nx.h: a \"/* kv: */\" mark follows no declaration")
+    return marks
+
+
 def marked_late(text):
     """The calls nx.h declares between the "calls found at run time" markers."""
     section = _call_section(text)

@@ -108,5 +108,39 @@ class BridgeLayouts(unittest.TestCase):
                              sorted(old["libufun"] + old["libugopenint"]))
 
 
+class CallMarks(unittest.TestCase):
+    """The properties generators read beside a call's declaration in nx.h."""
+
+    def test_marks_are_read_per_call_and_the_generators_lists_follow_them(self):
+        marks = make_def.call_marks(nx_text())
+        self.assertEqual({"by-hand": [], "const-from-nx10": ["dialog_file"]}, marks["UF_STYLER_create_dialog"])
+        self.assertEqual(["radius_val", "diameter_val"], marks["UF_DRF_set_preferences"]["const-from-nx10"])
+        self.assertEqual(["intersections", "num_intersections"], marks["UF_MODL_intersect_objects"]["out-array"])
+        self.assertNotIn("UF_OBJ_ask_name", marks)
+        gen_thunks.read_marks(nx_text())
+        self.assertIn("UF_PART_import", gen_thunks.HAND_WRITTEN)
+        self.assertEqual(("intersections", "num_intersections"), gen_thunks.OUT_ARRAYS["UF_MODL_intersect_objects"])
+
+    def test_a_misspelt_or_stray_mark_stops_the_generators(self):
+        text = nx_text()
+        decl = "int uc6454(char *cp1);  /* kv: const-from-nx10(cp1) */"
+        self.assertIn(decl, text)
+        with self.assertRaisesRegex(make_def.TableError, "uc6454: unknown mark 'const-from-nx9"):
+            make_def.call_marks(text.replace(decl, decl.replace("nx10", "nx9")))
+        with self.assertRaisesRegex(make_def.TableError, "follows no declaration"):
+            make_def.call_marks(text.replace(decl, decl + "\n/* kv: by-hand */"))
+
+    def test_the_nx10_stand_in_makes_each_marked_parameter_const_and_no_other(self):
+        with tempfile.TemporaryDirectory() as out:
+            subprocess.run([sys.executable, os.path.join(HERE, "sdk", "make_sdk_standin.py"), NX_H, out,
+                            "--release", "nx10"], check=True, stdout=subprocess.DEVNULL)
+            with open(os.path.join(out, "kv_standin_decls.h"), encoding="utf-8") as f:
+                decls = f.read()
+        self.assertIn("int uc6447(const char *cp1, int ip2, int *ip3);", decls)
+        self.assertIn("int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);", decls)
+        self.assertIn("const char *radius_val,\n                           const char *diameter_val)", decls)
+        self.assertIn("int UF_DRF_ask_preferences(int mpi[100], double mpr[70], char radius_value[27],", decls)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -924,6 +924,10 @@ typedef enum UF_UNDO_user_visibility_e UF_UNDO_user_visibility_t;
 #define UF_UNDO_NO_VIS_MARK_PRESENT 0
 
 /* ===================================================================== calls */
+/* A comment "kv: ..." right after a declaration gives the call's properties to the build's
+ * generators (win/make_def.py reads them): "by-hand", the Wine bridge forwards it by hand;
+ * "out-array(ARRAY, COUNT)", it hands out an array of record pointers, each released by UF_free;
+ * "const-from-nx10(PARAM, ...)", NX4 to NX7.5 declare the text writable, as here, and NX10 const. */
 
 #ifdef __cplusplus
 extern "C" {
@@ -932,10 +936,10 @@ extern "C" {
 /* ---- uf.h, uf_exit.h ---- */
 int  UF_initialize(void);
 int  UF_terminate(void);
-void UF_free(void *data);
-void UF_free_string_array(int n_strings, char **string_array);
+void UF_free(void *data);  /* kv: by-hand */
+void UF_free_string_array(int n_strings, char **string_array);  /* kv: by-hand */
 int  UF_get_fail_message(int fail_code, char message[133]);
-int  UF_translate_variable(const char *variable, char **translation);
+int  UF_translate_variable(const char *variable, char **translation);  /* kv: by-hand */
 
 /* Start-up entry point: the plug-in defines it, NX calls it. */
 extern DllExport void ufsta(char *param, int *retcod, int rlen);
@@ -944,7 +948,7 @@ extern DllExport void ufsta(char *param, int *retcod, int rlen);
 int   UF_ASSEM_add_part_to_assembly(tag_t parent_part, const char *part, const char *refset_name,
                                     const char *instance_name, double origin[3],
                                     double csys_matrix[6], int layer, tag_t *instance,
-                                    UF_PART_load_status_t *error_status);
+                                    UF_PART_load_status_t *error_status);  /* kv: by-hand */
 tag_t UF_ASSEM_ask_work_part(void);
 int   UF_ASSEM_set_work_part(tag_t part);
 
@@ -952,10 +956,10 @@ int   UF_ASSEM_set_work_part(tag_t part);
 int UF_ATTR_read_value(tag_t object, char *title, int type, UF_ATTR_value_p_t value);
 
 /* ---- uf_cfi.h ---- */
-int UF_CFI_ask_file_exist(const char *file_spec, int *status);
-int uc4574(const char *fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]);
+int UF_CFI_ask_file_exist(const char *file_spec, int *status);  /* kv: by-hand */
+int uc4574(const char *fspec, int ftype, char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]);  /* kv: by-hand */
 int uc4576(const char *fspec, int ftype, char dspec[MAX_FSPEC_SIZE + 1],
-           char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]);
+           char fname[UF_CFI_MAX_FILE_NAME_LEN + 1]);  /* kv: by-hand */
 
 /* ---- uf_csys.h ---- */
 int UF_CSYS_map_point(int input_csys, double input_point[3], int output_csys,
@@ -1016,7 +1020,7 @@ int UF_DRF_init_object_structure(UF_DRF_object_p_t object);
 int UF_DRF_ask_preferences(int mpi[100], double mpr[70], char radius_value[27],
                            char diameter_value[27]);
 int UF_DRF_set_preferences(int mpi[100], double mpr[70], char *radius_val,
-                           char *diameter_val);
+                           char *diameter_val);  /* kv: const-from-nx10(radius_val, diameter_val) */
 int UF_DRF_create_ordorigin(UF_DRF_object_p_t object, int positive_quad_id,
                             int arr_dim_line_display, int origin_symbol_display,
                             char *user_object_name, tag_t *origin_tag);
@@ -1037,11 +1041,11 @@ int UF_LAYER_ask_status(const int layer_number, int *layer_status);
 int UF_LAYER_set_status(const int layer_number, const int layer_status);
 int UF_LAYER_cycle_by_layer(int layer_number, tag_t *object_tag);
 int UF_LAYER_ask_category_info(tag_t category, UF_LAYER_category_info_p_t category_info);
-int UF_LAYER_ask_category_tag(char *category_name, tag_t *category);
+int UF_LAYER_ask_category_tag(char *category_name, tag_t *category);  /* kv: const-from-nx10(category_name) */
 int UF_LAYER_create_category(UF_LAYER_category_info_p_t category_info, tag_t *category);
 
 /* ---- uf_mb.h ---- */
-int UF_MB_add_actions(UF_MB_action_t action_table[]);
+int UF_MB_add_actions(UF_MB_action_t action_table[]);  /* kv: by-hand */
 
 /* ---- uf_modl.h ---- */
 int UF_MODL_create_list(uf_list_p_t *list);
@@ -1050,7 +1054,7 @@ int UF_MODL_ask_list_count(uf_list_p_t list, int *count);
 int UF_MODL_ask_list_item(uf_list_p_t list, int index, tag_t *object);
 int UF_MODL_delete_list(uf_list_p_t *list);
 int UF_MODL_intersect_objects(tag_t object_1, tag_t object_2, double tolerance,
-                              int *num_intersections, UF_MODL_intersect_info_p_t **intersections);
+                              int *num_intersections, UF_MODL_intersect_info_p_t **intersections);  /* kv: out-array(intersections, num_intersections) */
 int UF_MODL_ask_bounding_box_aligned(tag_t object, tag_t csys_tag, logical expand,
                                      double min_corner[3], double directions[3][3],
                                      double distances[3]);
@@ -1090,19 +1094,19 @@ int UF_OBJ_set_line_width(tag_t object_id, int line_width);
 /* ---- uf_part.h ---- */
 tag_t UF_PART_ask_display_part(void);
 int   UF_PART_set_display_part(tag_t part);
-int   UF_PART_ask_part_name(tag_t part, char part_fspec[MAX_FSPEC_SIZE + 1]);
-tag_t UF_PART_ask_part_tag(const char *part_name);
+int   UF_PART_ask_part_name(tag_t part, char part_fspec[MAX_FSPEC_SIZE + 1]);  /* kv: by-hand */
+tag_t UF_PART_ask_part_tag(const char *part_name);  /* kv: by-hand */
 int   UF_PART_ask_units(tag_t part, int *part_units);
-int   UF_PART_new(const char *part_name, int units, tag_t *part);
+int   UF_PART_new(const char *part_name, int units, tag_t *part);  /* kv: by-hand */
 int   UF_PART_save(void);
 int   UF_PART_import(const char *file_name, UF_import_part_modes_t *modes, double dest_csys[6],
-                     double dest_point[3], double scale, tag_t *group);
+                     double dest_point[3], double scale, tag_t *group);  /* kv: by-hand */
 
 /* ---- uf_styler.h ---- */
 int UF_STYLER_ask_value(int dialog_id, UF_STYLER_item_value_type_p_t value);
 int UF_STYLER_set_value(int dialog_id, UF_STYLER_item_value_type_p_t value);
 int UF_STYLER_create_dialog(char *dialog_file, UF_STYLER_callback_info_t *cbs,
-                            int number_of_cbs, void *client_data, int *response);
+                            int number_of_cbs, void *client_data, int *response);  /* kv: by-hand; const-from-nx10(dialog_file) */
 int UF_STYLER_free_value(UF_STYLER_item_value_type_p_t data);
 
 /* ---- uf_ui.h ---- */
@@ -1119,20 +1123,20 @@ void uc1601(char *message, int option);
 
 /* ---- uf_undo.h ---- */
 int UF_UNDO_set_mark(UF_UNDO_user_visibility_t visibility, UF_UNDO_mark_name_t mark_name,
-                     UF_UNDO_mark_id_t *mark_id);
-int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);
-int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);
+                     UF_UNDO_mark_id_t *mark_id);  /* kv: const-from-nx10(mark_name) */
+int UF_UNDO_undo_to_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);  /* kv: const-from-nx10(mark_name) */
+int UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);  /* kv: const-from-nx10(mark_name) */
 
 /* ---- uf_view.h and the view calls (an empty view name means the work view) ---- */
-int UF_VIEW_ask_tag_of_view_name(char *view_name, tag_t *view_tag);
+int UF_VIEW_ask_tag_of_view_name(char *view_name, tag_t *view_tag);  /* kv: const-from-nx10(view_name) */
 int UF_VIEW_map_model_to_drawing(tag_t member_view, double model_pt[3], double map_pt[2]);
-int uc6432(char *cp1, int ip2);
-int uc6433(char *cp1, double *rr2);
-int uc6434(char *cp1, int ip2, tag_t np3, double rp4[6]);
-int uc6447(char *cp1, int ip2, int *ip3);
+int uc6432(char *cp1, int ip2);  /* kv: const-from-nx10(cp1) */
+int uc6433(char *cp1, double *rr2);  /* kv: const-from-nx10(cp1) */
+int uc6434(char *cp1, int ip2, tag_t np3, double rp4[6]);  /* kv: const-from-nx10(cp1) */
+int uc6447(char *cp1, int ip2, int *ip3);  /* kv: const-from-nx10(cp1) */
 int uc6449(const char *cp1);
 int uc6450(const char *cp1, const char *cp2, const int ip3, const int ip4);
-int uc6454(char *cp1);
+int uc6454(char *cp1);  /* kv: const-from-nx10(cp1) */
 
 /* ---- uf_layout.h (uf_view.h includes it only from NX10) ---- */
 

@@ -16,11 +16,11 @@ have it, each NX name bound to its thunk, so that Wine's loader meets exactly NX
 --records names the records the plug-in lays out differently from the host (gen_layouts.py's
 layouts.txt, for i686): a thunk taking a pointer to one passes the host a copy in its layout,
 copied back after the call (kvb::HostRecord, records.h); the records of an array the host hands out
-by OUT_ARRAYS are replaced by copies in the plug-in's layout. A call reaching such a record any
+by nx.h's "out-array" marks are replaced by copies in the plug-in's layout. A call reaching such a record any
 other way (a hand-written call, a return value, more pointer levels) stops the generator with
 exit code 1, naming the call and the record.
 
-Calls the bridge handles by hand (paths, callbacks, memory it copied: HAND_WRITTEN below) get no
+Calls the bridge handles by hand (paths, callbacks, memory it copied: marked "by-hand" in nx.h) get no
 generated thunk; their export lines are written all the same, so that every call of nx.h is exported.
 """
 import os
@@ -35,17 +35,27 @@ import gen_layouts  # noqa: E402  (the records the plug-in lays out differently)
 NX_H = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "nxapi", "nx.h")
 
 # Calls written in calls_ufun.cpp and calls_ugopenint.cpp.
-HAND_WRITTEN = {
-    "UF_free", "UF_free_string_array", "UF_translate_variable",
-    "UF_ASSEM_add_part_to_assembly", "UF_CFI_ask_file_exist", "uc4574", "uc4576",
-    "UF_PART_ask_part_name", "UF_PART_ask_part_tag", "UF_PART_new", "UF_PART_import",
-    "UF_MB_add_actions", "UF_STYLER_create_dialog",
-}
+# Read by main from the marks nx.h writes after a declaration (make_def.call_marks):
+# "by-hand", calls the bridge handles by hand in calls_*.cpp;
+HAND_WRITTEN = set()
+# "out-array(ARRAY, COUNT)", calls handing out an array of pointers to records the host allocated,
+# each released by UF_free: call -> (the array's parameter, its count's parameter).
+OUT_ARRAYS = {}
 
 
-# Calls handing out an array of pointers to records the host allocated, each released by UF_free:
-# call -> (the array's parameter, its count's parameter).
-OUT_ARRAYS = {"UF_MODL_intersect_objects": ("intersections", "num_intersections")}
+def read_marks(text):
+    """Fills HAND_WRITTEN and OUT_ARRAYS from nx.h's marks."""
+    try:
+        marks = make_def.call_marks(text)
+    except make_def.TableError as e:
+        sys.exit("gen_thunks: %s" % e)
+    for call, m in marks.items():
+        if "by-hand" in m:
+            HAND_WRITTEN.add(call)
+        if "out-array" in m:
+            if len(m["out-array"]) != 2:
+                sys.exit("gen_thunks: nx.h: %s: out-array wants the array's and the count's parameter" % call)
+            OUT_ARRAYS[call] = tuple(m["out-array"])
 
 
 def call_section(text):
@@ -185,6 +195,7 @@ def main(argv):
     nx_h, out = args
     with open(nx_h, encoding="utf-8") as f:
         text = f.read()
+    read_marks(text)
     protos = [p for p in prototypes(text) if p[1] not in make_def.PLUGIN_OWN]
     types = gen_layouts.Types(text)
     unknown = sorted(copied - set(types.records))

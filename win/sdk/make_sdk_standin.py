@@ -16,6 +16,9 @@ import os
 import re
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import make_def  # noqa: E402  (win/make_def.py: nx.h's call section and its marks)
+
 OLD_SIZES = """#define UF_OBJ_NAME_LEN           30
 #define MAX_ENTITY_NAME_SIZE      30
 #define MAX_FSPEC_SIZE            256
@@ -40,20 +43,26 @@ NEW_SIZES = """#define NX_BUFSIZE(n) (3 * (n) + 1)
 #define UF_CFI_MAX_PATH_NAME_SIZE    (MAX_FSPEC_BUFSIZE - 1)
 """
 # Parameters the 32-bit releases take as char * and later releases as const char *.
-WRITABLE_IN_OLD = [
-    ("int UF_LAYER_ask_category_tag(char *category_name", "int UF_LAYER_ask_category_tag(const char *category_name"),
-    ("int UF_STYLER_create_dialog(char *dialog_file", "int UF_STYLER_create_dialog(const char *dialog_file"),
-    ("int uc6454(char *cp1)", "int uc6454(const char *cp1)"),
-    ("int uc6432(char *cp1", "int uc6432(const char *cp1"),
-    ("int uc6433(char *cp1", "int uc6433(const char *cp1"),
-    ("int uc6434(char *cp1", "int uc6434(const char *cp1"),
-    ("int uc6447(char *cp1", "int uc6447(const char *cp1"),
-    ("int UF_VIEW_ask_tag_of_view_name(char *view_name", "int UF_VIEW_ask_tag_of_view_name(const char *view_name"),
-    ("char *radius_val,\n                           char *diameter_val)", "const char *radius_val,\n                           const char *diameter_val)"),
-    ("UF_UNDO_mark_name_t mark_name,", "UF_UNDO_mark_name_c_t mark_name,"),
-    ("UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);\nint UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_t mark_name);",
-     "UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);\nint UF_UNDO_delete_mark(UF_UNDO_mark_id_t mark_id, UF_UNDO_mark_name_c_t mark_name);"),
-]
+# Marked "const-from-nx10(PARAM, ...)" in nx.h: texts NX4 to NX7.5 declare writable (as nx.h
+# does) and NX10 const. The undo marks' names take the const type NX10 gives them.
+CONST_FORMS = (("char *", "const char *"), ("UF_UNDO_mark_name_t ", "UF_UNDO_mark_name_c_t "))
+
+
+def make_const(decls, call, param):
+    """decls with PARAM of CALL's declaration in its NX10 form; stops when it is not found."""
+    m = re.search(r"[ *]%s\(" % re.escape(call), decls)
+    if not m:
+        fail("nx.h: %s: marked const-from-nx10 but not declared" % call)
+    end = decls.index(";", m.end())
+    decl = decls[m.start():end]
+    for old, new in CONST_FORMS:
+        pm = re.search(re.escape(old) + r"\s*" + re.escape(param) + r"\b", decl)
+        if pm and not decl[:pm.start()].rstrip().endswith("const"):
+            fixed = decl[:pm.start()] + decl[pm.start():pm.end()].replace(old, new, 1) + decl[pm.end():]
+            return decls[:m.start()] + fixed + decls[end:]
+    fail("nx.h: %s: no writable parameter %s to make const" % (call, param))
+
+
 UC6464 = re.compile(r"^int uc6464\(.*?\);\n", re.M | re.S)
 
 
@@ -75,10 +84,13 @@ def main(argv):
         fail("%s: declaration section or sizes block not found" % nx_h)
     decls = decls[:begin] + (OLD_SIZES if release == "nx4" else NEW_SIZES) + decls[end:]
     if release == "nx10":
-        for old, new in WRITABLE_IN_OLD:
-            if old not in decls:
-                fail("%s: '%s' not found" % (nx_h, old))
-            decls = decls.replace(old, new)
+        try:
+            marks = make_def.call_marks(text)
+        except make_def.TableError as e:
+            fail(str(e))
+        for call, m in sorted(marks.items()):
+            for param in m.get("const-from-nx10", []):
+                decls = make_const(decls, call, param)
     m = UC6464.search(decls)
     if not m:
         fail("%s: uc6464 not declared" % nx_h)
