@@ -27,6 +27,21 @@ UF_STYLER_callback_info_t g_table[DRAWING_DIALOG_ROWS] = {
     {(char *)UF_STYLER_NULL_OBJECT, UF_STYLER_NO_CB, 0, nullptr},
 };
 
+// Pastes data into every record selected in the list; the dialog then shows data when show is
+// 1 and a record took it. The number of records that took it.
+int paste_into_selected(int dialog_id, electrode_record *head, const electrode_data *data, int show) {
+    int pasted = 0;
+    list_selection selection;
+    read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
+    for (electrode_record *r = head; r; r = r->next) {
+        if (!selection_has_text(&selection, r->data.electrode_name)) continue;
+        paste_process_data(r, data);
+        if (++pasted == 1 && show) show_process_fields(dialog_id, data);
+    }
+    release_list_selection(&selection);
+    return pasted;
+}
+
 bool drawing_is_current() {
     tag_t current = NULL_TAG;
     UF_DRAW_ask_current_drawing(&current);
@@ -111,16 +126,7 @@ int apply_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value
     if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     electrode_data shown;
     read_process_fields(dialog_id, &shown);
-    int applied = 0;
-    list_selection selection;
-    read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
-    for (electrode_record *r = state->list; r; r = r->next) {
-        if (!selection_has_text(&selection, r->data.electrode_name)) continue;
-        paste_process_data(r, &shown);
-        ++applied;
-    }
-    release_list_selection(&selection);
-    if (applied == 0) {
+    if (paste_into_selected(dialog_id, state->list, &shown, 0) == 0) {
         ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
     } else {
         set_ok_sensitive(dialog_id, 1);
@@ -141,16 +147,8 @@ int copy_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_
 int paste_process_data_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {
     drawing_dialog_state *state = (drawing_dialog_state *)client_data;
     if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
-    int pasted = 0;
-    list_selection selection;
-    read_list_selection(dialog_id, KV_ELECTRODE_LIST_OBJECT, &selection);
-    for (electrode_record *r = state->list; r; r = r->next) {
-        if (!selection_has_text(&selection, r->data.electrode_name)) continue;
-        paste_process_data(r, &process_clipboard);
-        if (++pasted == 1) show_process_fields(dialog_id, &process_clipboard);
-    }
-    release_list_selection(&selection);
-    if (pasted == 0) ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
+    if (paste_into_selected(dialog_id, state->list, &process_clipboard, 1) == 0)
+        ws_message_box(KV_NO_ELECTRODE_SELECTED_TEXT);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
