@@ -204,6 +204,29 @@ int color_template_lines(tag_t group) {
     return for_each_group_line(group, [&](tag_t line) { set_color_from_rgb(line, r, g, b); });
 }
 
+int style_template_lines(const group_members *m) {
+    if (!m || m->group == NULL_TAG) return 0;
+    if (!m->read) {
+        set_template_line_width(m->group);
+        return color_template_lines(m->group);
+    }
+    int recolor = setting_int(KV_KEY_ELECTRODE_LINE_COLOR_CHANGE) == 1;
+    int color = 0;
+    // The keys are spelled ELECTORDE in every shop's config.dat.
+    if (recolor && closest_color_from_rgb(setting_real(KV_KEY_ELECTORDE_LINE_COLOR_R),
+                                          setting_real(KV_KEY_ELECTORDE_LINE_COLOR_G),
+                                          setting_real(KV_KEY_ELECTORDE_LINE_COLOR_B), &color) != 0)
+        recolor = 0;  // without a colour number there is nothing sound to set
+    int lines = 0;
+    for (int i = 0; i < m->count; ++i) {
+        if (m->types[i] != UF_line_type) continue;
+        UF_OBJ_set_line_width(m->tags[i], UF_OBJ_WIDTH_THIN);
+        if (recolor) UF_OBJ_set_color(m->tags[i], color);
+        ++lines;
+    }
+    return lines;
+}
+
 int set_drafting_units(void) {
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return -1;
@@ -286,7 +309,9 @@ int add_projected_view(tag_t drawing, tag_t parent, const double position[2], ta
     return 0;
 }
 
-int set_view_layers(tag_t view, const char *name) {
+int set_view_layers(tag_t view, const char *name) { return set_view_layers(view, name, NULL); }
+
+int set_view_layers(tag_t view, const char *name, layer_statuses *known) {
     if (view == NULL_TAG) return -1;
     int table[UF_LAYER_MAX_LAYER];
     memset(table, 0, sizeof table);
@@ -296,7 +321,7 @@ int set_view_layers(tag_t view, const char *name) {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
             int status = 0;
             // A layer of unknown status stays out: it may be the user's hidden model.
-            if (UF_LAYER_ask_status(l, &status) != 0) continue;
+            if (known_layer_status(known, l, &status) != 0) continue;
             table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
         }
         int start = 0, end = 0;
@@ -424,27 +449,31 @@ int fill_from_template(const char *name, const electrode_data *data) {
     }
     tag_t group = NULL_TAG;
     import_template(path, &group);
-    set_template_line_width(group);
-    color_template_lines(group);
+    // One reading of the template's objects serves its lines and every named note.
+    group_members members;
+    read_group_members(group, &members);
+    style_template_lines(&members);
     set_drafting_units();
-    fill_title_block(group, *data);
+    fill_title_block_notes(&members, *data);
     tag_t body = NULL_TAG;
     electrode_body(name, &body);
-    fill_user_defined_notes(body, group);
+    fill_user_defined_notes_in(body, &members);
+    release_group_members(&members);
     return 0;
 }
 
 // The top view (first view) fitted into its box, and the view projected from it (second),
 // the two at one scale when the second does not fit a box of the first's size. Their tags into
 // *view1 and *view2 (null when not made).
-void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *view1, tag_t *view2) {
+void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *view1, tag_t *view2,
+                     layer_statuses *known) {
     double position1[2], box1[2];
     read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_POSI, KV_KEY_ELECTRODE_FIRST_VIEW_Y_POSI, position1);
     read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_SIZE, KV_KEY_ELECTRODE_FIRST_VIEW_Y_SIZE, box1);
     import_model_view(drawing, top_view, position1, view1);
     double ref1[2] = {position1[0], position1[1]};
     if (*view1 != NULL_TAG) {
-        set_view_layers(*view1, name);
+        set_view_layers(*view1, name, known);
         UF_DRAW_update_one_view(drawing, *view1);
         fit_view_in_box(drawing, *view1, position1, box1, ref1);
     }
@@ -456,7 +485,7 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
     double at2[2] = {position2[0] + (ref1[0] - position1[0]), position2[1] + (ref1[1] - position1[1])};
     add_projected_view(drawing, *view1, at2, view2);
     if (*view2 == NULL_TAG) return;
-    set_view_layers(*view2, name);
+    set_view_layers(*view2, name, known);
     UF_DRAW_update_one_view(drawing, *view2);
     centre_view_at(drawing, *view2, position2, NULL);
     double r = 1.0;
@@ -466,7 +495,7 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
     double s = 0;
     tag_t expression = NULL_TAG;
     UF_DRAW_ask_view_scale(*view1, &expression, &s);
-    set_view_layers(*view2, name);
+    set_view_layers(*view2, name, known);
     UF_DRAW_update_one_view(drawing, *view2);
     UF_DRAW_set_view_scale(*view1, s * r);
     centre_view_at(drawing, *view1, position1, NULL);
@@ -476,14 +505,14 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
 
 // The isometric view (third), with hidden lines dashed, shrunk into its box when too large.
 // 1 when it was placed, else 0.
-int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
+int place_iso_view(tag_t drawing, const char *name, tag_t iso_view, layer_statuses *known) {
     double position3[2], box3[2];
     read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_POSI, KV_KEY_ELECTRODE_THIRD_VIEW_Y_POSI, position3);
     read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_SIZE, KV_KEY_ELECTRODE_THIRD_VIEW_Y_SIZE, box3);
     tag_t view3 = NULL_TAG;
     import_model_view(drawing, iso_view, position3, &view3);
     if (view3 == NULL_TAG) return 0;
-    set_view_layers(view3, name);
+    set_view_layers(view3, name, known);
     UF_DRAW_update_one_view(drawing, view3);
     double s3 = 1.0;
     shrink_ratio(drawing, view3, box3, &s3);
@@ -495,6 +524,12 @@ int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
 }  // namespace
 
 int make_electrode_drawing(const char *name, electrode_data data) {
+    layer_statuses known;
+    forget_layer_statuses(&known);
+    return make_electrode_drawing(name, data, &known);
+}
+
+int make_electrode_drawing(const char *name, electrode_data data, layer_statuses *known) {
     if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
     if (!name) return -3;
     prepare_drawing_display();
@@ -510,8 +545,8 @@ int make_electrode_drawing(const char *name, electrode_data data) {
 
     if (fill_from_template(name, &data) != 0) return 0;
     tag_t view1 = NULL_TAG, view2 = NULL_TAG;
-    place_top_views(drawing, name, data.top_view_tag, &view1, &view2);
-    int iso = place_iso_view(drawing, name, data.iso_view_tag);
+    place_top_views(drawing, name, data.top_view_tag, &view1, &view2, known);
+    int iso = place_iso_view(drawing, name, data.iso_view_tag, known);
     dimension_electrode_views(name, view1, view2);
     return view1 != NULL_TAG && view2 != NULL_TAG && iso ? 0 : 1;
 }

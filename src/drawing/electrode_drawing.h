@@ -6,6 +6,8 @@
 #include <stddef.h>
 
 #include "nx.h"
+#include "electrode/layer_status.h"
+#include "electrode/text_source.h"
 #include "drawing/electrode_record.h"
 
 /* Shown when the drawing template is not in the tool folder. */
@@ -31,6 +33,9 @@
  * be opened: the sheet is deleted, nothing is added anywhere and the user is told; -3 when NX
  * made no drawing. The caller tells the user of 1, -1 and -3. */
 int make_electrode_drawing(const char *name, electrode_data data);
+/* The same within one callback that knows the layer statuses it has read (known; null: NX is
+ * asked for every view), for a batch of drawings that change no layer's status. */
+int make_electrode_drawing(const char *name, electrode_data data, layer_statuses *known);
 
 /* Display settings before a sheet is made: full-colour drawings, no grid or snapping, no view
  * borders. */
@@ -58,6 +63,10 @@ int set_template_line_width(tag_t group);
  * ELECTORDE_LINE_COLOR_R/G/B setting. The number of lines recoloured. */
 int color_template_lines(tag_t group);
 
+/* The two above in one walk over a reading of the group made once for the drawing
+ * (read_group_members), the colour asked of NX once: the number of lines. */
+int style_template_lines(const group_members *members);
+
 /* Drafting dimensions in the work part's units. 0, or -1 without a work part. */
 int set_drafting_units(void);
 
@@ -77,6 +86,8 @@ int add_projected_view(tag_t drawing, tag_t parent, const double position[2], ta
  * = 1 also every layer not invisible in the model outside the electrode layer range. NX's
  * result (uc6447), or -1 for a null view. */
 int set_view_layers(tag_t view, const char *name);
+/* The same with the model's layer statuses taken from known where it holds them (null: asked). */
+int set_view_layers(tag_t view, const char *name, layer_statuses *known);
 
 /* Scales the view to fill box (width, height) and puts the middle of what it shows at position
  * (centre_view_at), its reference point then into ref when ref is not null. A null drawing or

@@ -39,15 +39,15 @@ void orient_work_view(tag_t ecs) {
 }
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
-void hide_other_layers(int keep) {
+void hide_other_layers(int keep, layer_statuses *known) {
     if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
         int start = 0, end = 0;
         electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l)
-            if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
+            if (l != keep) change_layer_status(known, l, UF_LAYER_INACTIVE_LAYER);
     } else {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l)
-            if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
+            if (l != keep) change_layer_status(known, l, UF_LAYER_INACTIVE_LAYER);
     }
 }
 
@@ -86,15 +86,21 @@ int find_electrode_csys(const char *name, tag_t *csys) {
 }
 
 void prepare_electrode_views(electrode_record *head) {
+    layer_statuses known;
+    forget_layer_statuses(&known);
+    prepare_electrode_views(head, &known);
+}
+
+void prepare_electrode_views(electrode_record *head, layer_statuses *known) {
     for (electrode_record *r = head; r; r = r->next) {
         if (r->selected != 1) continue;
         const char *name = r->data.electrode_name;
         int first = 0;
         first_layer_of_category(name, &first);
-        if (first >= UF_LAYER_MIN_LAYER) UF_LAYER_set_status(first, UF_LAYER_WORK_LAYER);
+        if (first >= UF_LAYER_MIN_LAYER) change_layer_status(known, first, UF_LAYER_WORK_LAYER);
         int layer = 0;
         electrode_first_layer(name, &layer);
-        hide_other_layers(layer);
+        hide_other_layers(layer, known);
 
         saved_wcs saved;
         if (keep_wcs(&saved) != 0) {

@@ -49,4 +49,9 @@ int list_electrode_categories(tag_t part, electrode_name_fn take, void *context)
 /* Gives object the NX colour nearest to red, green, blue (0 to 255 each). Always 0. */
 int set_color_from_rgb(tag_t object, double red, double green, double blue);
 
+/* The NX colour nearest to red, green, blue as set_color_from_rgb finds it, into *color (0 when
+ * NX gives none): 0, or -1. One answer serves every object of one callback coloured alike, as the
+ * colour table does not change within it. */
+int closest_color_from_rgb(double red, double green, double blue, int *color);
+
 #endif
