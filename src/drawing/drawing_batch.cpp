@@ -179,12 +179,12 @@ int question_box(const char *title, const char *text, int *answer) {
 }
 
 void drawing_pass(electrode_record *head) {
-    layer_statuses known;
-    forget_layer_statuses(&known);
-    drawing_pass(head, &known);
+    drawing_reads reads;
+    begin_drawing_reads(&reads);
+    drawing_pass(head, &reads);
 }
 
-void drawing_pass(electrode_record *head, layer_statuses *known) {
+void drawing_pass(electrode_record *head, drawing_reads *reads) {
     int records = 0;
     for (electrode_record *r = head; r; r = r->next) ++records;
     drawing_names drawings;
@@ -195,7 +195,7 @@ void drawing_pass(electrode_record *head, layer_statuses *known) {
     char report[KV_SHORTFALL_SIZE] = "";
     for (electrode_record *r = head; r; r = r->next) {
         const char *name = r->data.electrode_name;
-        if (r->selected != 1 || !is_electrode_name(name)) continue;
+        if (r->selected != 1 || !has_electrode_prefix(name, reads->prefix)) continue;
         int exists = 0;
         pass_drawing_exists(&drawings, name, &exists);
         if (exists) {
@@ -208,7 +208,7 @@ void drawing_pass(electrode_record *head, layer_statuses *known) {
             // leave the electrode with none.
             if (has_views(r)) pass_delete_drawing(&drawings, name);
         }
-        int made = make_electrode_drawing(name, r->data, known);
+        int made = make_electrode_drawing(name, r->data, reads);
         pass_made_drawing(&drawings, name);
         if (made == -1 || made == -3 || made == 1) {
             char item[KV_RECORD_TEXT_SIZE + 32];
@@ -284,11 +284,12 @@ int run_drawing_batch(int dialog_id) {
         snprintf(text, sizeof text, KV_ECS_UNREAD_TEXT, r->data.electrode_name);
         uc1601(text, 1);
     }
-    // The batch is one callback: the layer statuses it reads and sets are known until it ends.
-    layer_statuses known;
-    forget_layer_statuses(&known);
-    prepare_electrode_views(electrode_list, &known);
-    drawing_pass(electrode_list, &known);
-    make_all_layers_selectable(&known);
+    // The batch is one callback: the settings and the layer statuses it reads and sets are known
+    // until it ends.
+    drawing_reads reads;
+    begin_drawing_reads(&reads);
+    prepare_electrode_views(electrode_list, &reads);
+    drawing_pass(electrode_list, &reads);
+    make_all_layers_selectable(&reads.layers);
     return 1;
 }

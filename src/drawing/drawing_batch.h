@@ -5,7 +5,7 @@
 
 #include "nx.h"
 #include "drawing/electrode_record.h"
-#include "electrode/layer_status.h"
+#include "drawing/electrode_drawing.h"
 
 /* Texts of the batch, GBK. */
 #define KV_NOT_ON_DRAWING_TEXT "该功能需要在非工程图状态下运行"
@@ -33,9 +33,9 @@ int run_drawing_batch(int dialog_id);
  * its drawing. The electrodes NX left without a drawing, or with fewer than its three views, are
  * named in one message when the pass is done. */
 void drawing_pass(electrode_record *head);
-/* The same within one callback that knows the layer statuses it has read (known; null: NX is
- * asked for every view). The work part's drawings are listed once for the pass. */
-void drawing_pass(electrode_record *head, layer_statuses *known);
+/* The same with what the batch's callback has read (begin_drawing_reads). The work part's
+ * drawings are listed once for the pass. */
+void drawing_pass(electrode_record *head, drawing_reads *reads);
 
 /* 0 when the work part's drawings were listed, -1 when not. *exists is 1 when a drawing of that
  * name (letter case ignored) exists, and also when the listing failed; else 0. */

@@ -6,6 +6,7 @@
 #include <stddef.h>
 
 #include "nx.h"
+#include "config/settings.h"
 #include "electrode/layer_status.h"
 #include "electrode/text_source.h"
 #include "drawing/electrode_record.h"
@@ -33,9 +34,26 @@
  * be opened: the sheet is deleted, nothing is added anywhere and the user is told; -3 when NX
  * made no drawing. The caller tells the user of 1, -1 and -3. */
 int make_electrode_drawing(const char *name, electrode_data data);
-/* The same within one callback that knows the layer statuses it has read (known; null: NX is
- * asked for every view), for a batch of drawings that change no layer's status. */
-int make_electrode_drawing(const char *name, electrode_data data, layer_statuses *known);
+
+/* What a batch of drawings reads once, as one callback cannot see it change: the settings that
+ * size the sheet, place the views and colour the template's lines, and the layer statuses the
+ * batch knows (a batch of drawings changes none). */
+typedef struct drawing_reads_s {
+    layer_statuses layers;
+    double sheet[2];  /* height, length: the defaults where a setting is not above 0 */
+    double position1[2], box1[2], position2[2], position3[2], box3[2];
+    int recolor;      /* ELECTRODE_LINE_COLOR_CHANGE is 1 */
+    double line_rgb[3];
+    int only_electrodes;           /* ELECTRODE_ONLY_DISPLAY_ELECT is 1 */
+    int range_start, range_end;    /* electrode_layer_range */
+    char prefix[KV_SETTING_BUFSIZE]; /* ELECTRODE_PREFIX_NAME */
+} drawing_reads;
+
+/* Reads the settings into reads; every layer status unknown. */
+void begin_drawing_reads(drawing_reads *reads);
+
+/* make_electrode_drawing with what the batch has read. */
+int make_electrode_drawing(const char *name, electrode_data data, drawing_reads *reads);
 
 /* Display settings before a sheet is made: full-colour drawings, no grid or snapping, no view
  * borders. */

@@ -5,7 +5,7 @@
 
 #include "nx.h"
 #include "drawing/electrode_record.h"
-#include "electrode/layer_status.h"
+#include "drawing/electrode_drawing.h"
 
 /* The coordinate system named "<name>_CSYS" (letter case ignored) on the electrode's first
  * layer into *csys, the null tag when there is none. 0; -1 (*csys null) when NX could not say:
@@ -16,8 +16,8 @@ int find_electrode_csys(const char *name, tag_t *csys);
  * isometric model views made in its coordinate system (their tags go into the record; the WCS
  * is given back), and the reference geometry of its dimensions. */
 void prepare_electrode_views(electrode_record *head);
-/* The same within one callback that knows the layer statuses it has read and set (known, left
- * with the statuses the last electrode's views leave; null: NX is asked every time). */
-void prepare_electrode_views(electrode_record *head, layer_statuses *known);
+/* The same with what the batch's callback has read (begin_drawing_reads); reads->layers is left
+ * with the statuses the last electrode's views leave. */
+void prepare_electrode_views(electrode_record *head, drawing_reads *reads);
 
 #endif

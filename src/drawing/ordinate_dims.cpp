@@ -233,9 +233,13 @@ void begin_marker_batch(void) {
 
 void end_marker_batch(void) { release_markers(&g_markers); }
 
-int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
-    if (origin) *origin = NULL_TAG;
-    if (!name || !arcs || !origin) return 0;
+namespace {
+
+/* find_marker_arcs' search: take(arc) for each corner marker in NX's order (it answers 1 when
+ * it kept the arc), the origin marker into *origin (cleared first). The number kept. */
+template <typename Fn>
+int each_marker_arc(const char *name, tag_t *origin, Fn take) {
+    *origin = NULL_TAG;
     char wanted[KV_ORD_NAME_SIZE];
     char wanted_origin[KV_ORD_NAME_SIZE];
     int n = snprintf(wanted, sizeof wanted, "%s", name);
@@ -250,7 +254,7 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
         kv_copy(upper, sizeof upper, wanted);
         kv_upper(upper);
         for_each_entry_named(x, upper, [&](tag_t arc) {
-            if (still_named(arc, wanted) && UF_MODL_put_list_item(arcs, arc) == 0) ++found;
+            if (still_named(arc, wanted) && take(arc)) ++found;
         });
         kv_copy(upper, sizeof upper, wanted_origin);
         kv_upper(upper);
@@ -267,7 +271,7 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
         memset(arc_name, 0, sizeof arc_name);
         if (UF_OBJ_ask_name(arc, arc_name) != 0 || arc_name[0] == '\0') continue;
         if (kv_equal_nocase(arc_name, wanted)) {
-            if (UF_MODL_put_list_item(arcs, arc) == 0) ++found;
+            if (take(arc)) ++found;
         } else if (kv_equal_nocase(arc_name, wanted_origin)) {
             *origin = arc;  // a later one replaces an earlier one
         }
@@ -275,8 +279,9 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     return found;
 }
 
-int find_edge_lines(const char *name, uf_list_p_t lines) {
-    if (!name || !lines) return 0;
+/* find_edge_lines' search: take(line) for each edge line that exists, index 0 first. */
+template <typename Fn>
+int each_edge_line(const char *name, Fn take) {
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return 0;
     int found = 0;
@@ -287,9 +292,22 @@ int find_edge_lines(const char *name, uf_list_p_t lines) {
         tag_t line = NULL_TAG;
         if (UF_OBJ_cycle_by_name_and_type(part, line_name, UF_line_type, FALSE, &line) != 0 || line == NULL_TAG)
             continue;
-        if (UF_MODL_put_list_item(lines, line) == 0) ++found;
+        if (take(line)) ++found;
     }
     return found;
+}
+
+}  // namespace
+
+int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
+    if (origin) *origin = NULL_TAG;
+    if (!name || !arcs || !origin) return 0;
+    return each_marker_arc(name, origin, [&](tag_t arc) { return UF_MODL_put_list_item(arcs, arc) == 0; });
+}
+
+int find_edge_lines(const char *name, uf_list_p_t lines) {
+    if (!name || !lines) return 0;
+    return each_edge_line(name, [&](tag_t line) { return UF_MODL_put_list_item(lines, line) == 0; });
 }
 
 int corner_marker(tag_t view, uf_list_p_t arcs, int corner, tag_t *marker, double position[2]) {
@@ -474,12 +492,12 @@ int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag
 
 namespace {
 
-/* One electrode's markers and edge lines as its dimensioning reads them. The lists' objects,
- * each arc's centre and each line's ends are asked of NX once; their places on the sheet once
- * per view, when the view is first asked about (nothing moves a view or the model while it is
- * dimensioned). A point NX could not give stays unknown for the view: the question is answered
- * as arc_in_drawing's failure would answer it. Without memory for the reading (cached 0) every
- * question goes to the functions above, which ask NX. */
+/* One electrode's markers and edge lines as its dimensioning reads them: found once (in arrays
+ * of the plug-in's own, not NX's lists), each arc's centre and each line's ends asked of NX once,
+ * their places on the sheet once per view, when the view is first asked about (nothing moves a
+ * view or the model while it is dimensioned). A point NX could not give stays unknown for the
+ * view: the question is answered as arc_in_drawing's failure would answer it. Without memory
+ * for the reading (cached 0) every question goes to the functions above, over NX's lists. */
 struct marker_reading {
     int cached;
     uf_list_p_t arcs, lines;
@@ -515,30 +533,43 @@ bool alloc_n(T **p, int n) {
     return *p != NULL;
 }
 
-void read_markers(marker_reading *r, uf_list_p_t arcs, uf_list_p_t lines) {
+// Room for one more object in *tags (count held, *room allocated); false when memory ran out.
+bool make_room(tag_t **tags, int count, int *room) {
+    if (count < *room) return true;
+    int grown_room = *room ? *room * 2 : 16;
+    tag_t *grown = (tag_t *)realloc(*tags, sizeof(tag_t) * (size_t)grown_room);
+    if (!grown) return false;
+    *tags = grown;
+    *room = grown_room;
+    return true;
+}
+
+// Reads the electrode's markers (origin marker into *origin) and edge lines, their centres and
+// ends. 0; -1 when memory ran out (r is then empty, not cached).
+int read_markers(marker_reading *r, const char *name, tag_t *origin) {
     memset(r, 0, sizeof *r);
-    r->arcs = arcs;
-    r->lines = lines;
-    int na = list_count(arcs), nl = list_count(lines);
-    if (!alloc_n(&r->arc, na) || !alloc_n(&r->centre, na) || !alloc_n(&r->arc_at, na) || !alloc_n(&r->centre_ok, na) ||
-        !alloc_n(&r->arc_ok, na) || !alloc_n(&r->line, nl) || !alloc_n(&r->ends, nl) || !alloc_n(&r->line_at, nl) ||
-        !alloc_n(&r->ends_ok, nl) || !alloc_n(&r->line_ok, nl)) {
+    int arc_room = 0, line_room = 0, short_of_room = 0;
+    each_marker_arc(name, origin, [&](tag_t arc) {
+        if (short_of_room || !make_room(&r->arc, r->narcs, &arc_room)) return (short_of_room = 1), false;
+        r->arc[r->narcs++] = arc;
+        return true;
+    });
+    each_edge_line(name, [&](tag_t line) {
+        if (short_of_room || !make_room(&r->line, r->nlines, &line_room)) return (short_of_room = 1), false;
+        r->line[r->nlines++] = line;
+        return true;
+    });
+    int na = r->narcs, nl = r->nlines;
+    if (short_of_room || !alloc_n(&r->centre, na) || !alloc_n(&r->arc_at, na) || !alloc_n(&r->centre_ok, na) ||
+        !alloc_n(&r->arc_ok, na) || !alloc_n(&r->ends, nl) || !alloc_n(&r->line_at, nl) || !alloc_n(&r->ends_ok, nl) ||
+        !alloc_n(&r->line_ok, nl)) {
         release_reading(r);
-        r->arcs = arcs;
-        r->lines = lines;
-        return;
+        return -1;
     }
-    r->narcs = na;
-    r->nlines = nl;
-    for (int i = 0; i < na; ++i) {
-        r->arc[i] = list_object(arcs, i);
-        r->centre_ok[i] = arc_center(r->arc[i], r->centre[i]) == 0;
-    }
-    for (int i = 0; i < nl; ++i) {
-        r->line[i] = list_object(lines, i);
-        r->ends_ok[i] = r->line[i] != NULL_TAG && UF_CURVE_ask_line_data(r->line[i], &r->ends[i]) == 0;
-    }
+    for (int i = 0; i < na; ++i) r->centre_ok[i] = arc_center(r->arc[i], r->centre[i]) == 0;
+    for (int i = 0; i < nl; ++i) r->ends_ok[i] = UF_CURVE_ask_line_data(r->line[i], &r->ends[i]) == 0;
     r->cached = 1;
+    return 0;
 }
 
 // The reading's points in view (mapped now when it holds another view's).
@@ -717,18 +748,22 @@ void dimension_second_view(marker_reading *r, tag_t view2, tag_t origin) {
 
 void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
     if (!name) return;
-    uf_list_p_t arcs = NULL, lines = NULL;
-    if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
-        // Without both lists nothing can be dimensioned.
-        delete_model_list(&arcs);
-        delete_model_list(&lines);
-        return;
-    }
-    tag_t origin = NULL_TAG;
-    find_marker_arcs(name, arcs, &origin);
-    find_edge_lines(name, lines);
     marker_reading r;
-    read_markers(&r, arcs, lines);
+    tag_t origin = NULL_TAG;
+    uf_list_p_t arcs = NULL, lines = NULL;
+    if (read_markers(&r, name, &origin) != 0) {
+        // Without memory for the reading, NX's lists hold the markers and every question asks NX.
+        if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
+            // Without both lists nothing can be dimensioned.
+            delete_model_list(&arcs);
+            delete_model_list(&lines);
+            return;
+        }
+        find_marker_arcs(name, arcs, &origin);
+        find_edge_lines(name, lines);
+        r.arcs = arcs;
+        r.lines = lines;
+    }
     double at[2];
     if (origin == NULL_TAG) corner_of(&r, view1, KV_CORNER_LOWER_LEFT, &origin, at);
     if (view1 != NULL_TAG && origin != NULL_TAG) dimension_first_view(&r, view1, origin);

@@ -33,6 +33,11 @@ int is_electrode_name(const char *name) {
     if (!name || name[0] == '\0') return 0;
     char prefix[KV_SETTING_BUFSIZE];
     read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix);
+    return has_electrode_prefix(name, prefix);
+}
+
+int has_electrode_prefix(const char *name, const char *prefix) {
+    if (!name || name[0] == '\0' || !prefix) return 0;
     size_t prefix_len = strlen(prefix);
     if (prefix_len > strlen(name)) return 0;
     return kv_equal_nocase_n(name, prefix_len, prefix, prefix_len);
@@ -116,17 +121,13 @@ int list_electrode_categories(tag_t part, electrode_name_fn take, void *context)
     // The prefix is read once for the whole list: the settings do not change within a callback.
     char prefix[KV_SETTING_BUFSIZE];
     read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix);
-    size_t prefix_len = strlen(prefix);
     int count = 0;
     tag_t category = NULL_TAG;
     while (next_category(part, &category) == 0 && category != NULL_TAG) {
         UF_LAYER_category_info_t info;
         char name[sizeof info.name + 1];
         if (read_category(category, name, sizeof name, &info) != 0) continue;
-        // is_electrode_name's test with the prefix in hand.
-        if (is_all(name) || name[0] == '\0' || prefix_len > strlen(name) ||
-            !kv_equal_nocase_n(name, prefix_len, prefix, prefix_len))
-            continue;
+        if (is_all(name) || !has_electrode_prefix(name, prefix)) continue;
         if (take) take(name, context);
         ++count;
     }

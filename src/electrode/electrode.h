@@ -23,6 +23,10 @@ int find_category(const char *name, tag_t *category);
 /* 1 when name begins with ELECTRODE_PREFIX_NAME (ASCII case ignored), else 0. */
 int is_electrode_name(const char *name);
 
+/* is_electrode_name's test with the prefix in hand, for a caller that tests many names within
+ * one callback (the settings do not change within it). */
+int has_electrode_prefix(const char *name, const char *prefix);
+
 /* The configured electrode layers, ELECTRODE_START_LAYER to ELECTRODE_END_LAYER, kept within
  * NX's layers 1 to 256 (a wild range costs no calls); an empty range when start > end. */
 void electrode_layer_range(int *start, int *end);
