@@ -4,8 +4,12 @@
 // electrode in one batch of the drawing dialog. The layer range is 2-256 (--layers sets another),
 // so up to 255 electrodes fit. Each N runs several times in a child process; the medians of the wall time, the time per
 // electrode and the child's peak memory are printed, with the cost per electrode at each N
-// against the smallest N.
-//   kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R] [--layers FIRST-LAST]
+// against the smallest N. The NX calls the plug-in made (kelvora-sim's --stats) are printed per
+// electrode beside the time, then every call whose count per electrode grows by more than 5 %
+// from the smallest to the largest N (such a call makes the whole flow grow with N squared).
+// --top K lists the K most frequent calls per electrode at each N; --dialog counts the calls of
+// opening the drawing dialog and one refresh of its list with every electrode selected.
+//   kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R] [--layers FIRST-LAST] [--top K] [--dialog 1]
 // A timed run, not a Google Benchmark: the peak memory of each N wants a process of its own.
 #include <sys/resource.h>
 #include <sys/time.h>
@@ -17,11 +21,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace {
+
+using json = nlohmann::json;
 
 void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
@@ -85,6 +94,15 @@ std::string make_case(const std::string& root, int n) {
       << "  { \"select\": \"ELEC_MLIST\", \"items\": [" << names.str() << "] },\n"
       << "  { \"press\": \"OK_ACTION\" }, \"ok\" ] } ] }\n";
     write(dir + "/scenario.json", s.str());
+
+    // The layer step, then the drawing dialog opened, its list refreshed with every electrode
+    // selected, and closed.
+    std::ostringstream d;
+    d << "{ \"kit\": \"" << root << "/kit\", \"part\": \"core.prt\", \"steps\": [\n"
+      << "{ \"action\": \"KELVORA_LAYER\", \"events\": [\n" << picks.str() << "\"cancel\" ] },\n"
+      << "{ \"action\": \"KELVORA_DRAFT\", \"events\": [\n"
+      << "  { \"select\": \"ELEC_MLIST\", \"items\": [" << names.str() << "] }, \"cancel\" ] } ] }\n";
+    write(dir + "/dialog.json", d.str());
     return dir;
 }
 
@@ -94,7 +112,13 @@ struct Run {
     int status = -1;
 };
 
-Run run_once(const std::string& sim, const std::string& dir) {
+// kelvora-sim's call statistics of a run (--stats), or null when they cannot be read.
+json read_stats(const std::string& path) {
+    json j = json::parse(read(path), nullptr, false);
+    return j.is_discarded() || !j.is_object() || !j.contains("calls") ? json() : j;
+}
+
+Run run_once(const std::string& sim, const std::string& dir, const std::string& scenario_file = "scenario.json") {
     std::system(("rm -rf '" + dir + "/out'").c_str());
     Run r;
     timeval t0, t1;
@@ -103,8 +127,10 @@ Run run_once(const std::string& sim, const std::string& dir) {
     pid_t pid = fork();
     if (pid == 0) {
         if (!freopen("/dev/null", "w", stdout) || !freopen((dir + "/stderr.txt").c_str(), "w", stderr)) _exit(127);
-        std::string scenario = dir + "/scenario.json", out = dir + "/out";
-        execl(sim.c_str(), sim.c_str(), "run", scenario.c_str(), "--out", out.c_str(), (char*)nullptr);
+        std::string scenario = dir + "/" + scenario_file, out = dir + "/out";
+        std::string stats = dir + "/" + (scenario_file == "scenario.json" ? "" : "dialog-") + "stats.json";
+        execl(sim.c_str(), sim.c_str(), "run", scenario.c_str(), "--out", out.c_str(), "--stats", stats.c_str(),
+              (char*)nullptr);
         _exit(127);
     }
     int status = 0;
@@ -123,6 +149,36 @@ T median(std::vector<T> v) {
     return v[v.size() / 2];
 }
 
+// The K most frequent calls per electrode at each N.
+void print_top(const std::vector<std::pair<int, json>>& stats, int k) {
+    for (auto& s : stats) {
+        if (k <= 0) break;
+        std::vector<std::pair<int, std::string>> rows;
+        for (auto& c : s.second["calls"].items()) rows.push_back({c.value().get<int>(), c.key()});
+        std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+        printf("top %d NX calls at N=%d (per electrode):\n", k, s.first);
+        for (int i = 0; i < k && i < (int)rows.size(); ++i)
+            printf("  %-40s %10.1f\n", rows[i].second.c_str(), (double)rows[i].first / s.first);
+    }
+}
+
+// Calls whose count per electrode grows by more than 5 % from the smallest to the largest N.
+void print_growing(const std::vector<std::pair<int, json>>& stats) {
+    if (stats.size() < 2) return;
+    const auto& lo = stats.front();
+    const auto& hi = stats.back();
+    std::map<std::string, std::pair<double, double>> per;  // call -> per electrode at lo, hi
+    for (auto& c : lo.second["calls"].items()) per[c.key()].first = c.value().get<double>() / lo.first;
+    for (auto& c : hi.second["calls"].items()) per[c.key()].second = c.value().get<double>() / hi.first;
+    int grown = 0;
+    for (auto& p : per) {
+        if (p.second.second <= p.second.first * 1.05) continue;
+        if (!grown++) printf("NX calls whose count per electrode grows by more than 5%% from N=%d to N=%d:\n", lo.first, hi.first);
+        printf("  %-40s %10.1f -> %10.1f\n", p.first.c_str(), p.second.first, p.second.second);
+    }
+    if (!grown) printf("no NX call's count per electrode grows by more than 5%% from N=%d to N=%d\n", lo.first, hi.first);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,9 +186,13 @@ int main(int argc, char** argv) {
     std::vector<int> counts = {10, 100, 255};
     int runs = 3;
     int first_layer = 2, last_layer = 256;
+    int top = 0;
+    bool dialog = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!strcmp(argv[i], "--sim")) sim = argv[i + 1];
         else if (!strcmp(argv[i], "--runs")) runs = std::max(1, atoi(argv[i + 1]));
+        else if (!strcmp(argv[i], "--top")) top = std::max(0, atoi(argv[i + 1]));
+        else if (!strcmp(argv[i], "--dialog")) dialog = atoi(argv[i + 1]) != 0;
         else if (!strcmp(argv[i], "--layers")) {
             if (sscanf(argv[i + 1], "%d-%d", &first_layer, &last_layer) != 2 || first_layer < 1 || last_layer > 256 || first_layer > last_layer) {
                 fprintf(stderr, "flow-bench: --layers wants FIRST-LAST within 1-256\n");
@@ -153,7 +213,7 @@ int main(int argc, char** argv) {
                 ++p;
             }
         } else {
-            fprintf(stderr, "usage: kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R] [--layers 2-256]\n");
+            fprintf(stderr, "usage: kelvora-flow-bench [--sim PATH] [--n 10,100,255] [--runs R] [--layers 2-256] [--top K] [--dialog 1]\n");
             return 2;
         }
     }
@@ -165,9 +225,12 @@ int main(int argc, char** argv) {
     std::string root = made;
     make_kit(root, first_layer, last_layer);
 
-    printf("%-5s %10s %14s %12s %12s %10s\n", "N", "median s", "ms/electrode", "vs first N", "peak MB", "MB/elec");
+    printf("%-5s %10s %14s %12s %12s %10s %12s %12s\n", "N", "median s", "ms/electrode", "vs first N", "peak MB",
+           "MB/elec", "NX calls", "calls/elec");
     double first = 0;
     int rc = 0;
+    std::vector<std::pair<int, json>> stats;  // each N's call counts (the last run's: they do not vary)
+    std::vector<std::pair<int, long>> dialog_calls;
     for (int n : counts) {
         std::string dir = make_case(root, n);
         std::vector<double> secs;
@@ -184,12 +247,25 @@ int main(int argc, char** argv) {
             peaks.push_back(r.peak_kb);
         }
         if (secs.empty()) break;
+        json st = read_stats(dir + "/stats.json");
+        long total = st.is_null() ? 0 : st.value("total", 0L);
         double per = median(secs) / n * 1000.0;
         if (first == 0) first = per;
         double mb = median(peaks) / 1024.0;
-        printf("%-5d %10.3f %14.2f %11.2fx %12.1f %10.3f\n", n, median(secs), per, per / first, mb, mb / n);
+        printf("%-5d %10.3f %14.2f %11.2fx %12.1f %10.3f %12ld %12.1f\n", n, median(secs), per, per / first, mb, mb / n,
+               total, (double)total / n);
         fflush(stdout);
+        if (!st.is_null()) stats.push_back({n, st});
+        if (dialog) {
+            Run r = run_once(sim, dir, "dialog.json");
+            json ds = read_stats(dir + "/dialog-stats.json");
+            if (r.status == 0 && !ds.is_null() && ds["steps"].size() >= 3) dialog_calls.push_back({n, ds["steps"][2].value("total", 0L)});
+        }
     }
+    print_top(stats, top);
+    print_growing(stats);
+    for (auto& d : dialog_calls)
+        printf("drawing dialog, opened and its list refreshed with %d electrodes selected: %ld NX calls\n", d.first, d.second);
     if (!getenv("KV_FLOW_BENCH_KEEP")) std::system(("rm -rf '" + root + "'").c_str());
     else fprintf(stderr, "flow-bench: cases and outputs kept in %s\n", root.c_str());
     return rc;

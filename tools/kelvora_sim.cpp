@@ -1,6 +1,7 @@
 // kelvora-sim: plays a scenario against the simulated NX host with the plug-in loaded.
-//   kelvora-sim run SCENARIO.json --out DIR
-//   kelvora-sim run --plugin KELVORA.DLL SCENARIO.json --out DIR
+//   kelvora-sim run SCENARIO.json --out DIR [--stats FILE]
+//   kelvora-sim run --plugin KELVORA.DLL SCENARIO.json --out DIR [--stats FILE]
+// --stats writes how often the plug-in made each NX call (write_call_stats), also after a failed run.
 // With --plugin the Windows DLL is played instead of the linked plug-in: the Wine bridge's runner
 // (win/bridge/, docs/wine-bridge.md) is started with the same arguments. It is named by
 // KELVORA_WINE_RUNNER, else looked for beside this program as win-bridge/bin/kelvora-sim-wine,
@@ -16,7 +17,7 @@
 #include "scenario.h"
 
 static int usage() {
-    fprintf(stderr, "usage: kelvora-sim run [--plugin KELVORA.DLL] SCENARIO.json --out DIR\n");
+    fprintf(stderr, "usage: kelvora-sim run [--plugin KELVORA.DLL] SCENARIO.json --out DIR [--stats FILE]\n");
     return 2;
 }
 
@@ -62,11 +63,16 @@ static int run_dll(char** argv) {
 }
 
 int main(int argc, char** argv) {
-    if (argc == 7 && strcmp(argv[1], "run") == 0 && strcmp(argv[2], "--plugin") == 0 &&
-        strcmp(argv[5], "--out") == 0)
-        return run_dll(argv);
-    if (argc != 5 || strcmp(argv[1], "run") != 0 || strcmp(argv[3], "--out") != 0) return usage();
+    bool stats = argc >= 7 && strcmp(argv[argc - 2], "--stats") == 0;
+    int args = stats ? argc - 2 : argc;
+    if (argc < 2 || strcmp(argv[1], "run") != 0) return usage();
+    if (args == 7 && strcmp(argv[2], "--plugin") == 0 && strcmp(argv[5], "--out") == 0) return run_dll(argv);
+    if (args != 5 || strcmp(argv[3], "--out") != 0) return usage();
     kvsim::RunResult r = kvsim::run_scenario(argv[2], argv[4]);
+    if (stats && !kvsim::write_call_stats(argv[argc - 1])) {
+        fprintf(stderr, "kelvora-sim: --stats: cannot write %s\n", argv[argc - 1]);
+        if (r.exit_code == 0) r.exit_code = 2;
+    }
     if (r.exit_code != 0) fprintf(stderr, "kelvora-sim: %s%s", r.message.c_str(),
                                   (!r.message.empty() && r.message.back() == '\n') ? "" : "\n");
     return r.exit_code;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -26,6 +27,15 @@ namespace kvsim {
 namespace {
 
 PluginHost g_host;
+
+// Where each played step's calls begin and end in the host's call log, for write_call_stats.
+struct StepCalls {
+    std::string step;    // "start" (loading the plug-in) or "steps[i]"
+    std::string action;  // the step's menu action, or empty
+    size_t first;
+    size_t end;
+};
+std::vector<StepCalls> g_step_calls;
 
 struct Bad {
     std::string text;
@@ -479,12 +489,20 @@ bool play_step(const Reader& r, const json& s, const std::string& w) {
 void play_steps(const json& doc, const Reader& r) {
     const json steps = doc.value("steps", json::array());
     if (!steps.is_array()) r.fail("steps", "expected an array");
+    g_step_calls.push_back({"start", "", nxsim::call_log().size(), 0});
     if (g_host.start)
         g_host.start();
     else
         ufsta(nullptr, nullptr, 0);
-    for (size_t i = 0; i < steps.size(); ++i)
-        if (!play_step(r, steps[i], "steps[" + std::to_string(i) + "]")) break;
+    g_step_calls.back().end = nxsim::call_log().size();
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const json& s = steps[i];
+        std::string action = s.is_object() && s.contains("action") && s["action"].is_string() ? s["action"].get<std::string>() : "";
+        g_step_calls.push_back({"steps[" + std::to_string(i) + "]", action, nxsim::call_log().size(), 0});
+        bool go_on = play_step(r, s, g_step_calls.back().step);
+        g_step_calls.back().end = nxsim::call_log().size();
+        if (!go_on) break;
+    }
 }
 
 // text as the outputs show it: through the plug-in host's output_text when one is set.
@@ -555,6 +573,34 @@ void judge_run(RunResult* res, const json& doc) {
 
 void set_plugin_host(const PluginHost& host) { g_host = host; }
 
+// The Windows services (ws_...) go through the host's call log too, but they are no NX calls.
+static bool is_service(const std::string& call) { return call.compare(0, 3, "ws_") == 0; }
+
+bool write_call_stats(const std::string& path) {
+    json calls = json::object(), services = json::object();
+    long total = 0;
+    for (const auto& kv : nxsim::call_counts()) {
+        if (is_service(kv.first)) {
+            services[kv.first] = kv.second;
+            continue;
+        }
+        calls[kv.first] = kv.second;
+        total += kv.second;
+    }
+    json steps = json::array();
+    const std::vector<std::string>& log = nxsim::call_log();
+    for (const StepCalls& st : g_step_calls) {
+        std::map<std::string, int> counts;
+        long step_total = 0;
+        // The log notes an injected failure as a line of its own after the call.
+        for (size_t i = st.first; i < st.end && i < log.size(); ++i)
+            if (log[i].find(' ') == std::string::npos && !is_service(log[i])) ++counts[log[i]], ++step_total;
+        steps.push_back({{"step", st.step}, {"action", st.action}, {"total", step_total}, {"calls", counts}});
+    }
+    json doc = {{"calls", calls}, {"distinct", calls.size()}, {"total", total}, {"services", services}, {"steps", steps}};
+    return write_file(path, doc.dump(2) + "\n");
+}
+
 RunResult run_scenario(const std::string& scenario_path, const std::string& out_dir) {
     RunResult res;
     json doc;
@@ -567,6 +613,7 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
     }
     Reader r(file);
     nxsim::reset();
+    g_step_calls.clear();
     make_dirs(out_dir);
     if (char* abs = realpath(out_dir.c_str(), nullptr)) {
         r.out_ = abs;

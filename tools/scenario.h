@@ -20,6 +20,13 @@ RunResult run_scenario(const std::string& scenario_path, const std::string& out_
 // after the last step while the plug-in's standard output still goes to stdout.txt; and
 // output_text, applied to the transcript, the listing, the standard output and the part dumps
 // before the --out folder is written "<out>". Any of them may be null.
+// Writes how often the last run called each NX call, as JSON: {"calls": {name: count, ...} (by
+// name), "distinct": calls named, "total": all calls, "services": the Windows services (ws_...)
+// counted apart, as they are no NX calls, "steps": [{"step": "start" (loading the
+// plug-in) or "steps[i]", "action": its menu action or "", "total", "calls"}, ...] for each step
+// played}. False when the file cannot be written.
+bool write_call_stats(const std::string& path);
+
 struct PluginHost {
     void (*start)() = nullptr;
     void (*finish)() = nullptr;

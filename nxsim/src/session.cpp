@@ -413,6 +413,7 @@ int call_count(const std::string& call) {
     auto it = c.find(call);
     return it == c.end() ? 0 : it->second;
 }
+const std::map<std::string, int>& call_counts() { return S().call_counts; }
 int init_depth() { return S().init_depth; }
 
 }  // namespace nxsim

@@ -5,6 +5,7 @@
 
 #include "nx.h"
 #include "drawing/electrode_record.h"
+#include "drawing/electrode_drawing.h"
 
 /* Texts of the batch, GBK. */
 #define KV_NOT_ON_DRAWING_TEXT "该功能需要在非工程图状态下运行"
@@ -32,6 +33,9 @@ int run_drawing_batch(int dialog_id, electrode_record *head);
  * its drawing. The electrodes NX left without a drawing, or with fewer than its three views, are
  * named in one message when the pass is done. */
 void drawing_pass(electrode_record *head);
+/* The same with what the batch's callback has read (begin_drawing_reads). The work part's
+ * drawings are listed once for the pass. */
+void drawing_pass(electrode_record *head, drawing_reads *reads);
 
 /* 0 when the work part's drawings were listed, -1 when not. *exists is 1 when a drawing of that
  * name (letter case ignored) exists, and also when the listing failed; else 0. */
@@ -49,8 +53,13 @@ int question_box(const char *title, const char *text, int *answer);
  * layers but 1 and 256, by ELECTRODE_ONLY_DISPLAY_ELECT) are hidden and the selected electrodes'
  * first layers shown. */
 void show_selected_electrode_layers(electrode_record *head);
+/* The same with the statuses known to the callback (null: none), each layer given its last
+ * status once: the work layer first, then every other layer that changes. */
+void show_selected_electrode_layers(electrode_record *head, layer_statuses *known);
 
 /* Layers 1 to 256 become selectable (NX keeps the work layer as it is). */
 void make_all_layers_selectable(void);
+/* The same, with no call for a layer known to be selectable already. */
+void make_all_layers_selectable(layer_statuses *known);
 
 #endif

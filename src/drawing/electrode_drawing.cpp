@@ -204,6 +204,46 @@ int color_template_lines(tag_t group) {
     return for_each_group_line(group, [&](tag_t line) { set_color_from_rgb(line, r, g, b); });
 }
 
+namespace {
+
+// The template line colour's settings into *recolor and rgb.
+void read_line_color(int *recolor, double rgb[3]) {
+    *recolor = setting_int(KV_KEY_ELECTRODE_LINE_COLOR_CHANGE) == 1;
+    // The keys are spelled ELECTORDE in every shop's config.dat.
+    rgb[0] = *recolor ? setting_real(KV_KEY_ELECTORDE_LINE_COLOR_R) : 0;
+    rgb[1] = *recolor ? setting_real(KV_KEY_ELECTORDE_LINE_COLOR_G) : 0;
+    rgb[2] = *recolor ? setting_real(KV_KEY_ELECTORDE_LINE_COLOR_B) : 0;
+}
+
+// style_template_lines with the colour's settings in hand.
+int style_lines(const group_members *m, int recolor, const double rgb[3]) {
+    if (!m || m->group == NULL_TAG) return 0;
+    if (!m->read) {
+        set_template_line_width(m->group);
+        return color_template_lines(m->group);
+    }
+    int color = 0;
+    if (recolor && closest_color_from_rgb(rgb[0], rgb[1], rgb[2], &color) != 0)
+        recolor = 0;  // without a colour number there is nothing sound to set
+    int lines = 0;
+    for (int i = 0; i < m->count; ++i) {
+        if (m->types[i] != UF_line_type) continue;
+        UF_OBJ_set_line_width(m->tags[i], UF_OBJ_WIDTH_THIN);
+        if (recolor) UF_OBJ_set_color(m->tags[i], color);
+        ++lines;
+    }
+    return lines;
+}
+
+}  // namespace
+
+int style_template_lines(const group_members *m) {
+    int recolor = 0;
+    double rgb[3];
+    read_line_color(&recolor, rgb);
+    return style_lines(m, recolor, rgb);
+}
+
 int set_drafting_units(void) {
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return -1;
@@ -286,28 +326,65 @@ int add_projected_view(tag_t drawing, tag_t parent, const double position[2], ta
     return 0;
 }
 
-int set_view_layers(tag_t view, const char *name) {
-    if (view == NULL_TAG) return -1;
+int set_view_layers(tag_t view, const char *name) { return set_view_layers(view, name, NULL); }
+
+namespace {
+
+// The layers the electrode's views show, worked out at the first view of a drawing and given to
+// each of its views: nothing the table depends on (settings, categories, statuses) changes while
+// one drawing is made.
+struct view_layers {
+    const char *name;
+    layer_statuses *known;
+    const drawing_reads *reads;  // the batch's settings, or null: read them
+    int ready;
     int table[UF_LAYER_MAX_LAYER];
-    memset(table, 0, sizeof table);
+};
+
+void work_out_view_layers(view_layers *v) {
+    int *table = v->table;
+    memset(v->table, 0, sizeof v->table);
     int electrode_layer = 0;
-    electrode_first_layer(name, &electrode_layer);
-    if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
+    const drawing_reads *r = v->reads;
+    // electrode_first_layer, with the batch's prefix when it has one.
+    if (!r)
+        electrode_first_layer(v->name, &electrode_layer);
+    else if (has_electrode_prefix(v->name, r->prefix))
+        first_layer_of_category(v->name, &electrode_layer);
+    if (r ? r->only_electrodes : setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
             int status = 0;
             // A layer of unknown status stays out: it may be the user's hidden model.
-            if (UF_LAYER_ask_status(l, &status) != 0) continue;
+            if (known_layer_status(v->known, l, &status) != 0) continue;
             table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
         }
-        int start = 0, end = 0;
-        electrode_layer_range(&start, &end);
+        int start = r ? r->range_start : 0, end = r ? r->range_end : 0;
+        if (!r) electrode_layer_range(&start, &end);
         for (int l = start; l <= end; ++l) table[l - 1] = 0;
     }
     if (electrode_layer >= UF_LAYER_MIN_LAYER && electrode_layer <= UF_LAYER_MAX_LAYER) table[electrode_layer - 1] = 1;
+    v->ready = 1;
+}
+
+int show_view_layers(tag_t view, view_layers *v) {
+    if (view == NULL_TAG) return -1;
+    if (!v->ready) work_out_view_layers(v);
     char view_name[KV_OBJ_NAME_BUFSIZE];
     memset(view_name, 0, sizeof view_name);
     UF_OBJ_ask_name(view, view_name);
-    return uc6447(view_name, 2, table);
+    return uc6447(view_name, 2, v->table);
+}
+
+}  // namespace
+
+int set_view_layers(tag_t view, const char *name, layer_statuses *known) {
+    if (view == NULL_TAG) return -1;
+    view_layers v;
+    v.name = name;
+    v.known = known;
+    v.reads = NULL;
+    v.ready = 0;
+    return show_view_layers(view, &v);
 }
 
 void fit_view_in_box(tag_t drawing, tag_t view, const double position[2], const double box[2], double ref[2]) {
@@ -414,7 +491,7 @@ namespace {
 
 // The template onto the current sheet: its lines, the drafting units, the title block and the
 // user-defined notes. 0, or -1 when the template is missing (the user told).
-int fill_from_template(const char *name, const electrode_data *data) {
+int fill_from_template(const char *name, const electrode_data *data, const drawing_reads *reads) {
     char path[KV_PATH_BUFSIZE];
     template_path(path, sizeof path);
     int status = 1;
@@ -424,39 +501,39 @@ int fill_from_template(const char *name, const electrode_data *data) {
     }
     tag_t group = NULL_TAG;
     import_template(path, &group);
-    set_template_line_width(group);
-    color_template_lines(group);
+    // One reading of the template's objects serves its lines and every named note.
+    group_members members;
+    read_group_members(group, &members);
+    style_lines(&members, reads->recolor, reads->line_rgb);
     set_drafting_units();
-    fill_title_block(group, *data);
+    fill_title_block_notes(&members, *data);
     tag_t body = NULL_TAG;
     electrode_body(name, &body);
-    fill_user_defined_notes(body, group);
+    fill_user_defined_notes_in(body, &members);
+    release_group_members(&members);
     return 0;
 }
 
 // The top view (first view) fitted into its box, and the view projected from it (second),
 // the two at one scale when the second does not fit a box of the first's size. Their tags into
 // *view1 and *view2 (null when not made).
-void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *view1, tag_t *view2) {
-    double position1[2], box1[2];
-    read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_POSI, KV_KEY_ELECTRODE_FIRST_VIEW_Y_POSI, position1);
-    read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_SIZE, KV_KEY_ELECTRODE_FIRST_VIEW_Y_SIZE, box1);
+void place_top_views(tag_t drawing, tag_t top_view, tag_t *view1, tag_t *view2, const drawing_reads *reads,
+                     view_layers *layers) {
+    const double *position1 = reads->position1, *box1 = reads->box1, *position2 = reads->position2;
     import_model_view(drawing, top_view, position1, view1);
     double ref1[2] = {position1[0], position1[1]};
     if (*view1 != NULL_TAG) {
-        set_view_layers(*view1, name);
+        show_view_layers(*view1, layers);
         UF_DRAW_update_one_view(drawing, *view1);
         fit_view_in_box(drawing, *view1, position1, box1, ref1);
     }
 
-    double position2[2];
-    read_pair(KV_KEY_ELECTRODE_SECOND_VIEW_X_POSI, KV_KEY_ELECTRODE_SECOND_VIEW_Y_POSI, position2);
     // NX infers the projection from where the new view lies from its parent's reference point,
     // which centring may have moved off position 1: the offset between the positions counts.
     double at2[2] = {position2[0] + (ref1[0] - position1[0]), position2[1] + (ref1[1] - position1[1])};
     add_projected_view(drawing, *view1, at2, view2);
     if (*view2 == NULL_TAG) return;
-    set_view_layers(*view2, name);
+    show_view_layers(*view2, layers);
     UF_DRAW_update_one_view(drawing, *view2);
     centre_view_at(drawing, *view2, position2, NULL);
     double r = 1.0;
@@ -466,7 +543,7 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
     double s = 0;
     tag_t expression = NULL_TAG;
     UF_DRAW_ask_view_scale(*view1, &expression, &s);
-    set_view_layers(*view2, name);
+    show_view_layers(*view2, layers);
     UF_DRAW_update_one_view(drawing, *view2);
     UF_DRAW_set_view_scale(*view1, s * r);
     centre_view_at(drawing, *view1, position1, NULL);
@@ -476,14 +553,12 @@ void place_top_views(tag_t drawing, const char *name, tag_t top_view, tag_t *vie
 
 // The isometric view (third), with hidden lines dashed, shrunk into its box when too large.
 // 1 when it was placed, else 0.
-int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
-    double position3[2], box3[2];
-    read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_POSI, KV_KEY_ELECTRODE_THIRD_VIEW_Y_POSI, position3);
-    read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_SIZE, KV_KEY_ELECTRODE_THIRD_VIEW_Y_SIZE, box3);
+int place_iso_view(tag_t drawing, tag_t iso_view, const drawing_reads *reads, view_layers *layers) {
+    const double *position3 = reads->position3, *box3 = reads->box3;
     tag_t view3 = NULL_TAG;
     import_model_view(drawing, iso_view, position3, &view3);
     if (view3 == NULL_TAG) return 0;
-    set_view_layers(view3, name);
+    show_view_layers(view3, layers);
     UF_DRAW_update_one_view(drawing, view3);
     double s3 = 1.0;
     shrink_ratio(drawing, view3, box3, &s3);
@@ -494,24 +569,50 @@ int place_iso_view(tag_t drawing, const char *name, tag_t iso_view) {
 
 }  // namespace
 
-int make_electrode_drawing(const char *name, electrode_data data) {
-    if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
-    if (!name) return -3;
-    prepare_drawing_display();
-
+void begin_drawing_reads(drawing_reads *reads) {
+    forget_layer_statuses(&reads->layers);
     double length = setting_real(KV_KEY_ELECTRODE_SHEET_X_SIZE);
     if (!(length > 0)) length = KV_DEFAULT_SHEET_LENGTH;
     double height = setting_real(KV_KEY_ELECTRODE_SHEET_Y_SIZE);
     if (!(height > 0)) height = KV_DEFAULT_SHEET_HEIGHT;
-    const double size[2] = {height, length};
+    reads->sheet[0] = height;
+    reads->sheet[1] = length;
+    read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_POSI, KV_KEY_ELECTRODE_FIRST_VIEW_Y_POSI, reads->position1);
+    read_pair(KV_KEY_ELECTRODE_FIRST_VIEW_X_SIZE, KV_KEY_ELECTRODE_FIRST_VIEW_Y_SIZE, reads->box1);
+    read_pair(KV_KEY_ELECTRODE_SECOND_VIEW_X_POSI, KV_KEY_ELECTRODE_SECOND_VIEW_Y_POSI, reads->position2);
+    read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_POSI, KV_KEY_ELECTRODE_THIRD_VIEW_Y_POSI, reads->position3);
+    read_pair(KV_KEY_ELECTRODE_THIRD_VIEW_X_SIZE, KV_KEY_ELECTRODE_THIRD_VIEW_Y_SIZE, reads->box3);
+    read_line_color(&reads->recolor, reads->line_rgb);
+    reads->only_electrodes = setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1;
+    electrode_layer_range(&reads->range_start, &reads->range_end);
+    read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, reads->prefix, sizeof reads->prefix);
+}
+
+int make_electrode_drawing(const char *name, electrode_data data) {
+    if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
+    drawing_reads reads;
+    begin_drawing_reads(&reads);
+    return make_electrode_drawing(name, data, &reads);
+}
+
+int make_electrode_drawing(const char *name, electrode_data data, drawing_reads *reads) {
+    if (data.top_view_tag == NULL_TAG || data.iso_view_tag == NULL_TAG) return -1;
+    if (!name) return -3;
+    prepare_drawing_display();
+
     tag_t drawing = NULL_TAG;
-    int made = create_electrode_drawing(name, size, 1.0, &drawing);
+    int made = create_electrode_drawing(name, reads->sheet, 1.0, &drawing);
     if (made != 0) return made == -2 ? -2 : -3;
 
-    if (fill_from_template(name, &data) != 0) return 0;
+    if (fill_from_template(name, &data, reads) != 0) return 0;
     tag_t view1 = NULL_TAG, view2 = NULL_TAG;
-    place_top_views(drawing, name, data.top_view_tag, &view1, &view2);
-    int iso = place_iso_view(drawing, name, data.iso_view_tag);
+    view_layers layers;
+    layers.name = name;
+    layers.known = &reads->layers;
+    layers.reads = reads;
+    layers.ready = 0;
+    place_top_views(drawing, data.top_view_tag, &view1, &view2, reads, &layers);
+    int iso = place_iso_view(drawing, data.iso_view_tag, reads, &layers);
     dimension_electrode_views(name, view1, view2);
     return view1 != NULL_TAG && view2 != NULL_TAG && iso ? 0 : 1;
 }

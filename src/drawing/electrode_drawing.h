@@ -6,6 +6,9 @@
 #include <stddef.h>
 
 #include "nx.h"
+#include "config/settings.h"
+#include "electrode/layer_status.h"
+#include "electrode/text_source.h"
 #include "drawing/electrode_record.h"
 
 /* Shown when the drawing template is not in the tool folder. */
@@ -31,6 +34,26 @@
  * be opened: the sheet is deleted, nothing is added anywhere and the user is told; -3 when NX
  * made no drawing. The caller tells the user of 1, -1 and -3. */
 int make_electrode_drawing(const char *name, electrode_data data);
+
+/* What a batch of drawings reads once, as one callback cannot see it change: the settings that
+ * size the sheet, place the views and colour the template's lines, and the layer statuses the
+ * batch knows (a batch of drawings changes none). */
+typedef struct drawing_reads_s {
+    layer_statuses layers;
+    double sheet[2];  /* height, length: the defaults where a setting is not above 0 */
+    double position1[2], box1[2], position2[2], position3[2], box3[2];
+    int recolor;      /* ELECTRODE_LINE_COLOR_CHANGE is 1 */
+    double line_rgb[3];
+    int only_electrodes;           /* ELECTRODE_ONLY_DISPLAY_ELECT is 1 */
+    int range_start, range_end;    /* electrode_layer_range */
+    char prefix[KV_SETTING_BUFSIZE]; /* ELECTRODE_PREFIX_NAME */
+} drawing_reads;
+
+/* Reads the settings into reads; every layer status unknown. */
+void begin_drawing_reads(drawing_reads *reads);
+
+/* make_electrode_drawing with what the batch has read. */
+int make_electrode_drawing(const char *name, electrode_data data, drawing_reads *reads);
 
 /* Display settings before a sheet is made: full-colour drawings, no grid or snapping, no view
  * borders. */
@@ -58,6 +81,10 @@ int set_template_line_width(tag_t group);
  * ELECTORDE_LINE_COLOR_R/G/B setting. The number of lines recoloured. */
 int color_template_lines(tag_t group);
 
+/* The two above in one walk over a reading of the group made once for the drawing
+ * (read_group_members), the colour asked of NX once: the number of lines. */
+int style_template_lines(const group_members *members);
+
 /* Drafting dimensions in the work part's units. 0, or -1 without a work part. */
 int set_drafting_units(void);
 
@@ -77,6 +104,8 @@ int add_projected_view(tag_t drawing, tag_t parent, const double position[2], ta
  * = 1 also every layer not invisible in the model outside the electrode layer range. NX's
  * result (uc6447), or -1 for a null view. */
 int set_view_layers(tag_t view, const char *name);
+/* The same with the model's layer statuses taken from known where it holds them (null: asked). */
+int set_view_layers(tag_t view, const char *name, layer_statuses *known);
 
 /* Scales the view to fill box (width, height) and puts the middle of what it shows at position
  * (centre_view_at), its reference point then into ref when ref is not null. A null drawing or

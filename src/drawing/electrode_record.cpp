@@ -38,10 +38,14 @@ void read_text(int dialog_id, const char *object, char *text, size_t size) {
     kv_drop_split_char(text);
 }
 
+// The defaults of every record are the same within one build (the settings and the work part's
+// name do not change within a callback): read once, for the first record, and copied.
 struct ListBuilder {
     electrode_record *head;
     electrode_record *tail;
     int failed;
+    int have_defaults;
+    electrode_data defaults;
 };
 
 void append_record(const char *name, void *context) {
@@ -52,7 +56,13 @@ void append_record(const char *name, void *context) {
         b->failed = 1;
         return;
     }
-    init_electrode_record(r, name);
+    if (!b->have_defaults) {
+        init_electrode_record(r, "");
+        b->defaults = r->data;
+        b->have_defaults = 1;
+    }
+    r->data = b->defaults;
+    kv_copy(r->data.electrode_name, sizeof r->data.electrode_name, name);
     r->selected = 0;
     r->next = NULL;
     if (b->tail)
@@ -83,14 +93,18 @@ void init_electrode_record(electrode_record *record, const char *name) {
 electrode_record *build_electrode_list(void) {
     tag_t work = UF_ASSEM_ask_work_part();
     if (work == NULL_TAG) return NULL;
-    ListBuilder b = {NULL, NULL, 0};
+    ListBuilder *b_heap = (ListBuilder *)calloc(1, sizeof(ListBuilder));  // 6 KB: off NX's stack
+    if (!b_heap) return NULL;
+    ListBuilder &b = *b_heap;
     list_electrode_categories(work, append_record, &b);
     // A list with a hole would hide an electrode: show none instead.
+    electrode_record *head = b.head;
     if (b.failed) {
-        free_electrode_list(b.head);
-        return NULL;
+        free_electrode_list(head);
+        head = NULL;
     }
-    return b.head;
+    free(b_heap);
+    return head;
 }
 
 void free_electrode_list(electrode_record *head) {

@@ -39,15 +39,14 @@ void orient_work_view(tag_t ecs) {
 }
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
-void hide_other_layers(int keep) {
-    if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
-        int start = 0, end = 0;
-        electrode_layer_range(&start, &end);
-        for (int l = start; l <= end; ++l)
-            if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
+void hide_other_layers(int keep, drawing_reads *reads) {
+    layer_statuses *known = &reads->layers;
+    if (reads->only_electrodes) {
+        for (int l = reads->range_start; l <= reads->range_end; ++l)
+            if (l != keep) change_layer_status(known, l, UF_LAYER_INACTIVE_LAYER);
     } else {
         for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l)
-            if (l != keep) UF_LAYER_set_status(l, UF_LAYER_INACTIVE_LAYER);
+            if (l != keep) change_layer_status(known, l, UF_LAYER_INACTIVE_LAYER);
     }
 }
 
@@ -86,15 +85,21 @@ int find_electrode_csys(const char *name, tag_t *csys) {
 }
 
 void prepare_electrode_views(electrode_record *head) {
+    drawing_reads reads;
+    begin_drawing_reads(&reads);
+    prepare_electrode_views(head, &reads);
+}
+
+void prepare_electrode_views(electrode_record *head, drawing_reads *reads) {
     for (electrode_record *r = head; r; r = r->next) {
         if (r->selected != 1) continue;
         const char *name = r->data.electrode_name;
         int first = 0;
         first_layer_of_category(name, &first);
-        if (first >= UF_LAYER_MIN_LAYER) UF_LAYER_set_status(first, UF_LAYER_WORK_LAYER);
-        int layer = 0;
-        electrode_first_layer(name, &layer);
-        hide_other_layers(layer);
+        if (first >= UF_LAYER_MIN_LAYER) change_layer_status(&reads->layers, first, UF_LAYER_WORK_LAYER);
+        // electrode_first_layer's answer, from the category read just now.
+        int layer = has_electrode_prefix(name, reads->prefix) ? first : 0;
+        hide_other_layers(layer, reads);
 
         saved_wcs saved;
         if (keep_wcs(&saved) != 0) {

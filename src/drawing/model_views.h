@@ -5,6 +5,7 @@
 #define KELVORA_MODEL_VIEWS_H
 
 #include "nx.h"
+#include "drawing/electrode_drawing.h"
 #include "drawing/electrode_record.h"
 
 /* Model view names: 31 characters and the terminator. */
@@ -22,6 +23,9 @@ int find_electrode_csys(const char *name, tag_t *csys);
  * isometric model views made in its coordinate system (their tags go into the record; the WCS
  * is given back), and the reference geometry of its dimensions. */
 void prepare_electrode_views(electrode_record *head);
+/* The same with what the batch's callback has read (begin_drawing_reads); reads->layers is left
+ * with the statuses the last electrode's views leave. */
+void prepare_electrode_views(electrode_record *head, drawing_reads *reads);
 
 /* Fits and orients the work view to ecs (to the WCS for the null tag) and saves it as
  * "<name>_TOP", which then takes the work view's place in the layout. The view's tag, or the

@@ -73,9 +73,10 @@ int arc_points(tag_t arc, double centre[3], double start[3], double at40[3], dou
     if (UF_CURVE_ask_arc_data(arc, &a) != 0) return -1;
     double local[4][3];
     UF_VEC3_copy(a.arc_center, local[0]);
-    point_on_arc(a, a.start_angle, local[1]);
-    point_on_arc(a, a.start_angle + 0.4 * (a.end_angle - a.start_angle), local[2]);
-    point_on_arc(a, a.end_angle, local[3]);
+    // Only the points asked for are worked out.
+    if (start) point_on_arc(a, a.start_angle, local[1]);
+    if (at40) point_on_arc(a, a.start_angle + 0.4 * (a.end_angle - a.start_angle), local[2]);
+    if (end) point_on_arc(a, a.end_angle, local[3]);
     double m3[9], m4[16], inverse4[16];
     if (UF_CSYS_ask_matrix_values(a.matrix_tag, m3) != 0) return -1;
     UF_MTX3_mtx4(m3, m4);
@@ -232,9 +233,13 @@ void begin_marker_batch(void) {
 
 void end_marker_batch(void) { release_markers(&g_markers); }
 
-int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
-    if (origin) *origin = NULL_TAG;
-    if (!name || !arcs || !origin) return 0;
+namespace {
+
+/* find_marker_arcs' search: take(arc) for each corner marker in NX's order (it answers 1 when
+ * it kept the arc), the origin marker into *origin (cleared first). The number kept. */
+template <typename Fn>
+int each_marker_arc(const char *name, tag_t *origin, Fn take) {
+    *origin = NULL_TAG;
     char wanted[KV_ORD_NAME_SIZE];
     char wanted_origin[KV_ORD_NAME_SIZE];
     int n = snprintf(wanted, sizeof wanted, "%s", name);
@@ -249,7 +254,7 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
         kv_copy(upper, sizeof upper, wanted);
         kv_upper(upper);
         for_each_entry_named(x, upper, [&](tag_t arc) {
-            if (still_named(arc, wanted) && UF_MODL_put_list_item(arcs, arc) == 0) ++found;
+            if (still_named(arc, wanted) && take(arc)) ++found;
         });
         kv_copy(upper, sizeof upper, wanted_origin);
         kv_upper(upper);
@@ -266,7 +271,7 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
         memset(arc_name, 0, sizeof arc_name);
         if (UF_OBJ_ask_name(arc, arc_name) != 0 || arc_name[0] == '\0') continue;
         if (kv_equal_nocase(arc_name, wanted)) {
-            if (UF_MODL_put_list_item(arcs, arc) == 0) ++found;
+            if (take(arc)) ++found;
         } else if (kv_equal_nocase(arc_name, wanted_origin)) {
             *origin = arc;  // a later one replaces an earlier one
         }
@@ -274,8 +279,9 @@ int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
     return found;
 }
 
-int find_edge_lines(const char *name, uf_list_p_t lines) {
-    if (!name || !lines) return 0;
+/* find_edge_lines' search: take(line) for each edge line that exists, index 0 first. */
+template <typename Fn>
+int each_edge_line(const char *name, Fn take) {
     tag_t part = UF_ASSEM_ask_work_part();
     if (part == NULL_TAG) return 0;
     int found = 0;
@@ -286,9 +292,22 @@ int find_edge_lines(const char *name, uf_list_p_t lines) {
         tag_t line = NULL_TAG;
         if (UF_OBJ_cycle_by_name_and_type(part, line_name, UF_line_type, FALSE, &line) != 0 || line == NULL_TAG)
             continue;
-        if (UF_MODL_put_list_item(lines, line) == 0) ++found;
+        if (take(line)) ++found;
     }
     return found;
+}
+
+}  // namespace
+
+int find_marker_arcs(const char *name, uf_list_p_t arcs, tag_t *origin) {
+    if (origin) *origin = NULL_TAG;
+    if (!name || !arcs || !origin) return 0;
+    return each_marker_arc(name, origin, [&](tag_t arc) { return UF_MODL_put_list_item(arcs, arc) == 0; });
+}
+
+int find_edge_lines(const char *name, uf_list_p_t lines) {
+    if (!name || !lines) return 0;
+    return each_edge_line(name, [&](tag_t line) { return UF_MODL_put_list_item(lines, line) == 0; });
 }
 
 int corner_marker(tag_t view, uf_list_p_t arcs, int corner, tag_t *marker, double position[2]) {
@@ -430,10 +449,11 @@ void create_view_margins(tag_t view, tag_t ordinate_origin, uf_list_p_t lines, t
     }
 }
 
-int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag_t *dimension) {
-    if (dimension) *dimension = NULL_TAG;
-    // Without a margin or a point there is nothing NX could dimension.
-    if (margin == NULL_TAG || arc == NULL_TAG || !dimension || side < 0 || side > 3) return -1;
+namespace {
+
+// An ordinate dimension of the arc whose drawing point is known (create_ordinate_dimension's
+// work once the point is in hand).
+int dimension_at(tag_t view, tag_t margin, tag_t arc, int side, const double point[2], tag_t *dimension) {
     UF_DRF_object_t rec;
     fill_object(&rec, arc, view, UF_DRF_arc_center);
     char user_text[1] = "";
@@ -442,8 +462,6 @@ int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag
     text.user_dim_text = user_text;
     text.lines_app_text = 0;
     text.appended_text = NULL;
-    double point[2];
-    arc_in_drawing(view, arc, point);
     double origin[3] = {point[0], point[1], 0};
     switch (side) {
         case KV_SIDE_LEFT: origin[0] -= kTextDistance; break;
@@ -461,68 +479,296 @@ int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag
     return 0;
 }
 
-void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
-    if (!name) return;
-    uf_list_p_t arcs = NULL, lines = NULL;
-    if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
-        // Without both lists nothing can be dimensioned.
-        delete_model_list(&arcs);
-        delete_model_list(&lines);
+}  // namespace
+
+int create_ordinate_dimension(tag_t view, tag_t margin, tag_t arc, int side, tag_t *dimension) {
+    if (dimension) *dimension = NULL_TAG;
+    // Without a margin or a point there is nothing NX could dimension.
+    if (margin == NULL_TAG || arc == NULL_TAG || !dimension || side < 0 || side > 3) return -1;
+    double point[2];
+    arc_in_drawing(view, arc, point);
+    return dimension_at(view, margin, arc, side, point, dimension);
+}
+
+namespace {
+
+/* One electrode's markers and edge lines as its dimensioning reads them: found once (in arrays
+ * of the plug-in's own, not NX's lists), each arc's centre and each line's ends asked of NX once,
+ * their places on the sheet once per view, when the view is first asked about (nothing moves a
+ * view or the model while it is dimensioned). A point NX could not give stays unknown for the
+ * view: the question is answered as arc_in_drawing's failure would answer it. Without memory
+ * for the reading (cached 0) every question goes to the functions above, over NX's lists. */
+struct marker_reading {
+    int cached;
+    uf_list_p_t arcs, lines;
+    int narcs, nlines;
+    tag_t *arc, *line;
+    double (*centre)[3], (*arc_at)[2];
+    UF_CURVE_line_t *ends;
+    double (*line_at)[4];
+    char *centre_ok, *arc_ok, *ends_ok, *line_ok;
+    tag_t view;  // the view arc_at and line_at hold; null before the first
+    tag_t other, other_view;  // an arc outside the list (the origin marker) and its point
+    double other_at[2];
+    int other_ok;
+};
+
+void release_reading(marker_reading *r) {
+    free(r->arc);
+    free(r->line);
+    free(r->centre);
+    free(r->arc_at);
+    free(r->ends);
+    free(r->line_at);
+    free(r->centre_ok);
+    free(r->arc_ok);
+    free(r->ends_ok);
+    free(r->line_ok);
+    memset(r, 0, sizeof *r);
+}
+
+template <typename T>
+bool alloc_n(T **p, int n) {
+    *p = (T *)calloc((size_t)(n > 0 ? n : 1), sizeof **p);
+    return *p != NULL;
+}
+
+// Room for one more object in *tags (count held, *room allocated); false when memory ran out.
+bool make_room(tag_t **tags, int count, int *room) {
+    if (count < *room) return true;
+    int grown_room = *room ? *room * 2 : 16;
+    tag_t *grown = (tag_t *)realloc(*tags, sizeof(tag_t) * (size_t)grown_room);
+    if (!grown) return false;
+    *tags = grown;
+    *room = grown_room;
+    return true;
+}
+
+// Reads the electrode's markers (origin marker into *origin) and edge lines, their centres and
+// ends. 0; -1 when memory ran out (r is then empty, not cached).
+int read_markers(marker_reading *r, const char *name, tag_t *origin) {
+    memset(r, 0, sizeof *r);
+    int arc_room = 0, line_room = 0, short_of_room = 0;
+    each_marker_arc(name, origin, [&](tag_t arc) {
+        if (short_of_room || !make_room(&r->arc, r->narcs, &arc_room)) return (short_of_room = 1), false;
+        r->arc[r->narcs++] = arc;
+        return true;
+    });
+    each_edge_line(name, [&](tag_t line) {
+        if (short_of_room || !make_room(&r->line, r->nlines, &line_room)) return (short_of_room = 1), false;
+        r->line[r->nlines++] = line;
+        return true;
+    });
+    int na = r->narcs, nl = r->nlines;
+    if (short_of_room || !alloc_n(&r->centre, na) || !alloc_n(&r->arc_at, na) || !alloc_n(&r->centre_ok, na) ||
+        !alloc_n(&r->arc_ok, na) || !alloc_n(&r->ends, nl) || !alloc_n(&r->line_at, nl) || !alloc_n(&r->ends_ok, nl) ||
+        !alloc_n(&r->line_ok, nl)) {
+        release_reading(r);
+        return -1;
+    }
+    for (int i = 0; i < na; ++i) r->centre_ok[i] = arc_center(r->arc[i], r->centre[i]) == 0;
+    for (int i = 0; i < nl; ++i) r->ends_ok[i] = UF_CURVE_ask_line_data(r->line[i], &r->ends[i]) == 0;
+    r->cached = 1;
+    return 0;
+}
+
+// The reading's points in view (mapped now when it holds another view's).
+void map_view(marker_reading *r, tag_t view) {
+    if (r->view == view && view != NULL_TAG) return;
+    r->view = view;
+    for (int i = 0; i < r->narcs; ++i) {
+        r->arc_ok[i] = view != NULL_TAG && r->centre_ok[i] &&
+                       UF_VIEW_map_model_to_drawing(view, r->centre[i], r->arc_at[i]) == 0;
+        if (!r->arc_ok[i]) r->arc_at[i][0] = r->arc_at[i][1] = 0;
+    }
+    for (int i = 0; i < r->nlines; ++i) {
+        double *p = r->line_at[i];
+        r->line_ok[i] = view != NULL_TAG && r->ends_ok[i] &&
+                        UF_VIEW_map_model_to_drawing(view, r->ends[i].start_point, p) == 0 &&
+                        UF_VIEW_map_model_to_drawing(view, r->ends[i].end_point, p + 2) == 0;
+        if (!r->line_ok[i]) p[0] = p[1] = p[2] = p[3] = 0;
+    }
+}
+
+// arc_in_drawing from the reading.
+int point_of(marker_reading *r, tag_t view, tag_t arc, double point[2]) {
+    if (!r->cached) return arc_in_drawing(view, arc, point);
+    map_view(r, view);
+    for (int i = 0; i < r->narcs; ++i) {
+        if (r->arc[i] != arc) continue;
+        point[0] = r->arc_at[i][0];
+        point[1] = r->arc_at[i][1];
+        return r->arc_ok[i] ? 0 : -1;
+    }
+    if (r->other != arc || r->other_view != view) {
+        r->other = arc;
+        r->other_view = view;
+        r->other_ok = arc_in_drawing(view, arc, r->other_at) == 0;
+    }
+    point[0] = r->other_at[0];
+    point[1] = r->other_at[1];
+    return r->other_ok ? 0 : -1;
+}
+
+// corner_marker from the reading.
+void corner_of(marker_reading *r, tag_t view, int corner, tag_t *marker, double position[2]) {
+    if (!r->cached) {
+        corner_marker(view, r->arcs, corner, marker, position);
         return;
     }
-    tag_t origin = NULL_TAG;
-    find_marker_arcs(name, arcs, &origin);
-    find_edge_lines(name, lines);
-    double at[2];
-    if (origin == NULL_TAG) corner_marker(view1, arcs, KV_CORNER_LOWER_LEFT, &origin, at);
-
-    tag_t made = NULL_TAG;
-    if (view1 != NULL_TAG && origin != NULL_TAG) {
-        tag_t ordinate_origin = NULL_TAG;
-        tag_t margins[4];
-        create_ordinate_origin(view1, origin, &ordinate_origin);
-        create_view_margins(view1, ordinate_origin, lines, margins);
-        create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], origin, KV_SIDE_LEFT, &made);
-        create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], origin, KV_SIDE_BOTTOM, &made);
-
-        tag_t lower = NULL_TAG;
-        corner_marker(view1, arcs, KV_CORNER_LOWER_LEFT, &lower, at);
-        if (lower != NULL_TAG) {
-            int same_x = same_drawing_x(view1, lower, origin);
-            int same_y = same_drawing_y(view1, lower, origin);
-            if (same_x && !same_y) {
-                create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], lower, KV_SIDE_LEFT, &made);
-            } else if (!same_x && same_y) {
-                create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM, &made);
-            } else if (!near_in_drawing(view1, lower, origin)) {
-                create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], lower, KV_SIDE_LEFT, &made);
-                create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM, &made);
-            }
+    *marker = NULL_TAG;
+    position[0] = position[1] = 0;
+    map_view(r, view);
+    double lo[2] = {0, 0}, hi[2] = {0, 0};
+    int any = 0;
+    for (int i = 0; i < r->narcs; ++i) {
+        if (!r->arc_ok[i]) continue;
+        for (int k = 0; k < 2; ++k) {
+            if (!any || r->arc_at[i][k] < lo[k]) lo[k] = r->arc_at[i][k];
+            if (!any || r->arc_at[i][k] > hi[k]) hi[k] = r->arc_at[i][k];
         }
-        tag_t upper = NULL_TAG;
-        corner_marker(view1, arcs, KV_CORNER_UPPER_LEFT, &upper, at);
-        if (upper != NULL_TAG && !same_drawing_y(view1, upper, origin))
-            create_ordinate_dimension(view1, margins[KV_SIDE_LEFT], upper, KV_SIDE_LEFT, &made);
-        tag_t right = NULL_TAG;
-        corner_marker(view1, arcs, KV_CORNER_LOWER_RIGHT, &right, at);
-        if (right != NULL_TAG && !same_drawing_x(view1, right, origin))
-            create_ordinate_dimension(view1, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM, &made);
+        any = 1;
     }
+    if (!any) return;
+    double target[2];
+    target[0] = corner == KV_CORNER_LOWER_LEFT || corner == KV_CORNER_UPPER_LEFT ? lo[0] : hi[0];
+    target[1] = corner == KV_CORNER_LOWER_LEFT || corner == KV_CORNER_LOWER_RIGHT ? lo[1] : hi[1];
+    for (int i = 0; i < r->narcs; ++i) {
+        double distance = 0;
+        if (!r->arc_ok[i]) continue;
+        UF_VEC2_distance(r->arc_at[i], target, &distance);
+        if (distance < KV_SAME_POSITION) {
+            *marker = r->arc[i];
+            position[0] = r->arc_at[i][0];
+            position[1] = r->arc_at[i][1];
+            return;
+        }
+    }
+}
 
-    if (view2 != NULL_TAG && origin != NULL_TAG) {
-        tag_t ordinate_origin = NULL_TAG;
-        tag_t margins[4];
-        create_ordinate_origin(view2, origin, &ordinate_origin);
-        create_view_margins(view2, ordinate_origin, lines, margins);
-        create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], origin, KV_SIDE_BOTTOM, &made);
-        tag_t lower = NULL_TAG, right = NULL_TAG;
-        corner_marker(view2, arcs, KV_CORNER_LOWER_LEFT, &lower, at);
-        if (lower != NULL_TAG && !same_drawing_x(view2, lower, origin))
-            create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM, &made);
-        corner_marker(view2, arcs, KV_CORNER_LOWER_RIGHT, &right, at);
-        if (right != NULL_TAG && !same_drawing_x(view2, right, origin))
-            create_ordinate_dimension(view2, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM, &made);
+// same_drawing_x (axis 0), same_drawing_y (axis 1) and near_in_drawing (axis -1) from the reading.
+int close_in(marker_reading *r, tag_t view, tag_t a, tag_t b, int axis) {
+    double pa[2], pb[2];
+    if (point_of(r, view, a, pa) != 0 || point_of(r, view, b, pb) != 0) return 0;
+    if (axis >= 0) return fabs(pa[axis] - pb[axis]) < KV_SAME_POSITION ? 1 : 0;
+    double distance = 0;
+    UF_VEC2_distance(pa, pb, &distance);
+    return distance < KV_NEAR_MARKERS ? 1 : 0;
+}
+
+// create_view_margins from the reading: the extreme edge line of every side in one look.
+void margins_of(marker_reading *r, tag_t view, tag_t ordinate_origin, tag_t margins[4]) {
+    if (!r->cached) {
+        create_view_margins(view, ordinate_origin, r->lines, margins);
+        return;
     }
+    for (int side = 0; side < 4; ++side) margins[side] = NULL_TAG;
+    map_view(r, view);
+    tag_t chosen[4] = {NULL_TAG, NULL_TAG, NULL_TAG, NULL_TAG};
+    double left = kFar, right = -kFar, bottom = kFar, top = -kFar;
+    for (int i = 0; i < r->nlines; ++i) {
+        const double *p = r->line_at[i];
+        double length = 0;
+        if (!r->line_ok[i]) continue;
+        UF_VEC2_distance(p, p + 2, &length);
+        if (length <= KV_SAME_POSITION) continue;  // seen end-on
+        if (fabs(p[0] - p[2]) < KV_SAME_POSITION) {
+            if (p[0] < left) chosen[KV_SIDE_LEFT] = r->line[i], left = p[0];
+            if (p[0] > right) chosen[KV_SIDE_RIGHT] = r->line[i], right = p[0];
+        } else if (fabs(p[1] - p[3]) < KV_SAME_POSITION) {
+            if (p[1] < bottom) chosen[KV_SIDE_BOTTOM] = r->line[i], bottom = p[1];
+            if (p[1] > top) chosen[KV_SIDE_TOP] = r->line[i], top = p[1];
+        }
+    }
+    for (int side = 0; side < 4; ++side)
+        if (chosen[side] != NULL_TAG) create_margin(view, ordinate_origin, chosen[side], side, &margins[side]);
+}
+
+// create_ordinate_dimension from the reading.
+void dimension_of(marker_reading *r, tag_t view, tag_t margin, tag_t arc, int side) {
+    if (margin == NULL_TAG || arc == NULL_TAG) return;
+    double point[2];
+    point_of(r, view, arc, point);
+    tag_t made = NULL_TAG;
+    dimension_at(view, margin, arc, side, point, &made);
+}
+
+// The first view: vertical and horizontal ordinates of the origin and the corner markers.
+void dimension_first_view(marker_reading *r, tag_t view1, tag_t origin) {
+    tag_t ordinate_origin = NULL_TAG;
+    tag_t margins[4];
+    double at[2];
+    create_ordinate_origin(view1, origin, &ordinate_origin);
+    margins_of(r, view1, ordinate_origin, margins);
+    dimension_of(r, view1, margins[KV_SIDE_LEFT], origin, KV_SIDE_LEFT);
+    dimension_of(r, view1, margins[KV_SIDE_BOTTOM], origin, KV_SIDE_BOTTOM);
+
+    tag_t lower = NULL_TAG;
+    corner_of(r, view1, KV_CORNER_LOWER_LEFT, &lower, at);
+    if (lower != NULL_TAG) {
+        int same_x = close_in(r, view1, lower, origin, 0);
+        int same_y = close_in(r, view1, lower, origin, 1);
+        if (same_x && !same_y) {
+            dimension_of(r, view1, margins[KV_SIDE_LEFT], lower, KV_SIDE_LEFT);
+        } else if (!same_x && same_y) {
+            dimension_of(r, view1, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM);
+        } else if (!close_in(r, view1, lower, origin, -1)) {
+            dimension_of(r, view1, margins[KV_SIDE_LEFT], lower, KV_SIDE_LEFT);
+            dimension_of(r, view1, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM);
+        }
+    }
+    tag_t upper = NULL_TAG;
+    corner_of(r, view1, KV_CORNER_UPPER_LEFT, &upper, at);
+    if (upper != NULL_TAG && !close_in(r, view1, upper, origin, 1))
+        dimension_of(r, view1, margins[KV_SIDE_LEFT], upper, KV_SIDE_LEFT);
+    tag_t right = NULL_TAG;
+    corner_of(r, view1, KV_CORNER_LOWER_RIGHT, &right, at);
+    if (right != NULL_TAG && !close_in(r, view1, right, origin, 0))
+        dimension_of(r, view1, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM);
+}
+
+// The second view: horizontal ordinates only.
+void dimension_second_view(marker_reading *r, tag_t view2, tag_t origin) {
+    tag_t ordinate_origin = NULL_TAG;
+    tag_t margins[4];
+    double at[2];
+    create_ordinate_origin(view2, origin, &ordinate_origin);
+    margins_of(r, view2, ordinate_origin, margins);
+    dimension_of(r, view2, margins[KV_SIDE_BOTTOM], origin, KV_SIDE_BOTTOM);
+    tag_t lower = NULL_TAG, right = NULL_TAG;
+    corner_of(r, view2, KV_CORNER_LOWER_LEFT, &lower, at);
+    if (lower != NULL_TAG && !close_in(r, view2, lower, origin, 0))
+        dimension_of(r, view2, margins[KV_SIDE_BOTTOM], lower, KV_SIDE_BOTTOM);
+    corner_of(r, view2, KV_CORNER_LOWER_RIGHT, &right, at);
+    if (right != NULL_TAG && !close_in(r, view2, right, origin, 0))
+        dimension_of(r, view2, margins[KV_SIDE_BOTTOM], right, KV_SIDE_BOTTOM);
+}
+
+}  // namespace
+
+void dimension_electrode_views(const char *name, tag_t view1, tag_t view2) {
+    if (!name) return;
+    marker_reading r;
+    tag_t origin = NULL_TAG;
+    uf_list_p_t arcs = NULL, lines = NULL;
+    if (read_markers(&r, name, &origin) != 0) {
+        // Without memory for the reading, NX's lists hold the markers and every question asks NX.
+        if (UF_MODL_create_list(&arcs) != 0 || UF_MODL_create_list(&lines) != 0) {
+            // Without both lists nothing can be dimensioned.
+            delete_model_list(&arcs);
+            delete_model_list(&lines);
+            return;
+        }
+        find_marker_arcs(name, arcs, &origin);
+        find_edge_lines(name, lines);
+        r.arcs = arcs;
+        r.lines = lines;
+    }
+    double at[2];
+    if (origin == NULL_TAG) corner_of(&r, view1, KV_CORNER_LOWER_LEFT, &origin, at);
+    if (view1 != NULL_TAG && origin != NULL_TAG) dimension_first_view(&r, view1, origin);
+    if (view2 != NULL_TAG && origin != NULL_TAG) dimension_second_view(&r, view2, origin);
+    release_reading(&r);
     delete_model_list(&arcs);
     delete_model_list(&lines);
 }

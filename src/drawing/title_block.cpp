@@ -15,8 +15,8 @@
 namespace {
 
 /* Writes text into the group's note named field, when the template has one. */
-void put_field(tag_t group, const char *field, const char *text) {
-    tag_t note = find_named_note(group, field);
+void put_field(const group_members *group, const char *field, const char *text) {
+    tag_t note = find_note_in(group, field);
     if (note != NULL_TAG) set_note_text(note, text);
 }
 
@@ -40,6 +40,15 @@ int format_today(char *text, size_t size) {
 
 int fill_title_block(tag_t group, electrode_data data) {
     if (group == NULL_TAG) return -1;
+    group_members notes;
+    read_group_members(group, &notes);
+    int rc = fill_title_block_notes(&notes, data);
+    release_group_members(&notes);
+    return rc;
+}
+
+int fill_title_block_notes(const group_members *group, electrode_data data) {
+    if (!group || group->group == NULL_TAG) return -1;
     // The choice lists are read again for every drawing: an index beyond a list shows nothing.
     process_choice_lists lists;
     read_process_choice_lists(&lists);
@@ -55,6 +64,15 @@ int fill_title_block(tag_t group, electrode_data data) {
 
 int fill_user_defined_notes(tag_t body, tag_t group) {
     if (body == NULL_TAG || group == NULL_TAG) return -1;
+    group_members notes;
+    read_group_members(group, &notes);
+    int rc = fill_user_defined_notes_in(body, &notes);
+    release_group_members(&notes);
+    return rc;
+}
+
+int fill_user_defined_notes_in(tag_t body, const group_members *group) {
+    if (body == NULL_TAG || !group || group->group == NULL_TAG) return -1;
     char names[KV_SETTING_BUFSIZE];
     char titles[KV_SETTING_BUFSIZE];
     read_setting(KV_KEY_ELECTRODE_USER_DEFINE_INFO, names, sizeof names);

@@ -8,6 +8,7 @@
 #include "nx.h"
 #include "drawing/electrode_record.h"
 #include "drawing/process_fields.h"
+#include "electrode/text_source.h"
 
 /* Field texts: 255 characters and the terminator. */
 #define KV_FIELD_TEXT_SIZE 256
@@ -24,6 +25,11 @@ int fill_title_block(tag_t group, electrode_data data);
  * titles of ELECTRODE_USER_DEFINE_ATTR_NAME, paired by position. 0; -1 when the body or group
  * is null, -2 when the two lists are empty or differ in length (nothing written then). */
 int fill_user_defined_notes(tag_t body, tag_t group);
+
+/* The two fills above over one reading of the template group (read_group_members), made once
+ * for the drawing; the same results, with the null group read as -1. */
+int fill_title_block_notes(const group_members *notes, electrode_data data);
+int fill_user_defined_notes_in(tag_t body, const group_members *notes);
 
 /* Today's local date as year/month/day with two-digit month and day into text (size bytes).
  * 0; -1 when text is null or the date cannot be had (text then empty). */

@@ -33,6 +33,11 @@ int is_electrode_name(const char *name) {
     if (!name || name[0] == '\0') return 0;
     char prefix[KV_SETTING_BUFSIZE];
     read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix);
+    return has_electrode_prefix(name, prefix);
+}
+
+int has_electrode_prefix(const char *name, const char *prefix) {
+    if (!name || name[0] == '\0' || !prefix) return 0;
     size_t prefix_len = strlen(prefix);
     if (prefix_len > strlen(name)) return 0;
     return kv_equal_nocase_n(name, prefix_len, prefix, prefix_len);
@@ -113,13 +118,16 @@ int next_category(tag_t part, tag_t *category) {
 }
 
 int list_electrode_categories(tag_t part, electrode_name_fn take, void *context) {
+    // The prefix is read once for the whole list: the settings do not change within a callback.
+    char prefix[KV_SETTING_BUFSIZE];
+    read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, prefix, sizeof prefix);
     int count = 0;
     tag_t category = NULL_TAG;
     while (next_category(part, &category) == 0 && category != NULL_TAG) {
         UF_LAYER_category_info_t info;
         char name[sizeof info.name + 1];
         if (read_category(category, name, sizeof name, &info) != 0) continue;
-        if (is_all(name) || !is_electrode_name(name)) continue;
+        if (is_all(name) || !has_electrode_prefix(name, prefix)) continue;
         if (take) take(name, context);
         ++count;
     }
@@ -128,14 +136,20 @@ int list_electrode_categories(tag_t part, electrode_name_fn take, void *context)
 
 /* Components are scaled by 1/256 (255 gives 0.99609375) as the shop's colours were tuned with
  * that scale. */
-int set_color_from_rgb(tag_t object, double red, double green, double blue) {
+int closest_color_from_rgb(double red, double green, double blue, int *color) {
+    *color = 0;
     const double scale = 0.00390625;
     double rgb[3] = {red * scale, green * scale, blue * scale};
     UF_DISP_load_color_table();
+    if (UF_DISP_ask_closest_color(UF_DISP_rgb_model, rgb, UF_DISP_CCM_EUCLIDEAN_DISTANCE, color) == 0) return 0;
+    *color = 0;
+    return -1;
+}
+
+int set_color_from_rgb(tag_t object, double red, double green, double blue) {
     int color = 0;
     // Without a colour number there is nothing sound to set.
-    if (UF_DISP_ask_closest_color(UF_DISP_rgb_model, rgb, UF_DISP_CCM_EUCLIDEAN_DISTANCE, &color) != 0)
-        return 0;
+    if (closest_color_from_rgb(red, green, blue, &color) != 0) return 0;
     UF_OBJ_set_color(object, color);
     return 0;
 }

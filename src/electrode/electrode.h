@@ -23,6 +23,10 @@ int find_category(const char *name, tag_t *category);
 /* 1 when name begins with ELECTRODE_PREFIX_NAME (ASCII case ignored), else 0. */
 int is_electrode_name(const char *name);
 
+/* is_electrode_name's test with the prefix in hand, for a caller that tests many names within
+ * one callback (the settings do not change within it). */
+int has_electrode_prefix(const char *name, const char *prefix);
+
 /* The configured electrode layers, ELECTRODE_START_LAYER to ELECTRODE_END_LAYER, kept within
  * NX's layers 1 to 256 (a wild range costs no calls); an empty range when start > end. */
 void electrode_layer_range(int *start, int *end);
@@ -48,5 +52,10 @@ int list_electrode_categories(tag_t part, electrode_name_fn take, void *context)
 
 /* Gives object the NX colour nearest to red, green, blue (0 to 255 each). Always 0. */
 int set_color_from_rgb(tag_t object, double red, double green, double blue);
+
+/* The NX colour nearest to red, green, blue as set_color_from_rgb finds it, into *color (0 when
+ * NX gives none): 0, or -1. One answer serves every object of one callback coloured alike, as the
+ * colour table does not change within it. */
+int closest_color_from_rgb(double red, double green, double blue, int *color);
 
 #endif

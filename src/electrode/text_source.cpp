@@ -3,6 +3,7 @@
 #include "electrode/text_source.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "config/kv_text.h"
@@ -72,6 +73,56 @@ tag_t find_named_note(tag_t group, const char *name) {
     }
     if (members) UF_free(members);
     return found;
+}
+
+int read_group_members(tag_t group, group_members *m) {
+    if (!m) return -1;
+    memset(m, 0, sizeof *m);
+    m->group = group;
+    if (group == NULL_TAG) return -1;
+    if (UF_GROUP_ask_group_data(group, &m->tags, &m->count) != 0 || (!m->tags && m->count > 0) || m->count < 0) {
+        release_group_members(m);
+        m->group = group;
+        return -1;
+    }
+    size_t n = m->count > 0 ? (size_t)m->count : 1;
+    m->types = (int *)calloc(n, sizeof *m->types);
+    m->subtypes = (int *)calloc(n, sizeof *m->subtypes);
+    m->names = (char(*)[KV_NOTE_NAME_SIZE])calloc(n, sizeof *m->names);
+    if (!m->types || !m->subtypes || !m->names) {
+        release_group_members(m);
+        m->group = group;
+        return -1;
+    }
+    for (int i = 0; i < m->count; ++i) {
+        if (UF_OBJ_ask_type_and_subtype(m->tags[i], &m->types[i], &m->subtypes[i]) != 0) {
+            m->types[i] = m->subtypes[i] = -1;
+            continue;
+        }
+        // Only a note is ever found by its name.
+        if (m->types[i] == UF_drafting_entity_type && m->subtypes[i] == UF_draft_note_subtype)
+            read_text_attribute(m->tags[i], "NAME", m->names[i], sizeof m->names[i]);
+    }
+    m->read = 1;
+    return 0;
+}
+
+tag_t find_note_in(const group_members *m, const char *name) {
+    if (!m) return NULL_TAG;
+    if (!m->read) return find_named_note(m->group, name);
+    if (!name || name[0] == '\0') return NULL_TAG;
+    for (int i = 0; i < m->count; ++i)
+        if (m->names[i][0] != '\0' && kv_equal_nocase(m->names[i], name)) return m->tags[i];
+    return NULL_TAG;
+}
+
+void release_group_members(group_members *m) {
+    if (!m) return;
+    if (m->tags) UF_free(m->tags);
+    free(m->types);
+    free(m->subtypes);
+    free(m->names);
+    memset(m, 0, sizeof *m);
 }
 
 int set_note_text(tag_t note, const char *text) {

@@ -104,6 +104,36 @@ TEST_F(Batch, PassAsksForEachExistingDrawingAndGoesOnAfterCancel) {
     EXPECT_EQ(0u, nxsim::pending_answers());
 }
 
+// The pass lists the drawings once; a drawing it made or deleted since is asked of NX again, and
+// a listing NX refused leaves every electrode to ask NX itself, as before.
+TEST_F(Batch, PassListsTheDrawingsOnceAndAsksAgainAboutWhatItChanged) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E03"}])"));
+    electrode_list = build_electrode_list();
+    select({"E01", "E02", "E03"});
+    strcpy(electrode_list->next->data.electrode_name, "E01");  // E01 twice: its drawing made first
+    nxsim::push_answer(question(1));
+    nxsim::push_answer(question(3));
+    int lists = nxsim::call_count("UF_DRAW_ask_drawings");
+    drawing_pass(electrode_list);
+    EXPECT_EQ((std::vector<std::string>{"question: E01 图已存在，是否更新?", "answer: OK",
+                                         "question: E03 图已存在，是否更新?", "answer: CANCEL"}),
+              questions());
+    EXPECT_EQ((std::vector<std::string>{"E03", "E01"}), drawings());
+    // One listing for the pass, one to ask again about the drawing it made.
+    EXPECT_EQ(2, nxsim::call_count("UF_DRAW_ask_drawings") - lists);
+}
+
+TEST_F(Batch, PassWhoseListingFailsAsksForEachElectrode) {
+    open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E02"}])"));
+    electrode_list = build_electrode_list();
+    select({"E01", "E02"});
+    nxsim::push_answer(question(3));
+    nxsim::fail("UF_DRAW_ask_drawings", nxsim::FaultMode::Once);
+    drawing_pass(electrode_list);
+    EXPECT_EQ((std::vector<std::string>{"question: E02 图已存在，是否更新?", "answer: CANCEL"}), questions());
+    EXPECT_EQ((std::vector<std::string>{"E02", "E01"}), drawings());
+}
+
 TEST_F(Batch, WithoutViewsAnExistingDrawingIsKept) {
     open_part("M1/core.prt", kv_test::drawing_part(R"([{"name": "E02"}])"));
     electrode_list = build_electrode_list();

@@ -277,6 +277,48 @@ TEST_F(Electrodes, NamedNoteLookupSurvivesFailingCalls) {
     EXPECT_EQ(NULL_TAG, find_named_note(group, "MOLDNO"));
 }
 
+// One reading of a template group answers every field as find_named_note would, with the NAME of
+// each note read once; without the group's members in hand every field asks NX as before.
+TEST_F(Electrodes, NamedNotesReadOnceAnswerAsEachLookup) {
+    tag_t group = first_of_type(15);
+    int reads = nxsim::call_count("UF_ATTR_read_value");
+    group_members m;
+    ASSERT_EQ(0, read_group_members(group, &m));
+    int notes = 0;
+    for (int i = 0; i < m.count; ++i) notes += m.types[i] == UF_drafting_entity_type && m.subtypes[i] == UF_draft_note_subtype;
+    EXPECT_EQ(notes, nxsim::call_count("UF_ATTR_read_value") - reads);  // the line's NAME is never read
+    reads = nxsim::call_count("UF_ATTR_read_value");
+    for (const char* name : {"moldno", "Date", "MISSING", ""})
+        EXPECT_EQ(find_named_note(group, name), find_note_in(&m, name)) << name;
+    EXPECT_EQ(NULL_TAG, find_note_in(&m, nullptr));
+    reads = nxsim::call_count("UF_ATTR_read_value") - reads;
+    EXPECT_GT(reads, 0);  // find_named_note's, none of the reading's
+    release_group_members(&m);
+    EXPECT_EQ(nullptr, m.tags);
+
+    nxsim::fail("UF_GROUP_ask_group_data", nxsim::FaultMode::Once);
+    EXPECT_EQ(-1, read_group_members(group, &m));
+    EXPECT_EQ(0, m.read);
+    EXPECT_EQ(note_with("MOLDNO"), find_note_in(&m, "MOLDNO"));  // asked of NX
+    release_group_members(&m);
+    // A note whose type could not be read is no note of the reading.
+    nxsim::fail("UF_OBJ_ask_type_and_subtype", nxsim::FaultMode::Always);
+    ASSERT_EQ(0, read_group_members(group, &m));
+    EXPECT_EQ(NULL_TAG, find_note_in(&m, "MOLDNO"));
+    release_group_members(&m);
+}
+
+TEST_F(Electrodes, ClosestColourIsAskedOnceForManyObjects) {
+    int color = -1;
+    int loads = nxsim::call_count("UF_DISP_load_color_table");
+    EXPECT_EQ(0, closest_color_from_rgb(179, 0, 0, &color));
+    EXPECT_EQ(198, color);  // as set_color_from_rgb gives it
+    EXPECT_EQ(1, nxsim::call_count("UF_DISP_load_color_table") - loads);
+    nxsim::fail("UF_DISP_ask_closest_color", nxsim::FaultMode::Once);
+    EXPECT_EQ(-1, closest_color_from_rgb(179, 0, 0, &color));
+    EXPECT_EQ(0, color);
+}
+
 // ------------------------------------------------------------------ comma lists
 
 TEST(CommaLists, ItemsAreFollowedByACommaEach) {

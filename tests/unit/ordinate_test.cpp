@@ -97,6 +97,21 @@ TEST_F(Ordinate, OriginAtTheCentreGivesSixDimensionsInTheFirstView) {
     EXPECT_EQ(2, origins);
 }
 
+// One electrode's dimensioning reads each marker's centre once and maps it and each edge line's
+// ends once per view, into arrays of its own rather than NX's lists.
+TEST_F(Ordinate, EachMarkerAndEdgeLineIsMappedOncePerView) {
+    const double lo[3] = {-20, -15, 0}, hi[3] = {20, 15, 10}, origin[3] = {0, 0, 0};
+    open(lo, hi, origin);
+    int maps = nxsim::call_count("UF_VIEW_map_model_to_drawing");
+    int arcs = nxsim::call_count("UF_CURVE_ask_arc_data");
+    int lists = nxsim::call_count("UF_MODL_create_list");
+    dimension_electrode_views("E1", top_, front_);
+    EXPECT_EQ(2 * (8 + 1 + 2 * 12), nxsim::call_count("UF_VIEW_map_model_to_drawing") - maps);
+    EXPECT_EQ(8 + 2, nxsim::call_count("UF_CURVE_ask_arc_data") - arcs);  // the origin's once per view
+    EXPECT_EQ(lists, nxsim::call_count("UF_MODL_create_list"));
+    EXPECT_EQ("V0 H0 V-15 H-20 V15 H20", dims_text(top_));
+}
+
 TEST_F(Ordinate, OriginAtTheLowerLeftCornerIsNotDimensionedTwice) {
     const double origin[3] = {0, 0, 0};
     open(kLo, kHi, origin);

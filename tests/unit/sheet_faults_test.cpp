@@ -28,8 +28,7 @@ const char* const kCalls[] = {
     "UF_DRAW_import_view", "UF_DRAW_update_one_view", "UF_DRAW_add_orthographic_view", "UF_LAYER_ask_status",
     "UF_OBJ_ask_name", "uc6447", "UF_DRAW_ask_view_borders", "UF_DRAW_set_drawing_ref_pt",
     "UF_DRAW_set_view_scale", "UF_DRAW_ask_view_scale", "UF_DRAW_ask_view_display", "UF_DRAW_set_view_display",
-    "UF_MODL_create_list", "UF_MODL_put_list_item", "UF_MODL_ask_list_count", "UF_MODL_ask_list_item",
-    "UF_MODL_delete_list", "UF_OBJ_cycle_objs_in_part", "UF_OBJ_cycle_by_name_and_type", "UF_CURVE_ask_arc_data",
+    "UF_OBJ_cycle_objs_in_part", "UF_OBJ_cycle_by_name_and_type", "UF_CURVE_ask_arc_data",
     "UF_CURVE_ask_line_data", "UF_CSYS_ask_matrix_values", "UF_MTX4_invert", "UF_VIEW_map_model_to_drawing",
     "UF_DRF_init_object_structure", "UF_DRF_create_ordorigin", "UF_DRF_create_ordmargin",
     "UF_DRF_create_orddimension"};

@@ -3,7 +3,7 @@
 // own (tools/scenario.cpp, nxsim); the DLL calls the host through the bridge's libufun.dll and
 // libugopenint.dll.
 //
-//   kelvora-sim-wine run --plugin KELVORA.DLL SCENARIO.json --out DIR
+//   kelvora-sim-wine run --plugin KELVORA.DLL SCENARIO.json --out DIR [--stats FILE]
 //
 // Exit codes as kelvora-sim's; a fault or a hang of the plug-in ends the run with 1 (winehost.cpp).
 // KELVORA_WINE_TIMEOUT sets the seconds an entry into the plug-in may take (default 120).
@@ -32,7 +32,7 @@ const int kDefaultTimeout = 120;
 const size_t kMaxPrinted = 16 << 20;  // what the plug-in may print in one run
 
 int usage() {
-    fprintf(stderr, "usage: kelvora-sim-wine run --plugin KELVORA.DLL SCENARIO.json --out DIR\n");
+    fprintf(stderr, "usage: kelvora-sim-wine run --plugin KELVORA.DLL SCENARIO.json --out DIR [--stats FILE]\n");
     return 2;
 }
 
@@ -116,7 +116,9 @@ extern "C" void kvr_windows_path(const char* gbk_linux_path, char* out, size_t s
 }
 
 int kvr_main(int argc, char** argv) {
-    if (argc != 7 || strcmp(argv[1], "run") != 0 || strcmp(argv[2], "--plugin") != 0 || strcmp(argv[5], "--out") != 0)
+    bool stats = argc == 9 && strcmp(argv[7], "--stats") == 0;
+    if ((argc != 7 && !stats) || strcmp(argv[1], "run") != 0 || strcmp(argv[2], "--plugin") != 0 ||
+        strcmp(argv[5], "--out") != 0)
         return usage();
     const char* timeout_text = getenv("KELVORA_WINE_TIMEOUT");
     int timeout = timeout_text ? atoi(timeout_text) : kDefaultTimeout;
@@ -151,6 +153,10 @@ int kvr_main(int argc, char** argv) {
     kvsim::set_plugin_host(host);
     kvsim::RunResult r = kvsim::run_scenario(argv[4], argv[6]);
     wh_stop_guards();
+    if (stats && !kvsim::write_call_stats(argv[8])) {
+        fprintf(stderr, "kelvora-sim: --stats: cannot write %s\n", argv[8]);
+        if (r.exit_code == 0) r.exit_code = 2;
+    }
     if (const char* folder = kvr_report_folder()) write_report(folder);
     if (r.exit_code != 0)
         fprintf(stderr, "kelvora-sim: %s%s", r.message.c_str(),

@@ -2,6 +2,7 @@
 // The plug-in never includes this: it sees the host only through nx.h.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,8 @@ const std::vector<std::string>& refused_inputs();
 // Calls made so far, in order, and how often one call was made.
 const std::vector<std::string>& call_log();
 int call_count(const std::string& call);
+// Every call made so far with how often it was made, by name (injected failures count as calls).
+const std::map<std::string, int>& call_counts();
 // The API's initialise/terminate balance (0 outside any entry).
 int init_depth();
 
