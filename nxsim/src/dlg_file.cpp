@@ -19,8 +19,8 @@ namespace {
 
 // Bounds that keep a damaged or hostile file from costing much: NX's own files are a few
 // KiB compressed and under 200 KiB of text.
-constexpr size_t kMaxFileBytes = 4u << 20;
-constexpr size_t kMaxTextBytes = 16u << 20;
+constexpr size_t kMaxFileBytes = 1u << 20;
+constexpr size_t kMaxTextBytes = 2u << 20;
 constexpr int kMaxListItems = 10000;
 
 struct Bad {
@@ -51,11 +51,11 @@ bool inflate_all(const std::string& bytes, std::string* text, std::string* why) 
         if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
     }
     size_t left = z.avail_in;
+    std::string msg = z.msg ? z.msg : "error " + std::to_string(rc);
     inflateEnd(&z);
     if (rc != Z_STREAM_END) {
         *why = rc == Z_BUF_ERROR ? "not a UIStyler file: the zlib stream ends early"
-                                 : std::string("not a UIStyler file: the zlib stream is damaged (") +
-                                       (z.msg ? z.msg : "error " + std::to_string(rc)) + ")";
+                                 : "not a UIStyler file: the zlib stream is damaged (" + msg + ")";
         return false;
     }
     if (left) {

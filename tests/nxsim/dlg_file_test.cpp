@@ -183,7 +183,7 @@ TEST_F(UIStylerFile, DamagedFilesAreRefusedNamingTheFileAndTheFault) {
         {"fields swapped",
          compress_level(resummed(replaced(text, field("        Hot", "False") + field("        Dynamic list", "True"),
                                           field("        Dynamic list", "True") + field("        Hot", "False"))), 1),
-         "line 40: expected field 'Hot', found '        Dynamic list:"},
+         "line 53: expected field 'Hot', found '        Dynamic list:"},
         {"unknown item type",
          compress_level(resummed(replaced(text, field("        Item type", "18"), field("        Item type", "12"))), 1),
          "Item type: unknown item type code 12"},
