@@ -12,7 +12,7 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev zlib1g-dev
   libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev
   libocct-data-exchange-dev libtbb-dev
   clang libclang-rt-14-dev
@@ -24,7 +24,7 @@ pkgs=(
   wine64 wine64-tools libwine-dev locales
   g++-multilib wine32:i386 libwine-dev:i386
   libocct-foundation-dev:i386 libocct-modeling-data-dev:i386 libocct-modeling-algorithms-dev:i386
-  libocct-data-exchange-dev:i386 libtbb-dev:i386 libgtest-dev:i386
+  libocct-data-exchange-dev:i386 libtbb-dev:i386 libgtest-dev:i386 zlib1g-dev:i386
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -185,6 +185,14 @@ struct Dialog {
     std::vector<DialogItem> items;
     bool ok_sensitive = true;
     bool apply_sensitive = true;
+    // The callbacks the file declares: object (UF_STYLER_DIALOG_INDEX for the dialog's), reason
+    // (UF_STYLER_*_CB) and whether it opens a sub-dialog.
+    struct FileCallback {
+        std::string object;
+        int cb_type = 0;
+        bool building = false;
+    };
+    std::vector<FileCallback> callbacks;
     DialogItem* find(const std::string& item_id);
 };
 
@@ -383,8 +391,14 @@ enum ErrorCode {
 // Drawings (calls_drawing.cpp): a new drawing sheet of the part, named as given.
 Object& new_drawing(Part& p, const std::string& name);
 
-// Dialogs (styler.cpp).
+// Dialogs (styler.cpp), read from NX's UIStyler files (dlg_file.cpp).
+// Reads the UIStyler file at path into d: 0, or -1 with *err naming the file, the line and what
+// is wrong (a damaged stream, a wrong checksum, a field out of order, an unknown code).
 int load_dlg(const std::string& path, Dialog& d, std::string* err);
+// Checks the plug-in's callback table against the callbacks d's file declares: 0, or -1 with
+// *err naming the file and the first row the file lacks (object and reason).
+int check_file_callbacks(const Dialog& d, const std::string& path, const UF_STYLER_callback_info_t* cbs,
+                         int n, std::string* err);
 
 // Geometry (geom.cpp, geom_probe.cpp): solids as shape numbers; Open CASCADE stays in the geom
 // files. geom_build builds a recipe into a new shape (-1 with *err naming the field);

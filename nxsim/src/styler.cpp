@@ -1,5 +1,5 @@
-// The UIStyler dialog engine: reads our .dlg descriptions, plays the scripted user events,
-// fires the plug-in's callbacks as NX does, and answers the item value calls.
+// The UIStyler dialog engine: opens the dialog's UIStyler file (read in dlg_file.cpp), plays the
+// scripted user events, fires the plug-in's callbacks as NX does, and answers the item value calls.
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -44,200 +44,13 @@ bool is_text(int kind) {
            kind == UF_STYLER_MULTI_LINE_TEXT_TYPE;
 }
 
-// Splits a .dlg line into words; quoted values keep their spaces. false on an open quote.
-bool split_words(const std::string& line, std::vector<std::string>* words) {
-    std::string cur;
-    bool in_word = false, quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quoted) {
-            if (c == '\\' && i + 1 < line.size()) {
-                cur += line[++i];
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                cur += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-            in_word = true;
-        } else if (c == ' ' || c == '\t' || c == '\r') {
-            if (in_word) words->push_back(cur);
-            cur.clear();
-            in_word = false;
-        } else {
-            cur += c;
-            in_word = true;
-        }
-    }
-    if (quoted) return false;
-    if (in_word) words->push_back(cur);
-    return true;
-}
-
-std::vector<std::string> split_items(const std::string& s) {
-    std::vector<std::string> out;
-    std::string cur;
-    for (char c : s) {
-        if (c == ',') {
-            out.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) out.push_back(cur);
-    return out;
-}
-
 Dialog* current_dialog(int dialog_id) {
     for (auto& d : S().dialogs)
         if (d->id == dialog_id) return d.get();
     return nullptr;
 }
 
-// Reading a .dlg description: one statement a line; every line is taken whole or refused with
-// the file, the line and the field, so the reader always moves on or stops.
-struct DlgReader {
-    std::string path;
-    Dialog& d;
-    std::string* err;
-    int lineno = 0;
-    bool have_dialog = false;
-
-    bool fail(const std::string& what) {
-        *err = path + ":" + std::to_string(lineno) + ": " + what;
-        return false;
-    }
-
-    bool line(const std::string& text) {
-        size_t bad = utf8_error(text);
-        if (bad != std::string::npos)
-            return fail("not UTF-8 text at byte " + std::to_string(bad + 1) + " (a character cut short?)");
-        std::vector<std::string> w;
-        if (!split_words(text, &w)) return fail("unterminated quote");
-        if (w.empty() || w[0][0] == '#') return true;
-        if (w[0] == "DIALOG") return dialog(w);
-        if (w[0] != "OBJECT") return fail("unknown statement '" + w[0] + "'");
-        if (!have_dialog) return fail("OBJECT before DIALOG");
-        return object(w);
-    }
-
-    bool dialog(const std::vector<std::string>& w) {
-        if (have_dialog) return fail("a second DIALOG statement");
-        have_dialog = true;
-        for (size_t i = 2; i < w.size(); ++i)
-            if (w[i].rfind("title=", 0) == 0) d.title = to_gbk(w[i].substr(6));
-        return true;
-    }
-
-    bool object(const std::vector<std::string>& w) {
-        if (w.size() < 3) return fail("OBJECT needs an identifier and a kind");
-        DialogItem item;
-        item.id = w[1];
-        if (d.find(item.id)) return fail("object " + item.id + " declared twice");
-        item.kind = -1;
-        for (const auto& k : kKinds)
-            if (w[2] == k.name) item.kind = k.kind;
-        if (item.kind < 0) return fail("unknown object kind '" + w[2] + "'");
-        if (item.kind == UF_STYLER_OPTION_MENU_TYPE || item.kind == UF_STYLER_SINGLE_LIST_TYPE) item.ivalue = -1;
-        std::string value;
-        bool has_value = false;
-        for (size_t i = 3; i < w.size(); ++i) {
-            size_t eq = w[i].find('=');
-            if (eq == std::string::npos) return fail("attribute '" + w[i] + "' has no '='");
-            std::string key = w[i].substr(0, eq), val = w[i].substr(eq + 1);
-            std::string where = item.id + "." + key + ": ";
-            if (key == "label") {
-                item.label = to_gbk(val);
-            } else if (key == "items") {
-                if (!is_list(item.kind)) return fail(where + "a " + w[2] + " has no items");
-                for (auto& s : split_items(val)) item.items.push_back(to_gbk(s));
-            } else if (key == "sensitive") {
-                if (val != "0" && val != "1") return fail(where + "expected 0 or 1");
-                item.sensitive = val == "1";
-            } else if (key == "value") {
-                value = val;
-                has_value = true;
-            } else {
-                return fail("unknown attribute '" + key + "'");
-            }
-        }
-        // The value last: a menu's choice must name one of its items, wherever they are written.
-        if (has_value && !initial_value(item, w[2], value)) return false;
-        d.items.push_back(item);
-        return true;
-    }
-
-    // The initial value, of the kind the object holds.
-    bool initial_value(DialogItem& item, const std::string& kind, const std::string& val) {
-        std::string where = item.id + ".value: ";
-        if (is_text(item.kind)) {
-            item.svalue = to_gbk(val);
-            return true;
-        }
-        char* end = nullptr;
-        errno = 0;
-        if (item.kind == UF_STYLER_REAL_TYPE) {
-            item.rvalue = strtod(val.c_str(), &end);
-            if (val.empty() || *end || errno || !std::isfinite(item.rvalue))
-                return fail(where + "value '" + val + "' is not a number");
-            return true;
-        }
-        if (item.kind == UF_STYLER_ACTION_BUTTON_TYPE || item.kind == UF_STYLER_SEPARATOR_TYPE ||
-            item.kind == UF_STYLER_MULTI_LIST_TYPE)
-            return fail(where + "a " + kind + " has no initial value");
-        long v = strtol(val.c_str(), &end, 10);
-        if (val.empty() || *end || errno || v < INT_MIN || v > INT_MAX)
-            return fail(where + "value '" + val + "' is not a number");
-        item.ivalue = (int)v;
-        if (item.kind == UF_STYLER_TOGGLE_TYPE && v != 0 && v != 1) return fail(where + "a TOGGLE is 0 or 1");
-        if (is_list(item.kind)) {
-            if (v < -1 || v >= (long)item.items.size()) return fail(where + "no item " + val + " to choose");
-            if (v >= 0 && item.kind == UF_STYLER_SINGLE_LIST_TYPE) item.selected.insert((int)v);
-        }
-        return true;
-    }
-
-    // The offset of the first byte that does not continue valid UTF-8, or npos.
-    static size_t utf8_error(const std::string& s) {
-        size_t i = 0;
-        while (i < s.size()) {
-            unsigned char c = (unsigned char)s[i];
-            size_t n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
-            if (n == 9 || (n == 1 && c < 0xC2)) return i;
-            for (size_t k = 1; k <= n; ++k)
-                if (i + k >= s.size() || ((unsigned char)s[i + k] >> 6) != 2) return i;
-            i += n + 1;
-        }
-        return std::string::npos;
-    }
-};
-
 }  // namespace
-
-namespace nxsim {
-
-int load_dlg(const std::string& path, Dialog& d, std::string* err) {
-    std::ifstream in(path);
-    if (!in) {
-        *err = path + ": cannot be opened";
-        return -1;
-    }
-    DlgReader r{path, d, err};
-    std::string line;
-    while (std::getline(in, line)) {
-        ++r.lineno;
-        if (!r.line(line)) return -1;
-    }
-    if (!r.have_dialog) {
-        *err = path + ": no DIALOG statement";
-        return -1;
-    }
-    return 0;
-}
-
-}  // namespace nxsim
 
 // ---------------------------------------------------------------- running a dialog
 
@@ -746,6 +559,10 @@ int UF_STYLER_create_dialog(char* dialog_file, UF_STYLER_callback_info_t* cbs,
         return ERR_STYLER_FILE;
     }
     if (int rc = check_callbacks(*d, path, cbs, number_of_cbs)) return rc;
+    if (check_file_callbacks(*d, path, cbs, number_of_cbs, &err) != 0) {
+        refuse_input(err);
+        return ERR_STYLER_ITEM;
+    }
 
     Running r{d.get(), cbs, number_of_cbs - 1, client_data};
     s.dialogs.push_back(std::move(d));

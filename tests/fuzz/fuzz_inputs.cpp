@@ -1,6 +1,8 @@
-// libFuzzer target for the simulated host's input readers: part files (JSON) and dialog
-// descriptions (.dlg). KV_FUZZ_INPUT picks the reader ("part" or "dlg"); each input is written
-// to a file and read as the host reads it.
+// libFuzzer target for the simulated host's input readers: part files (JSON) and NX's UIStyler
+// dialog files (.dlg). KV_FUZZ_INPUT picks the reader: "part", "dlg" (the input is the file's
+// bytes) or "dlg-text" (the input is the file's text, given its right checksum and compressed, so
+// that mutations reach the field reader rather than stop at the stream or the checksum). Each
+// input is written to a file and read as the host reads it.
 // A refusal is the expected answer to most inputs; what must never happen is an abort, a crash,
 // a leak, a hang, a refusal that does not name the file, or a part that is accepted but whose
 // saved form is then refused.
@@ -9,17 +11,20 @@
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <string>
 
 #include "nxsim/nxsim.h"
 #include "state.h"
+#include "uistyler_format.h"
 
 namespace {
 
 std::string g_folder;  // a fresh folder: STEP names in fuzzed parts find nothing of ours
 std::string g_file;
 bool g_dlg = false;
+bool g_dlg_text = false;
 
 void fail(const std::string& what) {
     fprintf(stderr, "fuzz_inputs: %s\n", what.c_str());
@@ -71,11 +76,29 @@ void dlg(const char* bytes, size_t len) {
     if (nxsim::load_dlg(g_file, d, &err) != 0) check_refusal(err);
 }
 
+// The text as a file: its last "Checksum:" line (one is added when there is none) made right,
+// then compressed.
+void dlg_text(const char* bytes, size_t len) {
+    std::string text(bytes, len);
+    size_t at = text.rfind("Checksum:");
+    std::string body = at == std::string::npos ? text : text.substr(0, at);
+    std::string line = "Checksum:";
+    line.append(uistyler::kValueColumn - line.size(), ' ');
+    text = body + line + std::to_string(uistyler::adler32_of(body)) + "\n";
+    uLongf size = compressBound((uLong)text.size());
+    std::string packed(size, '\0');
+    if (compress2((Bytef*)&packed[0], &size, (const Bytef*)text.data(), (uLong)text.size(), 1) != Z_OK)
+        fail("zlib cannot compress");
+    packed.resize(size);
+    dlg(packed.data(), packed.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* which = getenv("KV_FUZZ_INPUT");
-    g_dlg = which && strcmp(which, "dlg") == 0;
+    g_dlg_text = which && strcmp(which, "dlg-text") == 0;
+    g_dlg = g_dlg_text || (which && strcmp(which, "dlg") == 0);
     char tmpl[] = "/dev/shm/kv-fuzz-XXXXXX";
     if (access("/dev/shm", W_OK) != 0) strcpy(tmpl, "/tmp/kv-fuzz-XXXXXX");
     if (!mkdtemp(tmpl)) fail("no temporary folder");
@@ -86,7 +109,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t len) {
-    if (g_dlg)
+    if (g_dlg_text)
+        dlg_text((const char*)bytes, len);
+    else if (g_dlg)
         dlg((const char*)bytes, len);
     else
         part((const char*)bytes, len);

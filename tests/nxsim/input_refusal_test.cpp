@@ -1,4 +1,4 @@
-// Malformed part files and dialog descriptions: each is refused with the file and the field
+// Malformed part files, and dialogs that do not match the plug-in: each is refused with the file
 // named, recorded as a refused input, and leaves the session as it was.
 #include <gtest/gtest.h>
 
@@ -113,42 +113,13 @@ TEST_F(InputRefusal, AMissingPartFileIsNoMalformedInput) {
     EXPECT_TRUE(nxsim::refused_inputs().empty());
 }
 
-TEST_F(InputRefusal, DialogLinesItCannotTakeStopTheReaderAtTheirLine) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"DIALOG d\nDIALOG d\n", ":2: a second DIALOG"},
-        {"DIALOG d\nOBJECT\xd6 X STRING\n", ":2: not UTF-8 text at byte 7"},
-        {"DIALOG d\nOBJECT L LABEL label=\"\xe7\x94\"\n", ":2: not UTF-8"},
-        {"DIALOG d\nOBJECT L LABEL label=\"\xe7\x94", ":2: not UTF-8"},  // cut at the end of the file
-        {"DIALOG d\nOBJECT S STRING items=\"a,b\"\n", ":2: S.items: "},
-        {"DIALOG d\nOBJECT B ACTION_BUTTON value=1\n", ":2: B.value: "},
-        {"DIALOG d\nOBJECT M MULTI_LIST items=\"a\" value=0\n", ":2: M.value: "},
-        {"DIALOG d\nOBJECT T TOGGLE value=2\n", ":2: T.value: "},
-        {"DIALOG d\nOBJECT O OPTION_MENU value=2 items=\"a,b\"\n", ":2: O.value: no item 2"},
-        {"DIALOG d\nOBJECT I INTEGER value=99999999999\n", ":2: I.value: "},
-        {"DIALOG d\nOBJECT R REAL value=inf\n", ":2: R.value: "},
-        {"DIALOG d\nOBJECT R REAL value=1e999\n", ":2: R.value: "},
-        {"DIALOG d\nOBJECT G ACTION_BUTTON sensitive=no\n", ":2: G.sensitive: "},
-    };
-    for (const auto& c : cases) {
-        std::string path = write_file("refusal.dlg", c.first);
-        nxsim::Dialog d;
-        std::string err;
-        EXPECT_NE(0, nxsim::load_dlg(path, d, &err)) << c.second;
-        EXPECT_EQ(0u, err.rfind(path + c.second, 0)) << err;
-    }
-    nxsim::Dialog d;
-    std::string err;
-    EXPECT_EQ(0, nxsim::load_dlg(write_file("choice.dlg", "DIALOG d\nOBJECT O OPTION_MENU value=1 items=\"a,b\"\n"), d, &err))
-        << err;
-    EXPECT_EQ(1, d.find("O")->ivalue);
-}
-
 // A real object the description declares as text: the plug-in's real is not read as an address.
 TEST_F(InputRefusal, AValueOfAnotherKindThanDeclaredIsRefusedAsTheDescriptionsFault) {
     static std::vector<int> codes;
     codes.clear();
     nxsim::set_dialog_folder(std::string(KV_BINARY_DIR));
-    write_file("mismatch.dlg", "DIALOG d\nOBJECT GAP_REAL STRING value=x\nOBJECT N_INT INTEGER\n");
+    ASSERT_EQ("", kv_test::write_dialog(std::string(KV_BINARY_DIR) + "/mismatch.dlg",
+                                        "DIALOG d callbacks=constructor\nOBJECT GAP_REAL STRING value=x\nOBJECT N_INT INTEGER\n"));
     auto ctor = [](int id, void*, UF_STYLER_item_value_type_p_t) {
         UF_STYLER_item_value_type_t v{};
         v.item_id = (char*)"GAP_REAL";

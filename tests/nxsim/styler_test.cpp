@@ -2,6 +2,8 @@
 // semantics the plug-in's field operations rely on.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <functional>
 
@@ -48,7 +50,11 @@ class Styler : public ::testing::Test {
 protected:
     void SetUp() override {
         nxsim::reset();
-        nxsim::set_dialog_folder(kv_test::source_path("tests/unit/data"));
+        std::string folder = std::string(KV_BINARY_DIR) + "/styler-test";
+        mkdir(folder.c_str(), 0755);
+        ASSERT_EQ("", kv_test::write_dialog(folder + "/test.dlg",
+                                            kv_test::read_file(kv_test::source_path("tests/unit/data/test.dlg.txt"))));
+        nxsim::set_dialog_folder(folder);
         g_calls.clear();
         g_client_data.clear();
         g_on_press = nullptr;

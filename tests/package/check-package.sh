@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Packs both zips into WORK_DIR and checks what a shop gets: exactly the tool folder's files,
-# the DLL of the zip's own architecture, and the menu script in GBK.
+# the DLL of the zip's own architecture, the menu script in GBK, and the dialogs as the build
+# compiles them (the UIStyler files the tests open).
 #   check-package.sh WORK_DIR              exit 77 when the DLLs are not built
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -31,6 +32,10 @@ for a in win32 win64; do
   mkdir -p "$work/$a" && (cd "$work/$a" && unzip -q -o "$zip")
   cmp -s "$work/$a/Kelvora/startup/kelvora.dll" "$top/dist/$a/kelvora.dll" \
     || { echo "$a: startup/kelvora.dll is not dist/$a/kelvora.dll"; status=1; }
+  for d in createElectDlg edmDrfDlg setElectLayer; do
+    cmp -s "$work/$a/Kelvora/application/$d.dlg" "$top/kit/application/$d.dlg" \
+      || { echo "$a: application/$d.dlg is not the file the build compiled from kit/dialogs/$d.dlg.txt"; status=1; }
+  done
   iconv -f GBK -t UTF-8 "$work/$a/Kelvora/startup/kelvora.men" | cmp -s - "$top/kit/startup/kelvora.men" \
     || { echo "$a: startup/kelvora.men is not the menu script in GBK"; status=1; }
 done

@@ -9,7 +9,7 @@
 namespace {
 
 const char kDialog[] =
-    "DIALOG fields title=\"Fields\"\n"
+    "DIALOG fields title=\"Fields\" callbacks=constructor\n"
     "OBJECT STR_0 STRING value=start\n"
     "OBJECT INT_1 INTEGER value=5\n"
     "OBJECT REAL_2 REAL value=1.5\n"
@@ -31,7 +31,8 @@ class Fields : public kv_test::SettingsHost {
 protected:
     void SetUp() override {
         kv_test::SettingsHost::SetUp();
-        kv_test::write_file(tmp_ / "dlg/fields.dlg", kDialog);
+        kv_test::write_file(tmp_ / "dlg/fields.dlg", "");
+        ASSERT_EQ("", kv_test::write_dialog(tmp_ / "dlg/fields.dlg", kDialog));
         nxsim::set_dialog_folder(tmp_ / "dlg");
     }
     // Runs body(dialog_id) inside the dialog's constructor.

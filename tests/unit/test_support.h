@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "description.h"
 #include "state.h"
 
 namespace kv_test {
@@ -18,6 +19,16 @@ inline std::string read_file(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// Compiles a dialog description (UTF-8: write other characters as \x escapes) into the UIStyler
+// file at path, as the build compiles the kit's: the description's refusal, or empty when written.
+inline std::string write_dialog(const std::string& path, const std::string& description) {
+    dlgc::Description d;
+    std::string err;
+    if (dlgc::parse_description(path + ".txt", description, &d, &err) != 0) return err;
+    std::ofstream(path, std::ios::binary) << uistyler::file_bytes(d.file);
+    return std::string();
 }
 
 // Transcript lines are UTF-8; test literals are GBK like the plug-in's texts.
