@@ -42,9 +42,9 @@ void show(const char *text) {
 }
 
 // Writes the next electrode's name and layer into the dialog.
-void propose(int dialog_id) {
+void propose(int dialog_id, layer_proposal *proposal) {
     int n = 1, layer = 1;
-    propose_electrode(&n, &layer);
+    propose_electrode(proposal, &n, &layer);
     char name[KV_CATEGORY_NAME_BUFSIZE + 1];
     make_electrode_name(n, name, sizeof name);
     set_string_value(dialog_id, kNameField, name);
@@ -74,7 +74,7 @@ int move_object(tag_t object, int layer, const char *name, int color_set, const 
 // electrode's views show: then what was moved goes back (by an undo mark) and the electrode is
 // not made. 0 all moved; -4 (told) when one was not. When nothing could be taken back the
 // electrode is made with what was moved, so that its layer is not taken for another's.
-int move_selection(const layer_dialog_state *state, int layer, const char *name, int color_set, const double rgb[3]) {
+int move_selection(layer_dialog_state *state, int layer, const char *name, int color_set, const double rgb[3]) {
     const int count = state->count;
     UF_UNDO_mark_id_t mark = 0;
     int have_mark = UF_UNDO_set_mark(UF_UNDO_invisible, NULL, &mark) == 0;
@@ -94,7 +94,7 @@ int move_selection(const layer_dialog_state *state, int layer, const char *name,
         snprintf(message, sizeof message, undone ? KV_NOT_MOVED_TEXT : KV_PARTLY_MOVED_TEXT, name, layer);
     uc1601(message, 1);
     if (!undone) {
-        create_electrode_category(name, layer);
+        create_electrode_category(&state->proposal, name, layer);
         UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);
     }
     return -4;
@@ -102,9 +102,9 @@ int move_selection(const layer_dialog_state *state, int layer, const char *name,
 
 // Two electrodes on one layer would go into each other's part files and drawings: a layer held
 // by another electrode is refused, as is one that cannot be vouched for. 0, or -3 (told).
-int refuse_taken_layer(int layer, const char *name) {
+int refuse_taken_layer(layer_proposal *proposal, int layer, const char *name) {
     char other[KV_CATEGORY_NAME_BUFSIZE + 1];
-    int rc = check_electrode_layer(layer, name, other, sizeof other);
+    int rc = check_electrode_layer(proposal, layer, name, other, sizeof other);
     if (rc == 0) return 0;
     char message[KV_MESSAGE_BUFSIZE];
     if (rc == -1)
@@ -118,7 +118,8 @@ int refuse_taken_layer(int layer, const char *name) {
 }  // namespace
 
 int launch_layer_dialog(int *response) {
-    layer_dialog_state state = {0, nullptr};
+    layer_dialog_state state;
+    memset(&state, 0, sizeof state);
     return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, &state, response);
 }
 
@@ -151,7 +152,7 @@ int select_electrode_objects(layer_dialog_state *state) {
     return 0;
 }
 
-int apply_layer_dialog(int dialog_id, const layer_dialog_state *state) {
+int apply_layer_dialog(int dialog_id, layer_dialog_state *state) {
     // The range is taken as configured (within NX's layers): with ELECTRODE_END_LAYER missing
     // nothing passes.
     int start = 0, end = 0;
@@ -181,9 +182,9 @@ int apply_layer_dialog(int dialog_id, const layer_dialog_state *state) {
         return -2;
     }
     if (!state || state->count <= 0 || !state->objects) return 0;
-    if (refuse_taken_layer(layer, name) != 0) return -3;
+    if (refuse_taken_layer(&state->proposal, layer, name) != 0) return -3;
     if (move_selection(state, layer, name, color_set, rgb) != 0) return -4;
-    create_electrode_category(name, layer);
+    create_electrode_category(&state->proposal, name, layer);
     UF_LAYER_set_status(layer, UF_LAYER_ACTIVE_LAYER);
     return 0;
 }
@@ -192,7 +193,7 @@ int layer_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_
     layer_dialog_state *state = (layer_dialog_state *)client_data;
     if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     release_layer_selection(state);
-    propose(dialog_id);
+    propose(dialog_id, &state->proposal);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }
@@ -220,12 +221,12 @@ int layer_apply_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p
     layer_dialog_state *state = (layer_dialog_state *)client_data;
     if (!state || UF_initialize() != 0) return UF_UI_CB_CONTINUE_DIALOG;
     // The categories the apply read serve the next proposal; not beyond this callback.
-    keep_proposal(1);
+    keep_proposal(&state->proposal, 1);
     if (apply_layer_dialog(dialog_id, state) == 0) {
-        propose(dialog_id);
+        propose(dialog_id, &state->proposal);
         release_layer_selection(state);
     }
-    keep_proposal(0);
+    keep_proposal(&state->proposal, 0);
     UF_terminate();
     return UF_UI_CB_CONTINUE_DIALOG;
 }

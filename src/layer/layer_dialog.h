@@ -5,6 +5,7 @@
 #define KELVORA_LAYER_DIALOG_H
 
 #include "nx.h"
+#include "layer/layer_rules.h"
 
 #define LAYER_DIALOG_FILE "setElectLayer.dlg"
 #define LAYER_DIALOG_ROWS 7
@@ -26,8 +27,9 @@
 /* What the dialog holds between its callbacks: the objects picked with ACTION_2, as NX handed
  * them over (released with UF_free). They live from the pick to OK, Apply or the destructor. */
 typedef struct layer_dialog_state_s {
-    int    count;
-    tag_t *objects;
+    int            count;
+    tag_t         *objects;
+    layer_proposal proposal;  /* the categories one callback read, for its next proposal */
 } layer_dialog_state;
 
 /* Opens the dialog with a fresh state; returns launch_dialog's result. */
@@ -43,7 +45,7 @@ int select_electrode_objects(layer_dialog_state *state);
  * layer holds another electrode, none of the range is free, or the part's categories could not
  * be read (told; nothing is changed); -4 an object could not be moved (told; what was moved is
  * taken back, or when that fails the electrode is made with it). */
-int apply_layer_dialog(int dialog_id, const layer_dialog_state *state);
+int apply_layer_dialog(int dialog_id, layer_dialog_state *state);
 
 /* The callbacks, whose client_data is the dialog's layer_dialog_state. Each keeps the dialog
  * open (0) unless said otherwise, and does nothing without a state or when the API cannot be

@@ -16,18 +16,6 @@ namespace {
 
 const char kDefaultPrefix[] = "N";
 
-// What a proposal looks at: the range, the prefix, and per layer the first category (NX's
-// order, "ALL" skipped) that holds it. One pass over the categories and one read of the
-// prefix serve every layer of the range, so a proposal costs the same with 1 or 100
-// electrodes on the range.
-struct Proposal {
-    int start;
-    int end;
-    char prefix[KV_SETTING_BUFSIZE];
-    bool taken[UF_LAYER_MAX_LAYER];
-    char names[UF_LAYER_MAX_LAYER][sizeof(((UF_LAYER_category_info_t *)0)->name) + 1];
-};
-
 int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
     memset(info, 0, sizeof *info);
     if (UF_LAYER_ask_category_info(category, info) == 0) return 0;
@@ -37,7 +25,7 @@ int read_category_info(tag_t category, UF_LAYER_category_info_t *info) {
 
 // Fills p (cleared first) from the settings and the work part's categories. 0, or -1 without a
 // work part or when a category could not be read: then a layer may look free that is not.
-int load_proposal(Proposal *p) {
+int load_proposal(layer_categories *p) {
     memset(p, 0, sizeof *p);
     electrode_layer_range(&p->start, &p->end);
     read_setting(KV_KEY_ELECTRODE_PREFIX_NAME, p->prefix, sizeof p->prefix);
@@ -69,7 +57,7 @@ int load_proposal(Proposal *p) {
 
 // The electrode test of the shared rules (the name begins with the prefix, ASCII case
 // ignored), with the prefix read once for the whole proposal.
-bool electrode_on(const Proposal *p, int layer) {
+bool electrode_on(const layer_categories *p, int layer) {
     const char *name = p->names[layer - 1];
     size_t len = strlen(name), plen = strlen(p->prefix);
     return len > 0 && plen <= len && kv_equal_nocase_n(name, plen, p->prefix, plen);
@@ -77,19 +65,15 @@ bool electrode_on(const Proposal *p, int layer) {
 
 // The number after the prefix: standard text-to-integer conversion, 0 without digits,
 // clamped so that one more still fits an int.
-int number_after_prefix(const Proposal *p, int layer) {
+int number_after_prefix(const layer_categories *p, int layer) {
     long n = strtol(p->names[layer - 1] + strlen(p->prefix), NULL, 10);
     if (n < 0) return 0;
     return n >= INT_MAX ? INT_MAX - 1 : (int)n;
 }
 
-Proposal g_proposal;  // 9 KB: kept off the stack of NX's callback
-int g_keep = 0;       // keep_proposal's switch
-int g_current = 0;    // 1 while g_proposal holds every category of the part (kept callbacks only)
-
-// Adds a category made since g_proposal was read, as load_proposal would have read it: last in
+// Adds a category made since the proposal was read, as load_proposal would have read it: last in
 // NX's order, so a layer already held keeps its first category.
-void add_made_category(Proposal *p, const char *made, int layer) {
+void add_made_category(layer_categories *p, const char *made, int layer) {
     char name[sizeof p->names[0]];
     kv_copy(name, sizeof name, made);
     kv_upper(name);
@@ -98,7 +82,7 @@ void add_made_category(Proposal *p, const char *made, int layer) {
     kv_copy(p->names[layer - 1], sizeof p->names[layer - 1], name);
 }
 
-int highest_plus_one(const Proposal *p) {
+int highest_plus_one(const layer_categories *p) {
     int highest = 0;
     for (int layer = p->start; layer <= p->end; ++layer) {
         if (!electrode_on(p, layer)) continue;
@@ -108,7 +92,7 @@ int highest_plus_one(const Proposal *p) {
     return highest + 1;
 }
 
-int free_layer_of(const Proposal *p, int *layer) {
+int free_layer_of(const layer_categories *p, int *layer) {
     *layer = 1;
     int at = p->start;
     while (at <= p->end && electrode_on(p, at)) ++at;
@@ -120,42 +104,49 @@ int free_layer_of(const Proposal *p, int *layer) {
 }  // namespace
 
 int next_electrode_number(void) {
-    load_proposal(&g_proposal);
-    return highest_plus_one(&g_proposal);
+    layer_categories read;
+    load_proposal(&read);
+    return highest_plus_one(&read);
 }
 
 int first_free_layer(int *layer) {
     int dummy = 0;
-    load_proposal(&g_proposal);
-    return free_layer_of(&g_proposal, layer ? layer : &dummy);
+    layer_categories read;
+    load_proposal(&read);
+    return free_layer_of(&read, layer ? layer : &dummy);
 }
 
-void keep_proposal(int keep) {
-    g_keep = keep ? 1 : 0;
-    g_current = 0;
+void keep_proposal(layer_proposal *proposal, int keep) {
+    if (!proposal) return;
+    proposal->keep = keep ? 1 : 0;
+    proposal->current = 0;
 }
 
-int propose_electrode(int *number, int *layer) {
+int propose_electrode(layer_proposal *proposal, int *number, int *layer) {
     int dummy = 0;
-    int loaded = g_keep && g_current ? 0 : load_proposal(&g_proposal);
-    g_current = 0;  // a later proposal reads afresh unless a check reads again
-    if (number) *number = highest_plus_one(&g_proposal);
-    int rc = free_layer_of(&g_proposal, layer ? layer : &dummy);
+    if (!proposal) return -2;
+    layer_categories *read = &proposal->read;
+    int loaded = proposal->keep && proposal->current ? 0 : load_proposal(read);
+    proposal->current = 0;  // a later proposal reads afresh unless a check reads again
+    if (number) *number = highest_plus_one(read);
+    int rc = free_layer_of(read, layer ? layer : &dummy);
     return loaded != 0 ? -2 : rc;
 }
 
-int check_electrode_layer(int layer, const char *name, char *other, size_t size) {
+int check_electrode_layer(layer_proposal *proposal, int layer, const char *name, char *other, size_t size) {
     if (other && size > 0) other[0] = '\0';
-    g_current = 0;
-    if (load_proposal(&g_proposal) != 0) return -3;
-    g_current = g_keep;
-    if (layer < g_proposal.start || layer > g_proposal.end || !electrode_on(&g_proposal, layer)) return 0;
-    const char *holder = g_proposal.names[layer - 1];
+    if (!proposal) return -3;
+    layer_categories *read = &proposal->read;
+    proposal->current = 0;
+    if (load_proposal(read) != 0) return -3;
+    proposal->current = proposal->keep;
+    if (layer < read->start || layer > read->end || !electrode_on(read, layer)) return 0;
+    const char *holder = read->names[layer - 1];
     // The electrode's own layer takes more of its objects.
     if (name && kv_equal_nocase(holder, name)) return 0;
     if (other && size > 0) kv_copy(other, size, holder);
     int free_layer = 0;
-    if (free_layer_of(&g_proposal, &free_layer) != 0 || free_layer > g_proposal.end) return -2;
+    if (free_layer_of(read, &free_layer) != 0 || free_layer > read->end) return -2;
     return -1;
 }
 
@@ -180,7 +171,7 @@ int make_electrode_name(int n, char *name, size_t size) {
     return 0;
 }
 
-int create_electrode_category(const char *name, int layer) {
+int create_electrode_category(layer_proposal *proposal, const char *name, int layer) {
     if (!name || name[0] == '\0') return -1;
     if (layer < UF_LAYER_MIN_LAYER || layer > UF_LAYER_MAX_LAYER) return -1;
     UF_LAYER_category_info_t info;
@@ -192,9 +183,9 @@ int create_electrode_category(const char *name, int layer) {
     info.layer_mask[layer - 1] = true;
     tag_t category = NULL_TAG;
     if (UF_LAYER_create_category(&info, &category) == 0 && category != NULL_TAG) {
-        if (g_current) add_made_category(&g_proposal, name, layer);
-    } else {
-        g_current = 0;  // what NX made, if anything, is unknown: read afresh
+        if (proposal && proposal->current) add_made_category(&proposal->read, name, layer);
+    } else if (proposal) {
+        proposal->current = 0;  // what NX made, if anything, is unknown: read afresh
     }
     return 0;
 }

@@ -97,14 +97,14 @@ TEST_F(LayerRules, HugeNumbersDoNotOverflow) {
 }
 
 TEST_F(LayerRules, CategoriesHoldTheirOneLayerAndWholeNamesOnly) {
-    EXPECT_EQ(-1, create_electrode_category(nullptr, 101));
-    EXPECT_EQ(-1, create_electrode_category("", 101));
-    EXPECT_EQ(-1, create_electrode_category("E09", 0));
-    EXPECT_EQ(-1, create_electrode_category("E09", 257));
+    EXPECT_EQ(-1, create_electrode_category(nullptr, nullptr, 101));
+    EXPECT_EQ(-1, create_electrode_category(nullptr, "", 101));
+    EXPECT_EQ(-1, create_electrode_category(nullptr, "E09", 0));
+    EXPECT_EQ(-1, create_electrode_category(nullptr, "E09", 257));
     std::string longest = "E" + std::string(29, '9');
-    EXPECT_EQ(-2, create_electrode_category((longest + "9").c_str(), 130));
-    EXPECT_EQ(0, create_electrode_category(longest.c_str(), 130));
-    EXPECT_EQ(0, create_electrode_category("E09", 256));
+    EXPECT_EQ(-2, create_electrode_category(nullptr, (longest + "9").c_str(), 130));
+    EXPECT_EQ(0, create_electrode_category(nullptr, longest.c_str(), 130));
+    EXPECT_EQ(0, create_electrode_category(nullptr, "E09", 256));
     EXPECT_EQ((std::vector<std::string>{"ALL", "TOOLS", "E07", "e01", "E02", "E90", longest, "E09"}),
               category_names());
     UF_LAYER_category_info_t info{};
@@ -119,9 +119,9 @@ TEST_F(LayerRules, CategoriesHoldTheirOneLayerAndWholeNamesOnly) {
 namespace {
 
 // propose_electrode's answer, and its result in rc.
-std::pair<int, int> proposal(int* rc = nullptr) {
+std::pair<int, int> proposal(layer_proposal* p, int* rc = nullptr) {
     int number = -5, layer = -5;
-    int r = propose_electrode(&number, &layer);
+    int r = propose_electrode(p, &number, &layer);
     if (rc) *rc = r;
     return {number, layer};
 }
@@ -129,28 +129,29 @@ std::pair<int, int> proposal(int* rc = nullptr) {
 TEST_F(LayerRules, AKeptProposalAnswersAsAFreshReadingWould) {
     // E03 made on 103, and e08 on 102, which TOOLS holds first: 102 stays free of electrodes,
     // and the number follows E07, not e08.
-    keep_proposal(1);
-    EXPECT_EQ(0, check_electrode_layer(103, "E03", nullptr, 0));
-    EXPECT_EQ(0, create_electrode_category("E03", 103));
-    EXPECT_EQ(0, create_electrode_category("e08", 102));  // TOOLS keeps 102
+    layer_proposal p{};
+    keep_proposal(&p, 1);
+    EXPECT_EQ(0, check_electrode_layer(&p, 103, "E03", nullptr, 0));
+    EXPECT_EQ(0, create_electrode_category(&p, "E03", 103));
+    EXPECT_EQ(0, create_electrode_category(&p, "e08", 102));  // TOOLS keeps 102
     int rc = -9;
-    const std::pair<int, int> kept = proposal(&rc);
+    const std::pair<int, int> kept = proposal(&p, &rc);
     EXPECT_EQ(0, rc);
-    keep_proposal(0);
-    EXPECT_EQ(kept, proposal());
+    keep_proposal(&p, 0);
+    EXPECT_EQ(kept, proposal(&p));
     EXPECT_EQ(std::make_pair(8, 102), kept);
 
     // A category NX did not make: the proposal reads afresh, and a reading that fails says so.
-    keep_proposal(1);
-    EXPECT_EQ(0, check_electrode_layer(104, "E04", nullptr, 0));
+    keep_proposal(&p, 1);
+    EXPECT_EQ(0, check_electrode_layer(&p, 104, "E04", nullptr, 0));
     nxsim::fail("UF_LAYER_create_category", nxsim::FaultMode::Once);
-    EXPECT_EQ(0, create_electrode_category("E04", 104));
+    EXPECT_EQ(0, create_electrode_category(&p, "E04", 104));
     nxsim::fail("UF_LAYER_ask_category_info", nxsim::FaultMode::Always);
-    proposal(&rc);
+    proposal(&p, &rc);
     EXPECT_EQ(-2, rc);
     nxsim::clear_faults();
-    EXPECT_EQ(std::make_pair(8, 102), proposal());
-    keep_proposal(0);
+    EXPECT_EQ(std::make_pair(8, 102), proposal(&p));
+    keep_proposal(&p, 0);
 }
 
 }  // namespace
