@@ -134,12 +134,36 @@ marker_index g_markers = {0, 0, NULL_TAG, NULL_TAG, NULL, NULL, 0, 0, 0};
 // Unsorted entries searched one by one before the index is sorted again.
 const int kUnsortedMax = 32;
 
-const arc_entry *g_sort_base = NULL;  // qsort's comparator has no context argument
+// Entry i before entry j: by name, then NX's order.
+bool entry_before(const arc_entry *entries, int i, int j) {
+    int c = strcmp(entries[i].name, entries[j].name);
+    return c != 0 ? c < 0 : i < j;
+}
 
-int compare_entries(const void *a, const void *b) {
-    int i = *(const int *)a, j = *(const int *)b;
-    int c = strcmp(g_sort_base[i].name, g_sort_base[j].name);
-    return c != 0 ? c : (i < j ? -1 : i > j ? 1 : 0);
+// Moves order[root] down the max-heap of order[0..n).
+void sift_down(int *order, int root, int n, const arc_entry *entries) {
+    for (;;) {
+        int child = 2 * root + 1;
+        if (child >= n) return;
+        if (child + 1 < n && entry_before(entries, order[child], order[child + 1])) ++child;
+        if (!entry_before(entries, order[root], order[child])) return;
+        int t = order[root];
+        order[root] = order[child];
+        order[child] = t;
+        root = child;
+    }
+}
+
+// Sorts order[0..n) by entry_before: a heap sort, in place (no allocation to fail) and with the
+// entries passed along (qsort's comparator would need them in a global).
+void sort_entries(int *order, int n, const arc_entry *entries) {
+    for (int i = n / 2 - 1; i >= 0; --i) sift_down(order, i, n, entries);
+    for (int end = n - 1; end > 0; --end) {
+        int t = order[0];
+        order[0] = order[end];
+        order[end] = t;
+        sift_down(order, 0, end, entries);
+    }
 }
 
 void release_markers(marker_index *x) {
@@ -188,9 +212,7 @@ int read_new_arcs(marker_index *x) {
         if (add_entry(x, arc, arc_name) != 0) return -1;
     }
     if (x->count - x->sorted > kUnsortedMax || (x->sorted == 0 && x->count > 0)) {
-        g_sort_base = x->entries;
-        qsort(x->order, (size_t)x->count, sizeof(int), compare_entries);
-        g_sort_base = NULL;
+        sort_entries(x->order, x->count, x->entries);
         x->sorted = x->count;
     }
     return 0;

@@ -286,4 +286,33 @@ TEST_F(Ordinate, AMarkerBatchFindsWhatAReadingOfEveryArcFinds) {
     end_marker_batch();  // a second end releases nothing twice
 }
 
+// Enough arcs of many names, made in no order, that the batch sorts its reading more than once:
+// each name still gives its arcs in NX's order, as a reading of every arc does.
+TEST_F(Ordinate, AMarkerBatchSortsManyNamesAndKeepsEachNamesOrder) {
+    const double origin[3] = {10, 10, 0};
+    open(kLo, kHi, origin, -1, "e1");
+    double angles[2] = {0, 360}, matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, zero[3] = {0, 0, 0};
+    auto make = [&](int k) {
+        double centre[3] = {double(k), 0, 0};
+        tag_t arc = NULL_TAG;
+        ASSERT_EQ(0, create_arc_in_csys(angles, centre, 0.001, zero, matrix, &arc));
+        std::string name = "M" + std::to_string((k * 7) % 13);  // names out of order, each many times
+        ASSERT_EQ(0, UF_OBJ_set_name(arc, name.c_str()));
+    };
+    auto all = [&] {
+        std::vector<std::vector<tag_t>> found;
+        for (int n = 0; n < 13; ++n) found.push_back(markers(("M" + std::to_string(n)).c_str()));
+        return found;
+    };
+    for (int k = 0; k < 80; ++k) make(k);
+    const std::vector<std::vector<tag_t>> before = all();
+    EXPECT_EQ(8u, before[0].size());  // seven arcs named M0, then the (missing) origin
+    begin_marker_batch();
+    EXPECT_EQ(before, all());
+    for (int k = 80; k < 130; ++k) make(k);  // more than the batch searches unsorted
+    const std::vector<std::vector<tag_t>> in_batch = all();
+    end_marker_batch();
+    EXPECT_EQ(all(), in_batch);
+}
+
 }  // namespace
