@@ -18,7 +18,8 @@ namespace {
 
 const char kList[] = "MULTI_LIST_2";
 
-UF_STYLER_callback_info_t g_table[CREATE_DIALOG_ROWS] = {
+// NX takes the table as writable: each opening hands it a copy.
+const UF_STYLER_callback_info_t kTable[CREATE_DIALOG_ROWS] = {
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, create_constructor_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_DESTRUCTOR_CB, 0, noop_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_OK_CB, 1, create_ok_cb},
@@ -155,7 +156,9 @@ int create_selected(int dialog_id, create_dialog_state *state) {
 int launch_create_dialog(int *response) {
     create_dialog_state state;
     memset(&state, 0, sizeof state);
-    return launch_dialog(CREATE_DIALOG_FILE, g_table, CREATE_DIALOG_ROWS, &state, response);
+    UF_STYLER_callback_info_t table[CREATE_DIALOG_ROWS];
+    memcpy(table, kTable, sizeof table);
+    return launch_dialog(CREATE_DIALOG_FILE, table, CREATE_DIALOG_ROWS, &state, response);
 }
 
 int create_constructor_cb(int dialog_id, void *client_data, UF_STYLER_item_value_type_p_t) {

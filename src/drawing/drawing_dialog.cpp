@@ -1,6 +1,8 @@
 // The electrode drawing dialog: its callback table, launch and callbacks.
 #include "drawing/drawing_dialog.h"
 
+#include <string.h>
+
 #include "drawing/drawing_batch.h"
 #include "drawing/electrode_record.h"
 #include "drawing/job_sheet.h"
@@ -11,7 +13,8 @@
 
 namespace {
 
-UF_STYLER_callback_info_t g_table[DRAWING_DIALOG_ROWS] = {
+// NX takes the table as writable: each opening hands it a copy.
+const UF_STYLER_callback_info_t kTable[DRAWING_DIALOG_ROWS] = {
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, drawing_constructor_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_DESTRUCTOR_CB, 0, drawing_destructor_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_OK_CB, 0, drawing_ok_cb},
@@ -52,7 +55,9 @@ bool drawing_is_current() {
 
 int launch_drawing_dialog(int *response) {
     drawing_dialog_state state = {NULL};
-    int rc = launch_dialog(DRAWING_DIALOG_FILE, g_table, DRAWING_DIALOG_ROWS, &state, response);
+    UF_STYLER_callback_info_t table[DRAWING_DIALOG_ROWS];
+    memcpy(table, kTable, sizeof table);
+    int rc = launch_dialog(DRAWING_DIALOG_FILE, table, DRAWING_DIALOG_ROWS, &state, response);
     // The destructor releases the records; a dialog NX never destroyed leaves them here.
     free_electrode_list(state.list);
     return rc;

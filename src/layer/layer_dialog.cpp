@@ -17,7 +17,8 @@ namespace {
 const char kNameField[] = "STR_0";
 const char kLayerField[] = "INT_1";
 
-UF_STYLER_callback_info_t g_table[LAYER_DIALOG_ROWS] = {
+// NX takes the table as writable: each opening hands it a copy.
+const UF_STYLER_callback_info_t kTable[LAYER_DIALOG_ROWS] = {
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_CONSTRUCTOR_CB, 0, layer_constructor_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_DESTRUCTOR_CB, 0, layer_destructor_cb},
     {(char *)UF_STYLER_DIALOG_INDEX, UF_STYLER_OK_CB, 0, layer_ok_cb},
@@ -120,7 +121,9 @@ int refuse_taken_layer(layer_proposal *proposal, int layer, const char *name) {
 int launch_layer_dialog(int *response) {
     layer_dialog_state state;
     memset(&state, 0, sizeof state);
-    return launch_dialog(LAYER_DIALOG_FILE, g_table, LAYER_DIALOG_ROWS, &state, response);
+    UF_STYLER_callback_info_t table[LAYER_DIALOG_ROWS];
+    memcpy(table, kTable, sizeof table);
+    return launch_dialog(LAYER_DIALOG_FILE, table, LAYER_DIALOG_ROWS, &state, response);
 }
 
 int select_electrode_objects(layer_dialog_state *state) {
