@@ -237,13 +237,16 @@ void show_selected_electrode_layers(electrode_record *head, layer_statuses *know
         if (first_layer_of_category(r->data.electrode_name, &work) != 0) work = 0;
         break;
     }
-    if (setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
-        int start = 0, end = 0;
-        electrode_layer_range(&start, &end);
-        for (int l = start; l <= end; ++l) target[l] = UF_LAYER_INACTIVE_LAYER;
-    } else {
-        for (int l = 2; l <= 255; ++l) target[l] = UF_LAYER_INACTIVE_LAYER;
+    int only = setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1;
+    int start = 0, end = 0, first = 0, last = 0;
+    electrode_layer_range(&start, &end);
+    electrode_hidden_layers(only, start, end, &first, &last);
+    // Picking in the list never hides NX's first and last layers when it hides every layer.
+    if (!only) {
+        first = UF_LAYER_MIN_LAYER + 1;
+        last = UF_LAYER_MAX_LAYER - 1;
     }
+    for (int l = first; l <= last; ++l) target[l] = UF_LAYER_INACTIVE_LAYER;
     for (electrode_record *r = head; r; r = r->next) {
         if (r->selected != 1) continue;
         int layer = 0;

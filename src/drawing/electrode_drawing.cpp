@@ -351,16 +351,18 @@ void work_out_view_layers(view_layers *v) {
         electrode_first_layer(v->name, &electrode_layer);
     else if (has_electrode_prefix(v->name, r->prefix))
         first_layer_of_category(v->name, &electrode_layer);
-    if (r ? r->only_electrodes : setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1) {
-        for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
-            int status = 0;
-            // A layer of unknown status stays out: it may be the user's hidden model.
-            if (known_layer_status(v->known, l, &status) != 0) continue;
-            table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
-        }
-        int start = r ? r->range_start : 0, end = r ? r->range_end : 0;
-        if (!r) electrode_layer_range(&start, &end);
-        for (int l = start; l <= end; ++l) table[l - 1] = 0;
+    int only = r ? r->only_electrodes : setting_int(KV_KEY_ELECTRODE_ONLY_DISPLAY_ELECT) == 1;
+    int start = r ? r->range_start : 0, end = r ? r->range_end : 0;
+    if (!r) electrode_layer_range(&start, &end);
+    int first = 0, last = 0;
+    electrode_hidden_layers(only, start, end, &first, &last);
+    // The layers the electrode does not hide show as the user left them.
+    for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l) {
+        if (l >= first && l <= last) continue;
+        int status = 0;
+        // A layer of unknown status stays out: it may be the user's hidden model.
+        if (known_layer_status(v->known, l, &status) != 0) continue;
+        table[l - 1] = status != UF_LAYER_INACTIVE_LAYER ? 1 : 0;
     }
     if (electrode_layer >= UF_LAYER_MIN_LAYER && electrode_layer <= UF_LAYER_MAX_LAYER) table[electrode_layer - 1] = 1;
     v->ready = 1;

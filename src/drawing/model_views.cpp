@@ -40,14 +40,10 @@ void orient_work_view(tag_t ecs) {
 
 /* Hides the layers the electrode's views must not show, never touching keep. */
 void hide_other_layers(int keep, drawing_reads *reads) {
-    layer_statuses *known = &reads->layers;
-    if (reads->only_electrodes) {
-        for (int l = reads->range_start; l <= reads->range_end; ++l)
-            if (l != keep) change_layer_status(known, l, UF_LAYER_INACTIVE_LAYER);
-    } else {
-        for (int l = UF_LAYER_MIN_LAYER; l <= UF_LAYER_MAX_LAYER; ++l)
-            if (l != keep) change_layer_status(known, l, UF_LAYER_INACTIVE_LAYER);
-    }
+    int first = 0, last = 0;
+    electrode_hidden_layers(reads->only_electrodes, reads->range_start, reads->range_end, &first, &last);
+    for (int l = first; l <= last; ++l)
+        if (l != keep) change_layer_status(&reads->layers, l, UF_LAYER_INACTIVE_LAYER);
 }
 
 }  // namespace

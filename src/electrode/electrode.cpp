@@ -50,6 +50,11 @@ void electrode_layer_range(int *start, int *end) {
     if (*end > UF_LAYER_MAX_LAYER) *end = UF_LAYER_MAX_LAYER;
 }
 
+void electrode_hidden_layers(int only_electrodes, int start, int end, int *first, int *last) {
+    *first = only_electrodes ? start : UF_LAYER_MIN_LAYER;
+    *last = only_electrodes ? end : UF_LAYER_MAX_LAYER;
+}
+
 int category_of_layer(int layer, char *name, size_t size) {
     if (!name || size == 0) return 0;
     name[0] = '\0';

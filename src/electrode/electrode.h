@@ -31,6 +31,11 @@ int has_electrode_prefix(const char *name, const char *prefix);
  * NX's layers 1 to 256 (a wild range costs no calls); an empty range when start > end. */
 void electrode_layer_range(int *start, int *end);
 
+/* The layers shown beside one electrode hide, *first to *last: with only_electrodes (the setting
+ * ELECTRODE_ONLY_DISPLAY_ELECT is 1) the other electrodes' range start to end, so that the
+ * user's model stays in sight; else every layer of NX. */
+void electrode_hidden_layers(int only_electrodes, int start, int end, int *first, int *last);
+
 /* The upper-cased name of the first category (in NX's order, "ALL" skipped) that holds the
  * layer, or the empty text. Always 0. */
 int category_of_layer(int layer, char *name, size_t size);
