@@ -86,7 +86,7 @@ TEST_F(UIStylerFile, TheGeneratorWritesTheFixtureByteForByte) {
 TEST_F(UIStylerFile, TheHostReadsTheFixturesObjectsValuesAndCallbacks) {
     nxsim::Dialog d;
     std::string err;
-    ASSERT_EQ(0, nxsim::load_dlg(write("fixture.dlg", compress_level(fixture_text(), 1)), d, &err)) << err;
+    ASSERT_EQ(0, nxsim::load_dlg(write("fixture-read.dlg", compress_level(fixture_text(), 1)), d, &err)) << err;
     EXPECT_EQ("Fixture", d.title);
     const std::pair<const char*, int> kinds[] = {
         {"LABEL_0", UF_STYLER_LABEL_TYPE},   {"TOGGLE_1", UF_STYLER_TOGGLE_TYPE},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <functional>
@@ -50,11 +51,12 @@ class Styler : public ::testing::Test {
 protected:
     void SetUp() override {
         nxsim::reset();
-        std::string folder = std::string(KV_BINARY_DIR) + "/styler-test";
-        mkdir(folder.c_str(), 0755);
-        ASSERT_EQ("", kv_test::write_dialog(folder + "/test.dlg",
+        // One folder per process: CTest runs these tests side by side, each writing the file.
+        folder_ = std::string(KV_BINARY_DIR) + "/styler-test-" + std::to_string(getpid());
+        mkdir(folder_.c_str(), 0755);
+        ASSERT_EQ("", kv_test::write_dialog(folder_ + "/test.dlg",
                                             kv_test::read_file(kv_test::source_path("tests/unit/data/test.dlg.txt"))));
-        nxsim::set_dialog_folder(folder);
+        nxsim::set_dialog_folder(folder_);
         g_calls.clear();
         g_client_data.clear();
         g_on_press = nullptr;
@@ -63,7 +65,11 @@ protected:
     void TearDown() override {
         UF_terminate();
         EXPECT_TRUE(nxsim::leaks().empty()) << nxsim::leaks().front();
+        unlink((folder_ + "/test.dlg").c_str());
+        unlink((folder_ + "/test.dlg.txt").c_str());
+        rmdir(folder_.c_str());
     }
+    std::string folder_;
     int run(std::vector<nxsim::DialogEvent> events, int* response = nullptr, void* client_data = nullptr) {
         nxsim::queue_events(events);
         int r = 0;
